@@ -1,0 +1,75 @@
+#include "script/shared_string.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <new>
+#include <stdexcept>
+
+namespace kestrin {
+
+SharedString::Buffer* SharedString::Allocate(std::size_t capacity) {
+  if (capacity > std::numeric_limits<std::uint32_t>::max() - 1) {
+    throw std::length_error("script string too long");
+  }
+  void* mem = std::malloc(offsetof(Buffer, data) + capacity + 1);
+  if (mem == nullptr) throw std::bad_alloc();
+  auto* buf = static_cast<Buffer*>(mem);
+  buf->refs = 1;
+  buf->used = 0;
+  buf->capacity = static_cast<std::uint32_t>(capacity);
+  return buf;
+}
+
+void SharedString::Release(Buffer* buf) noexcept {
+  if (buf != nullptr && --buf->refs == 0) std::free(buf);
+}
+
+SharedString::SharedString(std::string_view text) {
+  if (text.empty()) return;
+  buf_ = Allocate(text.size());
+  std::memcpy(buf_->data, text.data(), text.size());
+  buf_->data[text.size()] = '\0';
+  buf_->used = static_cast<std::uint32_t>(text.size());
+  len_ = static_cast<std::uint32_t>(text.size());
+}
+
+SharedString SharedString::Concat(const SharedString& a, std::string_view b) {
+  if (b.empty()) return a;
+  if (a.empty()) return SharedString(b);
+  Buffer* buf = a.buf_;
+  const std::size_t total = static_cast<std::size_t>(a.len_) + b.size();
+  // b may point into a's own buffer; appending in place never moves existing bytes, so
+  // such a b stays valid while it is copied.
+  if (buf->used == a.len_ && total <= buf->capacity) {
+    std::memcpy(buf->data + a.len_, b.data(), b.size());
+    buf->data[total] = '\0';
+    buf->used = static_cast<std::uint32_t>(total);
+    return FromBuffer(buf, static_cast<std::uint32_t>(total));
+  }
+  // Strings that grow by appending get room to grow again; short ones stay exact.
+  const std::size_t capacity = total < 64 ? total : total + total / 2;
+  SharedString r;
+  r.buf_ = Allocate(capacity);
+  std::memcpy(r.buf_->data, a.data(), a.len_);
+  std::memcpy(r.buf_->data + a.len_, b.data(), b.size());
+  r.buf_->data[total] = '\0';
+  r.buf_->used = static_cast<std::uint32_t>(total);
+  r.len_ = static_cast<std::uint32_t>(total);
+  return r;
+}
+
+SharedString SharedString::Concat(std::string_view a, std::string_view b) {
+  SharedString r;
+  const std::size_t total = a.size() + b.size();
+  if (total == 0) return r;
+  r.buf_ = Allocate(total);
+  std::memcpy(r.buf_->data, a.data(), a.size());
+  std::memcpy(r.buf_->data + a.size(), b.data(), b.size());
+  r.buf_->data[total] = '\0';
+  r.buf_->used = static_cast<std::uint32_t>(total);
+  r.len_ = static_cast<std::uint32_t>(total);
+  return r;
+}
+
+}  // namespace kestrin
