@@ -1,0 +1,243 @@
+#include "platform/fileio.h"
+
+#include <fcntl.h>
+#include <sys/random.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+
+namespace velkoran::platform {
+namespace {
+
+constexpr std::size_t kFallbackBufferSize = 1 << 20;
+// Longest name most Linux file systems accept.
+constexpr std::size_t kMaxNameLength = 255;
+
+std::string Terminated(std::string_view path) { return std::string(path); }
+
+void FillInfo(const struct stat& st, FileInfo& info) {
+  if (S_ISDIR(st.st_mode)) info.kind = PathKind::Directory;
+  else if (S_ISLNK(st.st_mode)) info.kind = PathKind::Symlink;
+  else if (S_ISREG(st.st_mode)) info.kind = PathKind::File;
+  else info.kind = PathKind::Other;
+  info.size = S_ISDIR(st.st_mode) ? 0 : static_cast<std::uint64_t>(st.st_size);
+  info.mode = st.st_mode & 07777;
+  info.type = st.st_mode & S_IFMT;
+  info.device = st.st_dev;
+  info.specialDevice = st.st_rdev;
+  info.accessed = {st.st_atim.tv_sec, st.st_atim.tv_nsec};
+  info.modified = {st.st_mtim.tv_sec, st.st_mtim.tv_nsec};
+}
+
+void ToTimespecs(const FileInfo& info, timespec (&times)[2]) {
+  times[0].tv_sec = static_cast<time_t>(info.accessed.seconds);
+  times[0].tv_nsec = static_cast<long>(info.accessed.nanoseconds);
+  times[1].tv_sec = static_cast<time_t>(info.modified.seconds);
+  times[1].tv_nsec = static_cast<long>(info.modified.nanoseconds);
+}
+
+int Result(int rc) { return rc == 0 ? 0 : errno; }
+
+std::uint64_t RandomBits() {
+  std::uint64_t value = 0;
+  if (getrandom(&value, sizeof value, GRND_NONBLOCK) == static_cast<ssize_t>(sizeof value)) return value;
+  // No entropy yet (very early boot): time and process id still make clashes unlikely,
+  // and every creator retries on a clash.
+  const auto now = std::chrono::steady_clock::now().time_since_epoch().count();
+  return static_cast<std::uint64_t>(now) * 0x9E3779B97F4A7C15ull ^ static_cast<std::uint64_t>(getpid());
+}
+
+// Reads and writes through a buffer: for file systems without an in-kernel copy.
+bool CopyThroughBuffer(File& in, File& out, std::uint64_t length, std::vector<char>& buffer) {
+  if (buffer.size() < kFallbackBufferSize) buffer.resize(kFallbackBufferSize);
+  while (length > 0) {
+    const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(length, buffer.size()));
+    const std::int64_t got = in.Read(buffer.data(), want);
+    if (got <= 0) return false;  // error, or the source ended early
+    if (!out.WriteAll(buffer.data(), static_cast<std::size_t>(got))) return false;
+    length -= static_cast<std::uint64_t>(got);
+  }
+  return true;
+}
+
+}  // namespace
+
+bool StatNoFollow(std::string_view path, FileInfo& info) {
+  struct stat st {};
+  if (lstat(Terminated(path).c_str(), &st) != 0) return false;
+  FillInfo(st, info);
+  return true;
+}
+
+bool StatFollow(std::string_view path, FileInfo& info) {
+  struct stat st {};
+  if (stat(Terminated(path).c_str(), &st) != 0) return false;
+  FillInfo(st, info);
+  return true;
+}
+
+File& File::operator=(File&& other) noexcept {
+  if (this != &other) {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = other.fd_;
+    other.fd_ = -1;
+  }
+  return *this;
+}
+
+File::~File() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+File File::OpenForReading(std::string_view path) {
+  return File(::open(Terminated(path).c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NOCTTY));
+}
+
+bool File::Info(FileInfo& info) const {
+  struct stat st {};
+  if (fstat(fd_, &st) != 0) return false;
+  FillInfo(st, info);
+  return true;
+}
+
+std::int64_t File::Read(char* data, std::size_t size) {
+  for (;;) {
+    const ssize_t n = ::read(fd_, data, size);
+    if (n >= 0) return n;
+    if (errno != EINTR) return -1;
+  }
+}
+
+bool File::WriteAll(const char* data, std::size_t size) {
+  while (size > 0) {
+    const ssize_t n = ::write(fd_, data, size);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    data += n;
+    size -= static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+bool File::CopyModeAndTimes(const FileInfo& info) {
+  timespec times[2];
+  ToTimespecs(info, times);
+  const bool modeOk = fchmod(fd_, info.mode) == 0;
+  const bool timesOk = futimens(fd_, times) == 0;
+  return modeOk && timesOk;
+}
+
+bool File::Close() {
+  if (fd_ < 0) return true;
+  const int rc = ::close(fd_);
+  fd_ = -1;
+  return rc == 0;
+}
+
+bool CopyBytes(File& in, File& out, std::uint64_t length, std::vector<char>& buffer) {
+  while (length > 0) {
+    const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(length, 1u << 30));
+    const ssize_t n = copy_file_range(in.Descriptor(), nullptr, out.Descriptor(), nullptr, want, 0);
+    if (n > 0) {
+      length -= static_cast<std::uint64_t>(n);
+      continue;
+    }
+    if (n == 0) return false;  // the source ended early
+    if (errno == EINTR) continue;
+    // No in-kernel copy between these two files: the positions have not moved, so the
+    // rest goes through the buffer.
+    if (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP || errno == EBADF ||
+        errno == EPERM || errno == ETXTBSY) {
+      return CopyThroughBuffer(in, out, length, buffer);
+    }
+    return false;
+  }
+  return true;
+}
+
+std::string TemporarySiblingName(std::string_view target) {
+  std::string_view dir;
+  std::string_view name = target;
+  if (const auto slash = target.rfind('/'); slash != std::string_view::npos) {
+    dir = target.substr(0, slash + 1);
+    name = target.substr(slash + 1);
+  }
+  static constexpr char kDigits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
+  std::uint64_t bits = RandomBits();
+  std::string suffix = ".vk-";
+  for (int i = 0; i < 8; ++i) {
+    suffix += kDigits[bits % 36];
+    bits /= 36;
+  }
+  // "." + name + suffix must stay a valid name; the name part is only a hint to the user.
+  const std::size_t room = kMaxNameLength - 1 - suffix.size();
+  if (name.size() > room) name = name.substr(0, room);
+  std::string result(dir);
+  result += '.';
+  result += name;
+  result += suffix;
+  return result;
+}
+
+File CreateTemporarySibling(std::string_view target, std::string& path) {
+  for (int attempt = 0; attempt < 16; ++attempt) {
+    path = TemporarySiblingName(target);
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd >= 0) return File(fd);
+    if (errno != EEXIST) break;
+  }
+  path.clear();
+  return File();
+}
+
+int RenamePath(std::string_view from, std::string_view to) {
+  return Result(::rename(Terminated(from).c_str(), Terminated(to).c_str()));
+}
+
+int RemoveFilePath(std::string_view path) { return Result(::unlink(Terminated(path).c_str())); }
+
+int RemoveDirectoryPath(std::string_view path) { return Result(::rmdir(Terminated(path).c_str())); }
+
+int MakeDirectoryPath(std::string_view path, std::uint32_t mode) {
+  return Result(::mkdir(Terminated(path).c_str(), static_cast<mode_t>(mode)));
+}
+
+int MakeSymlink(std::string_view linkTarget, std::string_view linkPath) {
+  return Result(::symlink(Terminated(linkTarget).c_str(), Terminated(linkPath).c_str()));
+}
+
+int MakeSpecialFile(std::string_view path, const FileInfo& info) {
+  return Result(::mknod(Terminated(path).c_str(), static_cast<mode_t>(info.type | info.mode),
+                        static_cast<dev_t>(info.specialDevice)));
+}
+
+bool ReadSymlink(std::string_view path, std::string& linkTarget) {
+  const std::string p = Terminated(path);
+  std::string buffer(256, '\0');
+  for (;;) {
+    const ssize_t n = ::readlink(p.c_str(), buffer.data(), buffer.size());
+    if (n < 0) return false;
+    if (static_cast<std::size_t>(n) < buffer.size()) {
+      buffer.resize(static_cast<std::size_t>(n));
+      linkTarget = std::move(buffer);
+      return true;
+    }
+    buffer.resize(buffer.size() * 2);
+  }
+}
+
+int SetTimesNoFollow(std::string_view path, const FileInfo& info) {
+  timespec times[2];
+  ToTimespecs(info, times);
+  return Result(::utimensat(AT_FDCWD, Terminated(path).c_str(), times, AT_SYMLINK_NOFOLLOW));
+}
+
+std::string ErrorText(int error) { return std::strerror(error); }
+
+}  // namespace velkoran::platform

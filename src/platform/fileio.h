@@ -1,0 +1,99 @@
+// File primitives beneath the file operation engine: looking at an entry without following
+// links, opening and creating files, copying byte ranges, temporary siblings, permission
+// bits and times, rename, unlink, directories and symbolic links. Paths are byte strings
+// handed to the system unchanged. Sizes and positions are 64-bit.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/directory.h"
+
+namespace velkoran::platform {
+
+struct FileTime {
+  std::int64_t seconds = 0;
+  std::int64_t nanoseconds = 0;
+};
+
+// What lstat reports about an entry, in the terms the engine needs.
+struct FileInfo {
+  PathKind kind = PathKind::None;
+  std::uint64_t size = 0;    // bytes; for a link the link itself; 0 for directories
+  std::uint32_t mode = 0;    // permission bits (07777)
+  std::uint32_t type = 0;    // the file-type bits (S_IFMT part), for recreating special files
+  std::uint64_t device = 0;  // the file system holding the entry
+  std::uint64_t specialDevice = 0;  // device number of a device node
+  FileTime accessed;
+  FileTime modified;
+};
+
+// Looks at the entry itself (a final link is not followed). False when nothing is there.
+bool StatNoFollow(std::string_view path, FileInfo& info);
+// Follows links; used for the directory a new entry will be created in.
+bool StatFollow(std::string_view path, FileInfo& info);
+
+// An open file descriptor, closed when the object goes. Move-only.
+class File {
+ public:
+  File() = default;
+  explicit File(int descriptor) : fd_(descriptor) {}
+  File(File&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
+  File& operator=(File&& other) noexcept;
+  File(const File&) = delete;
+  File& operator=(const File&) = delete;
+  ~File();
+
+  // Opens an existing file for reading; a final link is not followed (a link is copied as
+  // a link, never through it). Not open on failure.
+  static File OpenForReading(std::string_view path);
+
+  bool IsOpen() const { return fd_ >= 0; }
+  int Descriptor() const { return fd_; }
+  bool Info(FileInfo& info) const;
+
+  // Reads up to size bytes (retrying on interruption): the count read, 0 at the end, -1 on error.
+  std::int64_t Read(char* data, std::size_t size);
+  // Writes all size bytes or fails.
+  bool WriteAll(const char* data, std::size_t size);
+  // Sets permission bits and access/modification times from info.
+  bool CopyModeAndTimes(const FileInfo& info);
+  // Closes now and reports whether the close succeeded (a late write error shows here).
+  bool Close();
+
+ private:
+  int fd_ = -1;
+};
+
+// Copies exactly length bytes from in's position to out's position. Uses the kernel's
+// in-place copy where the two file systems allow it and falls back to reading and writing
+// through buffer (grown to at least 1 MiB on first need). False on any error and when the
+// source ends early.
+bool CopyBytes(File& in, File& out, std::uint64_t length, std::vector<char>& buffer);
+
+// A fresh candidate name for a temporary entry in the same directory as target: hidden,
+// derived from the target's name, with a random suffix, kept within the name length limit.
+std::string TemporarySiblingName(std::string_view target);
+// Creates a new empty file (owner read/write only) under a temporary sibling name of target;
+// path receives its name. Not open on failure.
+File CreateTemporarySibling(std::string_view target, std::string& path);
+
+// The system call results: 0 on success, else the error number.
+int RenamePath(std::string_view from, std::string_view to);
+int RemoveFilePath(std::string_view path);        // unlink: files, links, special files
+int RemoveDirectoryPath(std::string_view path);   // rmdir: empty directories only
+int MakeDirectoryPath(std::string_view path, std::uint32_t mode);
+int MakeSymlink(std::string_view linkTarget, std::string_view linkPath);
+// Recreates a special file (pipe, socket node, device node) as info describes it.
+int MakeSpecialFile(std::string_view path, const FileInfo& info);
+// The text a symbolic link holds.
+bool ReadSymlink(std::string_view path, std::string& linkTarget);
+// Sets the times of an entry itself (for a link: the link, not what it points to).
+int SetTimesNoFollow(std::string_view path, const FileInfo& info);
+
+// A readable text for an error number ("No space left on device").
+std::string ErrorText(int error);
+
+}  // namespace velkoran::platform
