@@ -1,0 +1,101 @@
+// Deleting files and directory trees after one question. Links are deleted as links and
+// never entered, so a tree delete stays inside the tree; read-only files are refused.
+#include <vector>
+
+#include "fileops/engine.h"
+#include "fileops/messages.h"
+#include "platform/directory.h"
+#include "platform/paths.h"
+
+namespace velkoran::fileops {
+namespace {
+
+constexpr std::size_t kListedInQuestion = 11;
+
+}  // namespace
+
+bool FileOperationEngine::DeleteWithConfirmation(const std::vector<std::string>& paths) {
+  if (paths.empty()) return false;
+  std::string question;
+  for (std::size_t i = 0; i < paths.size(); ++i) {
+    if (i == kListedInQuestion) {
+      question += messages::Local(messages::kDeleteMore);
+      question += '\n';
+      break;
+    }
+    question += paths[i];
+    question += '\n';
+  }
+  question += messages::Local(messages::kDeleteQuestion);
+  if (questions_.AskYesNo(messages::Local(messages::kDeleteCaption), question) != platform::Answer::Yes) {
+    return false;
+  }
+
+  const auto& rules = platform::HostPaths();
+  bool failed = false;
+  for (const std::string& entry : paths) {
+    host_.AppendLog(messages::Local(messages::kDeleting) + entry);
+    if (rules.IsRoot(entry)) {
+      // The whole file system is never a delete target.
+      host_.AppendLog(messages::Local(messages::kDeleteFailedAt) + entry);
+      failed = true;
+      continue;
+    }
+    const std::string bare = rules.RemoveTrailingSeparator(entry);
+    const platform::PathKind kind = platform::KindOfPath(bare);
+    if (kind == platform::PathKind::File || kind == platform::PathKind::Symlink || kind == platform::PathKind::Other) {
+      if (!DeleteOneFile(bare)) failed = true;
+    } else {
+      std::string dir = bare + "/";
+      DeleteTree(dir, failed);
+    }
+  }
+  host_.AppendLog(messages::Local(failed ? messages::kDeleteFailed : messages::kDeleteSucceeded));
+  return !failed;
+}
+
+bool FileOperationEngine::DeleteDirectoryTree(std::string_view dir) {
+  std::string path = platform::HostPaths().AddTrailingSeparator(dir);
+  bool failed = false;
+  DeleteTree(path, failed);
+  return !failed;
+}
+
+void FileOperationEngine::DeleteTree(std::string& dir, bool& failed) {
+  struct Entry {
+    std::string name;
+    bool isDirectory;
+  };
+  // Only a real directory is entered: a link at this path would lead outside the tree.
+  platform::FileInfo info;
+  const std::string bare = dir.size() > 1 ? dir.substr(0, dir.size() - 1) : dir;
+  if (!failed && fs_.Stat(bare, info) && info.kind == platform::PathKind::Directory) {
+    std::vector<Entry> entries;
+    platform::ForEachEntry(dir, platform::EnumDetail::TypeOnly, [&](const platform::DirEntry& e) {
+      entries.push_back({std::string(e.name), e.isDirectory});
+      return true;
+    });
+    const std::size_t length = dir.size();
+    for (const Entry& entry : entries) {
+      if (failed) break;
+      dir += entry.name;
+      if (entry.isDirectory) {
+        dir += '/';
+        DeleteTree(dir, failed);
+      } else if (!DeleteOneFile(dir)) {
+        host_.AppendLog(messages::Local(messages::kDeleteFailedAt) + dir);
+        failed = true;
+        dir.resize(length);
+        return;
+      }
+      dir.resize(length);
+    }
+  }
+  host_.SetMainWindowCaption(dir);
+  if (!fs_.RemoveDirectory(dir)) {
+    host_.AppendLog(messages::Local(messages::kDeleteFailedAt) + dir);
+    failed = true;
+  }
+}
+
+}  // namespace velkoran::fileops

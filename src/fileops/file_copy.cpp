@@ -1,0 +1,120 @@
+// Copying and moving one file: block copy with progress and the break, copies made
+// complete before they replace a target, links copied as links, moves that keep the source
+// until a verified copy exists.
+#include <cerrno>
+
+#include "fileops/engine.h"
+
+namespace velkoran::fileops {
+namespace {
+
+constexpr std::uint64_t kBlockSize = 1 << 20;
+
+// Removes a temporary entry unless it has been renamed into place.
+class TemporaryEntry {
+ public:
+  TemporaryEntry(FileSystem& fs, std::string path) : fs_(fs), path_(std::move(path)) {}
+  TemporaryEntry(const TemporaryEntry&) = delete;
+  TemporaryEntry& operator=(const TemporaryEntry&) = delete;
+  ~TemporaryEntry() {
+    if (!path_.empty()) fs_.RemoveFile(path_);
+  }
+  const std::string& path() const { return path_; }
+  void Keep() { path_.clear(); }
+
+ private:
+  FileSystem& fs_;
+  std::string path_;
+};
+
+}  // namespace
+
+bool FileOperationEngine::CopyFileWithProgress(std::string_view source, std::string_view target) {
+  flags_.BreakRequested = false;
+  platform::FileInfo info;
+  if (!fs_.Stat(source, info) || info.kind == platform::PathKind::Directory) return false;
+  if (TargetIsProtected(target)) return false;
+  if (info.kind != platform::PathKind::File) return CopyNonRegular(source, target, info);
+  return CopyRegularFile(source, target);
+}
+
+bool FileOperationEngine::CopyRegularFile(std::string_view source, std::string_view target) {
+  // Opened without following a link; on this platform there is no other whole-file copy
+  // that could read a source this open cannot.
+  platform::File in = platform::File::OpenForReading(source);
+  platform::FileInfo info;
+  if (!in.IsOpen() || !in.Info(info)) return false;
+
+  std::string temporaryPath;
+  platform::File out = platform::CreateTemporarySibling(target, temporaryPath);
+  if (!out.IsOpen()) return false;
+  TemporaryEntry temporary(fs_, temporaryPath);
+
+  const std::uint64_t size = info.size;
+  host_.SetProgressMaximum(ProgressBar::Sub, size);
+  host_.SetProgressPosition(ProgressBar::Sub, 0);
+
+  std::uint64_t position = 0;
+  for (std::uint64_t block = 0; block < size / kBlockSize; ++block) {
+    if (!fs_.CopyBlock(in, out, kBlockSize, copyBuffer_)) return false;
+    position += kBlockSize;
+    host_.SetProgressPosition(ProgressBar::Sub, position);
+    host_.ProcessPendingEvents();
+    if (flags_.BreakRequested) return false;
+  }
+  const std::uint64_t rest = size % kBlockSize;
+  if (rest > 0 && !fs_.CopyBlock(in, out, rest, copyBuffer_)) return false;
+  position += rest;
+  host_.SetProgressPosition(ProgressBar::Sub, position);
+  host_.ProcessPendingEvents();
+
+  // Permission bits and times as the source has them; a file system that cannot keep them
+  // (a foreign one) still gets the data.
+  out.CopyModeAndTimes(info);
+  if (!out.Close()) return false;
+  if (fs_.Rename(temporary.path(), target) != 0) return false;
+  temporary.Keep();
+  return true;
+}
+
+bool FileOperationEngine::CopyNonRegular(std::string_view source, std::string_view target,
+                                         const platform::FileInfo& info) {
+  std::string linkText;
+  if (info.kind == platform::PathKind::Symlink && !platform::ReadSymlink(source, linkText)) return false;
+  for (int attempt = 0; attempt < 16; ++attempt) {
+    const std::string temporaryPath = platform::TemporarySiblingName(target);
+    const int error = info.kind == platform::PathKind::Symlink ? platform::MakeSymlink(linkText, temporaryPath)
+                                                                : platform::MakeSpecialFile(temporaryPath, info);
+    if (error == EEXIST) continue;
+    if (error != 0) return false;
+    TemporaryEntry temporary(fs_, temporaryPath);
+    platform::SetTimesNoFollow(temporaryPath, info);
+    if (fs_.Rename(temporaryPath, target) != 0) return false;
+    temporary.Keep();
+    return true;
+  }
+  return false;
+}
+
+bool FileOperationEngine::MoveOneFile(std::string_view source, std::string_view target) {
+  if (!fs_.SameFileSystem(source, target)) return MoveAcrossFileSystems(source, target);
+  // The rename replaces an existing target in one step, so the old target survives a
+  // failed move; a read-only target stays, as its deletion would fail.
+  if (TargetIsProtected(target)) return false;
+  const int error = fs_.Rename(source, target);
+  if (error == 0) return true;
+  if (error == EXDEV) return MoveAcrossFileSystems(source, target);
+  return false;
+}
+
+bool FileOperationEngine::MoveAcrossFileSystems(std::string_view source, std::string_view target) {
+  if (!CopyFileWithProgress(source, target)) return false;
+  // The source goes only when the copy is complete and as large as the source is now.
+  platform::FileInfo copied;
+  platform::FileInfo original;
+  if (!fs_.Stat(target, copied) || !fs_.Stat(source, original)) return false;
+  if (copied.kind != original.kind || copied.size != original.size) return false;
+  return DeleteOneFile(source);
+}
+
+}  // namespace velkoran::fileops

@@ -1,0 +1,34 @@
+// The file system as the operation engine sees it. The class itself calls the platform;
+// tests derive from it to inject faults that a single real file system cannot produce on
+// demand (a second file system, a rename reporting EXDEV, a write failing halfway).
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+#include "platform/fileio.h"
+
+namespace velkoran::fileops {
+
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+
+  // The entry itself, links not followed.
+  virtual bool Stat(std::string_view path, platform::FileInfo& info);
+  // Whether a rename from source to target can work: the source entry and the directory
+  // that will hold the target lie on the same file system (same device). When either
+  // cannot be examined the answer is yes and the rename reports the real error.
+  virtual bool SameFileSystem(std::string_view source, std::string_view target);
+  // 0 on success, else the error number (EXDEV: across file systems).
+  virtual int Rename(std::string_view from, std::string_view to);
+  virtual bool RemoveFile(std::string_view path);
+  virtual bool RemoveDirectory(std::string_view path);
+  virtual int MakeDirectory(std::string_view path, std::uint32_t mode);
+  // Copies exactly length bytes of one block from in to out.
+  virtual bool CopyBlock(platform::File& in, platform::File& out, std::uint64_t length,
+                         std::vector<char>& buffer);
+};
+
+}  // namespace velkoran::fileops

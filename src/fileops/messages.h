@@ -1,0 +1,48 @@
+// The texts the file operations show, written here in UTF-8 and handed out in the system
+// code page, so that log lines and questions join file names byte for byte.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace velkoran::fileops::messages {
+
+// The text in the active code page.
+std::string Local(std::string_view utf8);
+
+// Names of the operations in log lines (code 1, 2, 4; any other code has an empty name).
+inline constexpr std::string_view kCopy = "コピー";
+inline constexpr std::string_view kMove = "移動";
+inline constexpr std::string_view kLink = "リンク";
+
+// Transfer.
+inline constexpr std::string_view kPreparing = "の準備中。";
+inline constexpr std::string_view kPrepared = "の準備完了。";
+inline constexpr std::string_view kTotalSize = "総サイズ：";
+inline constexpr std::string_view kDirectoryCreateFailed = "ディレクトリ作成失敗: ";
+inline constexpr std::string_view kFailedPrefix = "失敗: ";
+inline constexpr std::string_view kFailedEnd = "失敗。";
+inline constexpr std::string_view kDoneEnd = "完了。";
+
+// Overwrite question.
+inline constexpr std::string_view kOverwriteCaption = "上書き確認";
+inline constexpr std::string_view kOverwriteQuestion =
+    "を上書きしますか？\n*この後上書き確認しない場合は[キャンセル]を*";
+
+// Delete.
+inline constexpr std::string_view kDeleteCaption = "削除確認";
+inline constexpr std::string_view kDeleteMore = "・・・・";
+inline constexpr std::string_view kDeleteQuestion = "を削除しますか？";
+inline constexpr std::string_view kDeleting = "削除:";
+inline constexpr std::string_view kDeleteFailedAt = "削除失敗:";
+inline constexpr std::string_view kDeleteFailed = "削除失敗";
+inline constexpr std::string_view kDeleteSucceeded = "削除成功";
+
+// Size survey.
+inline constexpr std::string_view kSurveyStart = "ディレクトリサイズ調査開始。";
+inline constexpr std::string_view kSurveyStopped = "ディレクトリサイズ調査中止。";
+inline constexpr std::string_view kSurveyFiles = "ファイル数 : ";
+inline constexpr std::string_view kSurveyDirectories = " ディレクトリ数 : ";
+inline constexpr std::string_view kSurveySize = " サイズ : ";
+
+}  // namespace velkoran::fileops::messages

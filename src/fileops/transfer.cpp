@@ -1,0 +1,87 @@
+// TransferFiles: plan, order, then copy, move or link entry by entry with overwrite
+// questions and both progress bars. The first failure ends the transfer; entries already
+// handled stay done.
+#include "fileops/engine.h"
+#include "fileops/format_size.h"
+#include "fileops/messages.h"
+#include "fileops/transfer_plan.h"
+#include "platform/directory.h"
+#include "platform/paths.h"
+
+namespace velkoran::fileops {
+namespace {
+
+// The window takes no input while a transfer runs, however the transfer ends.
+class WindowDisabled {
+ public:
+  explicit WindowDisabled(OperationHost& host) : host_(host) { host_.SetMainWindowEnabled(false); }
+  WindowDisabled(const WindowDisabled&) = delete;
+  WindowDisabled& operator=(const WindowDisabled&) = delete;
+  ~WindowDisabled() { host_.SetMainWindowEnabled(true); }
+
+ private:
+  OperationHost& host_;
+};
+
+}  // namespace
+
+bool FileOperationEngine::TransferFiles(const std::vector<std::string>& sources, std::string_view destination,
+                                        int operation) {
+  flags_.SkipOverwriteQuestions = false;
+  WindowDisabled disabled(host_);
+  const std::string target = platform::HostPaths().AddTrailingSeparator(destination);
+  const std::string name = OperationName(operation);
+
+  host_.AppendLog(name + messages::Local(messages::kPreparing));
+  TransferPlan plan = PlanTransfer(sources, [this] { host_.ProcessPendingEvents(); });
+  SortTransferItems(plan.items);
+  host_.AppendLog(name + messages::Local(messages::kPrepared));
+  host_.AppendLog(messages::Local(messages::kTotalSize) + FormatSize(plan.totalBytes, SizeFormat::Decimal));
+
+  host_.SetProgressMaximum(ProgressBar::Main, plan.totalBytes / 1024);
+  host_.SetProgressPosition(ProgressBar::Main, 0);
+  std::uint64_t position = 0;
+  bool succeeded = true;
+  for (const TransferItem& item : plan.items) {
+    if (!TransferOneItem(item, target, operation, name)) {
+      succeeded = false;
+      break;
+    }
+    if (item.Size > 0) position += static_cast<std::uint64_t>(item.Size) / 1024;
+    host_.SetProgressPosition(ProgressBar::Main, position);
+    host_.ProcessPendingEvents();
+  }
+  plan.items.clear();
+  host_.AppendLog(name + messages::Local(succeeded ? messages::kDoneEnd : messages::kFailedEnd));
+  return succeeded;
+}
+
+bool FileOperationEngine::TransferOneItem(const TransferItem& item, const std::string& destination, int operation,
+                                          const std::string& name) {
+  const std::string target = item.Target(destination);
+  if (!item.IsDirectory) {
+    if (!ConfirmOverwrite(target, kOverwriteFile)) return false;
+    bool done = true;
+    if (operation == kOperationCopy) done = CopyFileWithProgress(item.Source(), target);
+    else if (operation == kOperationMove) done = MoveOneFile(item.Source(), target);
+    if (!done) host_.AppendLog(name + messages::Local(messages::kFailedPrefix) + target);
+    return done;
+  }
+
+  // A directory that is gone (a stale buffer entry) is a failure, not an empty copy.
+  const std::string source = item.Source().empty() ? std::string("/") : item.Source();
+  platform::FileInfo sourceInfo;
+  if (!fs_.Stat(source, sourceInfo) || sourceInfo.kind != platform::PathKind::Directory) {
+    host_.AppendLog(name + messages::Local(messages::kFailedPrefix) + target + "/");
+    return false;
+  }
+  if (platform::DirectoryExists(target)) return ConfirmOverwrite(target, kOverwriteDirectory);
+  // The owner keeps full access so the content can be written; others get what the source gives.
+  if (fs_.MakeDirectory(target, sourceInfo.mode | 0700) != 0) {
+    host_.AppendLog(messages::Local(messages::kDirectoryCreateFailed) + target + "/");
+    return false;
+  }
+  return true;
+}
+
+}  // namespace velkoran::fileops
