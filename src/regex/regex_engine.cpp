@@ -62,6 +62,15 @@ bool TRegexEngine::SearchAt(std::size_t from) {
 bool TRegexEngine::Search(std::string_view input) {
   RunnableProgram();
   if (input.size() > kMaxInput) throw ERegexEngine(kInputTooLong, 0);
+  owned_input_.assign(input);
+  input_.emplace(owned_input_);
+  matcher_.ResetInput();
+  return SearchAt(0);
+}
+
+bool TRegexEngine::SearchBorrowed(std::string_view input) {
+  RunnableProgram();
+  if (input.size() > kMaxInput) throw ERegexEngine(kInputTooLong, 0);
   input_.emplace(input);
   matcher_.ResetInput();
   return SearchAt(0);
@@ -97,7 +106,8 @@ long TRegexEngine::GroupLength(int n) const {
 std::string TRegexEngine::GroupText(int n) const {
   const long start = GroupStart(n);
   if (start < 0) return {};
-  return input_->substr(static_cast<std::size_t>(start - 1), static_cast<std::size_t>(GroupLength(n)));
+  return std::string(input_->substr(static_cast<std::size_t>(start - 1),
+                                    static_cast<std::size_t>(GroupLength(n))));
 }
 
 int TRegexEngine::LastGroup() const {
@@ -108,7 +118,7 @@ int TRegexEngine::LastGroup() const {
   return 0;
 }
 
-const std::string& TRegexEngine::Input() const {
+std::string_view TRegexEngine::Input() const {
   if (!input_) throw ERegexEngine(kInputNotSet, 0);
   return *input_;
 }
@@ -116,24 +126,32 @@ const std::string& TRegexEngine::Input() const {
 std::string TRegexEngine::ReplaceAll(std::string_view input, std::string_view replacement) {
   std::string out;
   std::size_t copied = 0;
-  for (bool found = Search(input); found; found = SearchNext()) {
-    out.append(*input_, copied, caps_[0] - copied);
+  for (bool found = SearchBorrowed(input); found; found = SearchNext()) {
+    out.append(input.substr(copied, caps_[0] - copied));
     out.append(replacement);
     copied = caps_[1];
   }
-  out.append(*input_, copied, std::string::npos);
+  out.append(input.substr(copied));
+  ForgetInput();
   return out;
 }
 
 std::vector<std::string> TRegexEngine::SplitAll(std::string_view input) {
   std::vector<std::string> pieces;
   std::size_t copied = 0;
-  for (bool found = Search(input); found; found = SearchNext()) {
-    pieces.emplace_back(*input_, copied, caps_[0] - copied);
+  for (bool found = SearchBorrowed(input); found; found = SearchNext()) {
+    pieces.emplace_back(input.substr(copied, caps_[0] - copied));
     copied = caps_[1];
   }
-  pieces.emplace_back(*input_, copied, std::string::npos);
+  pieces.emplace_back(input.substr(copied));
+  ForgetInput();
   return pieces;
+}
+
+void TRegexEngine::ForgetInput() {
+  input_.reset();
+  matched_ = false;
+  matcher_.ResetInput();
 }
 
 std::vector<std::string> SplitByPattern(std::string_view pattern, std::string_view text) {

@@ -29,8 +29,11 @@ class TRegexEngine {
   bool GetModifier(char letter) const;
   void SetModifier(char letter, bool on);
 
-  // Stores the input and searches it from its first byte.
+  // Stores a copy of the input and searches it from its first byte.
   bool Search(std::string_view input);
+  // The same without the copy: the caller keeps the bytes alive and unchanged until the
+  // next Search, SearchBorrowed, ReplaceAll or SplitAll, or the engine's end.
+  bool SearchBorrowed(std::string_view input);
   // Searches the stored input from a 1-based byte offset.
   bool SearchFrom(long offset);
   // Searches again after the previous match (one byte further after an empty match).
@@ -45,11 +48,12 @@ class TRegexEngine {
   int LastGroup() const;
   // Whether the last search found a match.
   bool Matched() const { return matched_; }
-  const std::string& Input() const;
+  std::string_view Input() const;
 
   // The input with every match replaced by the replacement text, inserted literally.
+  // Afterwards no input is stored.
   std::string ReplaceAll(std::string_view input, std::string_view replacement);
-  // The pieces of the input around its matches.
+  // The pieces of the input around its matches. Afterwards no input is stored.
   std::vector<std::string> SplitAll(std::string_view input);
 
   // The text of an error code.
@@ -62,6 +66,7 @@ class TRegexEngine {
   void Recompile();
   const Program& RunnableProgram() const;
   bool SearchAt(std::size_t from);
+  void ForgetInput();
 
   std::string pattern_;
   bool compile_failed_ = false;
@@ -70,7 +75,8 @@ class TRegexEngine {
   std::optional<Program> program_;
   Matcher matcher_;
 
-  std::optional<std::string> input_;
+  std::string owned_input_;  // the copy that Search makes
+  std::optional<std::string_view> input_;
   bool matched_ = false;
   Captures caps_{};
 };

@@ -1,7 +1,7 @@
 #include "regex/regex_matcher.h"
 
 #include <cstring>
-#include <string.h>  // memrchr
+#include <string.h>  // memrchr, memmem
 
 #include "regex/regex_error.h"
 
@@ -245,7 +245,12 @@ bool Matcher::Search(const Program& prog, std::string_view input, std::size_t fr
     if (required_at_ == kNotSearched || from < required_from_ ||
         (required_at_ != std::string_view::npos && from > required_at_)) {
       required_from_ = from;
-      required_at_ = input.find(prog.required, from);
+      const void* hit = from <= input.size()
+                            ? memmem(input.data() + from, input.size() - from, prog.required.data(),
+                                     prog.required.size())
+                            : nullptr;
+      required_at_ = hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - input.data())
+                         : std::string_view::npos;
     }
     if (required_at_ == std::string_view::npos) return false;
   }
@@ -260,16 +265,14 @@ bool Matcher::Search(const Program& prog, std::string_view input, std::size_t fr
 
   const unsigned char* const s = Bytes(input);
   if (!prog.prefix.empty()) {
-    for (std::size_t p = from; p < size;) {
-      if (prog.prefix.size() == 1) {
-        const void* hit = std::memchr(s + p, static_cast<unsigned char>(prog.prefix[0]), size - p);
-        if (!hit) return false;
-        p = static_cast<std::size_t>(static_cast<const unsigned char*>(hit) - s);
-      } else {
-        p = input.find(prog.prefix, p);
-        if (p == std::string_view::npos) return false;
-      }
-      if (try_at(p)) return true;
+    // Every match starts with the prefix: find its first byte, then compare the rest.
+    const auto head = static_cast<unsigned char>(prog.prefix[0]);
+    const std::size_t rest = prog.prefix.size() - 1;
+    for (std::size_t p = from; p + rest < size;) {
+      const void* hit = std::memchr(s + p, head, size - rest - p);
+      if (!hit) return false;
+      p = static_cast<std::size_t>(static_cast<const unsigned char*>(hit) - s);
+      if (std::memcmp(s + p + 1, prog.prefix.data() + 1, rest) == 0 && try_at(p)) return true;
       ++p;
     }
     return false;
