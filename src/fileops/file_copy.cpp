@@ -68,6 +68,10 @@ bool FileOperationEngine::CopyRegularFile(std::string_view source, std::string_v
   host_.SetProgressPosition(ProgressBar::Sub, position);
   host_.ProcessPendingEvents();
 
+  // Only a copy as long as the source was takes the target's name.
+  platform::FileInfo written;
+  if (!out.Info(written) || written.size != size) return false;
+
   // Permission bits and times as the source has them; a file system that cannot keep them
   // (a foreign one) still gets the data.
   out.CopyModeAndTimes(info);

@@ -1,0 +1,136 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "fakes.h"
+
+namespace velkoran::fileops::testing {
+namespace {
+
+using platform::Answer;
+
+struct DeleteTest : EngineFixture {
+  FileOperationEngine engine{host, questions};
+};
+
+TEST_F(DeleteTest, EmptyListAsksNothing) {
+  EXPECT_FALSE(engine.DeleteWithConfirmation({}));
+  EXPECT_TRUE(questions.asked.empty());
+  EXPECT_TRUE(host.log.empty());
+}
+
+TEST_F(DeleteTest, QuestionListsElevenEntriesThenDots) {
+  std::vector<std::string> paths;
+  for (int i = 1; i <= 12; ++i) paths.push_back("/p" + std::to_string(i));
+  questions.answers = {Answer::No};
+  EXPECT_FALSE(engine.DeleteWithConfirmation(paths));
+  ASSERT_EQ(questions.asked.size(), 1u);
+  std::string expected;
+  for (int i = 1; i <= 11; ++i) expected += "/p" + std::to_string(i) + "\n";
+  expected += L("・・・・") + "\n" + L("を削除しますか？");
+  EXPECT_EQ(questions.asked[0].text, expected);
+  EXPECT_EQ(questions.asked[0].caption, L("削除確認"));
+  EXPECT_TRUE(host.log.empty());
+
+  // Eleven entries are all listed, without the dots.
+  paths.pop_back();
+  questions.answers = {Answer::No};
+  engine.DeleteWithConfirmation(paths);
+  EXPECT_EQ(questions.asked[1].text.find(L("・・・・")), std::string::npos);
+}
+
+TEST_F(DeleteTest, AnsweredNoOrClosedDeletesNothing) {
+  WriteFile(dir / "f", "x");
+  questions.answers = {Answer::No, Answer::Closed};
+  EXPECT_FALSE(engine.DeleteWithConfirmation({dir / "f"}));
+  EXPECT_FALSE(engine.DeleteWithConfirmation({dir / "f"}));
+  EXPECT_TRUE(Exists(dir / "f"));
+}
+
+TEST_F(DeleteTest, DeletesFilesAndTreesAndLogsEachEntry) {
+  WriteFile(dir / "f", "x");
+  mkdir((dir / "T").c_str(), 0755);
+  mkdir((dir / "T/U").c_str(), 0755);
+  WriteFile(dir / "T/U/g", "y");
+  WriteFile(dir / "T/.hidden", "z");
+  questions.answers = {Answer::Yes};
+  // The tree given without trailing separator, as a multi-selection puts it in a buffer.
+  EXPECT_TRUE(engine.DeleteWithConfirmation({dir / "f", dir / "T"}));
+  EXPECT_EQ(host.log, (std::vector<std::string>{L("削除:") + dir / "f", L("削除:") + dir / "T", L("削除成功")}));
+  EXPECT_TRUE(Names(dir.path()).empty());
+  EXPECT_EQ(host.caption, dir / "T/");  // the last directory removed
+}
+
+TEST_F(DeleteTest, ReadOnlyFileAndOutsideLinkStopTheTreeAndNothingOutsideIsTouched) {
+  mkdir((dir / "outside").c_str(), 0755);
+  WriteFile(dir / "outside/keep", "precious");
+  mkdir((dir / "T").c_str(), 0755);
+  WriteFile(dir / "T/ro", "read only");
+  MakeReadOnly(dir / "T/ro");
+  ASSERT_EQ(symlink((dir / "outside").c_str(), (dir / "T/link").c_str()), 0);
+  questions.answers = {Answer::Yes};
+
+  EXPECT_FALSE(engine.DeleteWithConfirmation({dir / "T/"}));
+  ASSERT_EQ(host.log.size(), 3u);
+  EXPECT_EQ(host.log[0], L("削除:") + dir / "T/");
+  EXPECT_EQ(host.log[1], L("削除失敗:") + dir / "T/ro");
+  EXPECT_EQ(host.log[2], L("削除失敗"));
+  EXPECT_TRUE(Exists(dir / "T/ro"));
+  EXPECT_EQ(ReadFile(dir / "outside/keep"), "precious");
+}
+
+TEST_F(DeleteTest, LinkToADirectoryIsDeletedAsALink) {
+  mkdir((dir / "outside").c_str(), 0755);
+  WriteFile(dir / "outside/keep", "precious");
+  mkdir((dir / "T").c_str(), 0755);
+  ASSERT_EQ(symlink((dir / "outside").c_str(), (dir / "T/link").c_str()), 0);
+  ASSERT_EQ(symlink((dir / "outside").c_str(), (dir / "toplink").c_str()), 0);
+  questions.answers = {Answer::Yes};
+  // The link written in directory form, as the tree adds it to a buffer.
+  EXPECT_TRUE(engine.DeleteWithConfirmation({dir / "toplink/", dir / "T/"}));
+  EXPECT_FALSE(Exists(dir / "toplink"));
+  EXPECT_FALSE(Exists(dir / "T"));
+  EXPECT_EQ(Names(dir / "outside"), (std::vector<std::string>{"keep"}));
+}
+
+TEST_F(DeleteTest, AfterAFailureLaterTreesAreNotEmptiedButLaterFilesStillGo) {
+  mkdir((dir / "A").c_str(), 0755);
+  WriteFile(dir / "A/ro", "x");
+  MakeReadOnly(dir / "A/ro");
+  mkdir((dir / "B").c_str(), 0755);
+  WriteFile(dir / "B/f", "x");
+  WriteFile(dir / "c", "x");
+  questions.answers = {Answer::Yes};
+  EXPECT_FALSE(engine.DeleteWithConfirmation({dir / "A/", dir / "B/", dir / "c"}));
+  EXPECT_TRUE(Exists(dir / "B/f"));
+  EXPECT_FALSE(Exists(dir / "c"));
+  EXPECT_EQ(host.log[2], L("削除:") + dir / "B/");
+  EXPECT_EQ(host.log[3], L("削除失敗:") + dir / "B/");  // B was not emptied, so it cannot go
+  EXPECT_EQ(host.log[4], L("削除:") + dir / "c");
+}
+
+TEST_F(DeleteTest, ReadOnlyTopLevelFileFailsWithoutALineOfItsOwn) {
+  WriteFile(dir / "ro", "x");
+  MakeReadOnly(dir / "ro");
+  questions.answers = {Answer::Yes};
+  EXPECT_FALSE(engine.DeleteWithConfirmation({dir / "ro"}));
+  EXPECT_EQ(host.log, (std::vector<std::string>{L("削除:") + dir / "ro", L("削除失敗")}));
+  EXPECT_TRUE(Exists(dir / "ro"));
+}
+
+TEST_F(DeleteTest, MissingEntryAndTheRootFail) {
+  questions.answers = {Answer::Yes};
+  EXPECT_FALSE(engine.DeleteWithConfirmation({dir / "gone", "/"}));
+  EXPECT_EQ(host.log, (std::vector<std::string>{L("削除:") + dir / "gone", L("削除失敗:") + dir / "gone/",
+                                                 L("削除:") + "/", L("削除失敗:") + "/", L("削除失敗")}));
+}
+
+TEST_F(DeleteTest, DeleteDirectoryTreeOnItsOwn) {
+  mkdir((dir / "T").c_str(), 0755);
+  WriteFile(dir / "T/f", "x");
+  EXPECT_TRUE(engine.DeleteDirectoryTree(dir / "T"));
+  EXPECT_FALSE(Exists(dir / "T"));
+}
+
+}  // namespace
+}  // namespace velkoran::fileops::testing

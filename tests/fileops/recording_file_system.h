@@ -1,0 +1,57 @@
+// A file system seam that records what the engine creates and injects faults on demand.
+#pragma once
+
+#include <cerrno>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "fileops/file_system.h"
+
+namespace velkoran::fileops::testing {
+
+class RecordingFileSystem : public FileSystem {
+ public:
+  bool SameFileSystem(std::string_view source, std::string_view target) override {
+    if (crossFileSystem) return false;
+    return FileSystem::SameFileSystem(source, target);
+  }
+  int Rename(std::string_view from, std::string_view to) override {
+    if (renameHook) {
+      if (const int error = renameHook(from, to); error != 0) return error;
+    }
+    const int error = FileSystem::Rename(from, to);
+    if (error == 0) placed.emplace_back(to);
+    return error;
+  }
+  int MakeDirectory(std::string_view path, std::uint32_t mode) override {
+    const int error = FileSystem::MakeDirectory(path, mode);
+    if (error == 0) placed.push_back(std::string(path) + "/");
+    return error;
+  }
+  bool CopyBlock(platform::File& in, platform::File& out, std::uint64_t length,
+                 std::vector<char>& buffer) override {
+    blockLengths.push_back(length);
+    if (failBlockAt >= 0 && static_cast<int>(blockLengths.size()) > failBlockAt) return false;
+    if (shortCopy && length > 0) {
+      // Loses the last byte of the block yet reports success: a copy that cannot be trusted.
+      if (!FileSystem::CopyBlock(in, out, length - 1, buffer)) return false;
+      char skipped;
+      return in.Read(&skipped, 1) == 1;
+    }
+    return FileSystem::CopyBlock(in, out, length, buffer);
+  }
+
+  bool crossFileSystem = false;
+  int failBlockAt = -1;  // CopyBlock fails from this (0-based) call on
+  bool shortCopy = false;
+  std::function<int(std::string_view, std::string_view)> renameHook;  // nonzero: fail with it
+
+  std::vector<std::string> placed;  // directories made (with "/") and entries renamed into place, in order
+  std::vector<std::uint64_t> blockLengths;
+};
+
+// True when path is one of the engine's temporary siblings.
+inline bool IsTemporaryName(std::string_view path) { return path.find(".vk-") != std::string_view::npos; }
+
+}  // namespace velkoran::fileops::testing
