@@ -1,0 +1,388 @@
+#include "app/logic/window_logic.h"
+
+#include "platform/dir_helpers.h"
+#include "platform/state_file.h"
+
+namespace velkoran::app {
+
+WindowLogic::WindowLogic(WindowServices services, WindowView& view)
+    : services_(services),
+      view_(view),
+      tree_(services.rules, services.directories, services.volumes, services.network),
+      list_(services.rules),
+      buffers_(services.rules),
+      engine_(*this, services.questions) {
+  tree_.SetBreakFlag(&engine_.Flags().BreakRequested);
+  ApplySettings();
+}
+
+WindowLogic::~WindowLogic() = default;
+
+// ---- Operation host -------------------------------------------------------------------
+
+void WindowLogic::SetProgressMaximum(fileops::ProgressBar bar, std::uint64_t maximum) {
+  view_.SetProgressMaximum(bar, maximum);
+}
+void WindowLogic::SetProgressPosition(fileops::ProgressBar bar, std::uint64_t position) {
+  view_.SetProgressPosition(bar, position);
+}
+void WindowLogic::ProcessPendingEvents() { view_.ProcessPendingEvents(); }
+void WindowLogic::SetMainWindowEnabled(bool enabled) {
+  windowEnabled_ = enabled;
+  view_.SetMainWindowEnabled(enabled);
+}
+void WindowLogic::SetMainWindowCaption(std::string_view caption) { view_.SetMainWindowCaption(caption); }
+
+// ---- Saved state ----------------------------------------------------------------------
+
+void WindowLogic::ApplySettings() {
+  list_.SetColumns(settings_.columns);
+  list_.SetSort(settings_.sortType, settings_.sortDescending);
+  tree_.SetFilters(TreeFilters{settings_.ignoreDrive, settings_.acceptDrive, settings_.ignoreShare});
+  engine_.Flags().AutoOverwrite = settings_.autoOverwrite;
+}
+
+void WindowLogic::LoadState(const std::string& saveDir) {
+  settings_ = LoadSettingsFrom(platform::ReadTextLines(saveDir + std::string(kSettingsFile)));
+  if (const auto lines = platform::ReadTextLines(saveDir + std::string(kBuffersFile))) buffers_.All() = ParseBuffers(*lines);
+  tabs_ = ParseTabs(platform::ReadTextLines(saveDir + std::string(kTabsFile)));
+  currentTab_ = 0;
+  if (const auto lines = platform::ReadTextLines(saveDir + std::string(kLauncherFile))) launcher_ = ParseLauncher(*lines);
+  ApplySettings();
+  view_.TabsChanged();
+}
+
+std::vector<std::string> WindowLogic::SaveState(const std::string& saveDir) {
+  settings_.sortType = list_.SortType();
+  settings_.sortDescending = list_.SortDescending();
+  settings_.autoOverwrite = engine_.Flags().AutoOverwrite;
+  std::vector<std::string> failures;
+  const auto write = [&](std::string_view name, const std::string& text) {
+    const std::string path = saveDir + std::string(name);
+    std::string error;
+    if (!platform::WriteFileAtomically(path, text, &error)) failures.push_back(path + ": " + error);
+  };
+  write(kSettingsFile, SerializeSettings(settings_));
+  write(kBuffersFile, SerializeBuffers(buffers_.All()));
+  write(kTabsFile, SerializeTabs(tabs_));
+  write(kLauncherFile, SerializeLauncher(launcher_));
+  return failures;
+}
+
+void WindowLogic::Show() {
+  RebuildTree();
+  ShowFileBuffer();
+  EnterTab();
+}
+
+void WindowLogic::Close() { LeaveTab(); }
+
+// ---- Tree -----------------------------------------------------------------------------
+
+void WindowLogic::RebuildTree() {
+  tree_.SetFilters(TreeFilters{settings_.ignoreDrive, settings_.acceptDrive, settings_.ignoreShare});
+  tree_.BeginUpdate();
+  selected_ = nullptr;
+  view_.ShowTreeSelection(nullptr);
+  tree_.Rebuild();
+  tree_.EndUpdate();
+}
+
+void WindowLogic::RefreshTree() {
+  tree_.BeginUpdate();
+  const std::vector<std::string> expanded = tree_.CollectExpandedPaths();
+  const std::string selectedPath = selected_ != nullptr ? selected_->Path() : std::string();
+  const DirNode* top = view_.TopTreeNode();
+  const std::string topPath = top != nullptr ? top->Path() : std::string();
+  RebuildTree();
+  tree_.ExpandPaths(expanded);
+  view_.SetTopTreeNode(topPath.empty() ? nullptr : tree_.FindNodeFromPath(topPath, false));
+  DirNode* node = selectedPath.empty() ? nullptr : tree_.FindNodeFromPath(selectedPath, true);
+  if (node != nullptr) {
+    // The same directory needs no new listing; a vanished one moves to its nearest ancestor.
+    const bool moved = !platform::SamePath(node->Path(), selectedPath);
+    SelectNode(node, moved ? Listing::Always : Listing::Never);
+  }
+  tree_.EndUpdate();
+}
+
+void WindowLogic::RevealNode(DirNode* node) {
+  std::vector<DirNode*> ancestors;
+  for (DirNode* p = node->parent; p != nullptr; p = p->parent) ancestors.push_back(p);
+  for (auto it = ancestors.rbegin(); it != ancestors.rend(); ++it) tree_.Expand(**it);
+}
+
+void WindowLogic::SelectNode(DirNode* node, Listing listing) {
+  if (node == selected_) return;
+  DirNode* old = selected_;
+  if (node != nullptr) RevealNode(node);
+  selected_ = node;
+  if (settings_.autoExpand) {
+    // The branch of the new selection opens; the one left behind closes unless the new
+    // selection lies inside it.
+    if (old != nullptr && !DirTree::IsSelfOrAncestor(old, node)) tree_.Collapse(*old);
+    if (node != nullptr) tree_.Expand(*node);
+  }
+  view_.ShowTreeSelection(node);
+  if (listing == Listing::Always) ListDirectory();
+  if (node != nullptr) {
+    view_.SetLocationText(services_.rules.AddTrailingSeparator(node->Path()));
+    if (currentTab_ >= 0 && currentTab_ < static_cast<int>(tabs_.size())) {
+      tabs_[static_cast<std::size_t>(currentTab_)].caption = node->nodeName;
+      view_.TabsChanged();
+    }
+  }
+}
+
+void WindowLogic::SelectTreeNode(DirNode* node) { SelectNode(node, Listing::Always); }
+
+void WindowLogic::TreeNodeExpanded(DirNode* node) {
+  if (node != nullptr) tree_.Expand(*node);
+}
+
+void WindowLogic::TreeNodeCollapsed(DirNode* node) {
+  if (node == nullptr) return;
+  tree_.Collapse(*node);
+  // A selection hidden inside the collapsed branch moves up to the collapsed node.
+  if (selected_ != nullptr && selected_ != node && DirTree::IsSelfOrAncestor(node, selected_)) {
+    SelectNode(node, Listing::Always);
+  }
+}
+
+bool WindowLogic::RenameTreeNode(DirNode* node, std::string_view newName) {
+  if (node == nullptr) return false;
+  if (!tree_.Rename(*node, newName)) {
+    AppendLog("ディレクトリ名変更失敗: " + std::string(newName));
+    return false;
+  }
+  // The node's path changed at once; a listing of it or of a directory below it follows.
+  if (selected_ != nullptr && DirTree::IsSelfOrAncestor(node, selected_)) {
+    view_.SetLocationText(services_.rules.AddTrailingSeparator(selected_->Path()));
+    if (selected_ == node && currentTab_ < static_cast<int>(tabs_.size())) {
+      tabs_[static_cast<std::size_t>(currentTab_)].caption = node->nodeName;
+      view_.TabsChanged();
+    }
+    ListDirectory();
+  }
+  return true;
+}
+
+void WindowLogic::RelistAfterChange() {
+  RefreshTree();
+  ListDirectory();
+}
+
+void WindowLogic::DeleteTreeItem() {
+  if (selected_ == nullptr) return;
+  // A link is deleted as a link: no trailing separator, so nothing behind it is touched.
+  const std::string path =
+      selected_->isLink ? selected_->Path() : services_.rules.AddTrailingSeparator(selected_->Path());
+  engine_.DeleteWithConfirmation({path});
+  RelistAfterChange();
+}
+
+void WindowLogic::UpdateTree() { RelistAfterChange(); }
+
+void WindowLogic::CollapseWholeTree() {
+  tree_.CollapseAll();
+  if (selected_ != nullptr) {
+    DirNode* root = selected_;
+    while (root->parent != nullptr) root = root->parent;
+    SelectNode(root, Listing::Never);
+    view_.ShowTreeSelection(selected_);
+  }
+  ListDirectory();
+}
+
+void WindowLogic::CheckTreeDirectorySize() {
+  if (selected_ != nullptr) engine_.CheckDirectorySize(selected_->Path());
+}
+
+void WindowLogic::ToggleTreeVisible() {
+  settings_.treeVisible = !settings_.treeVisible;
+  if (!settings_.treeVisible) settings_.autoExpand = true;
+  view_.TreeVisibilityChanged(settings_.treeVisible);
+}
+
+void WindowLogic::ToggleAutoExpand() { settings_.autoExpand = !settings_.autoExpand; }
+
+// ---- File list ------------------------------------------------------------------------
+
+void WindowLogic::ListDirectory() {
+  if (selected_ == nullptr) return;
+  const std::string path = selected_->Path();
+  list_.Fill(services_.rules.AddTrailingSeparator(path), ReadDirectoryRows(path, settings_.showDirectory));
+  view_.FileListRefilled();
+  view_.ShowInfoLine(list_.InfoLine({}));
+}
+
+void WindowLogic::SortByColumn(int column) {
+  const std::vector<int> permutation = list_.ColumnClick(column);
+  if (!permutation.empty() || list_.RowCount() == 0) view_.FileListSorted(permutation);
+  settings_.sortType = list_.SortType();
+  settings_.sortDescending = list_.SortDescending();
+}
+
+void WindowLogic::UpdateInfoLine(const std::vector<int>& selectedRows) { view_.ShowInfoLine(list_.InfoLine(selectedRows)); }
+
+void WindowLogic::OpenWithShell(std::string_view file, std::string_view parameters) {
+  const std::string dir = services_.rules.AddTrailingSeparator(services_.rules.ParentPath(file));
+  services_.shell.Open(file, parameters, dir);
+}
+
+void WindowLogic::OpenFile(const std::vector<int>& selectedRows) {
+  if (selectedRows.empty() || selectedRows.front() >= list_.RowCount()) return;
+  const int row = selectedRows.front();
+  const FileRow& r = list_.Row(row);
+  if (!r.isDirectory) {
+    OpenWithShell(list_.FullPath(row), "");
+    return;
+  }
+  if (selected_ != nullptr) tree_.Expand(*selected_);
+  DirNode* node = tree_.FindNodeFromPath(list_.FullPath(row), false);
+  if (node == nullptr) {
+    AppendLog("FindNodeFromPath失敗。");
+    return;
+  }
+  SelectNode(node, Listing::Always);
+}
+
+void WindowLogic::DeleteFiles(const std::vector<int>& selectedRows) {
+  if (selected_ != nullptr) {
+    std::vector<std::string> paths;
+    paths.reserve(selectedRows.size());
+    for (int row : selectedRows) {
+      if (row >= 0 && row < list_.RowCount()) paths.push_back(list_.OperationPath(row));
+    }
+    engine_.DeleteWithConfirmation(paths);
+  }
+  RelistAfterChange();
+}
+
+bool WindowLogic::RenameFile(int row, std::string_view newName) {
+  if (row < 0 || row >= list_.RowCount()) return false;
+  const FileRow& r = list_.Row(row);
+  if (newName == r.name) return false;
+  const bool directory = r.isDirectory && !r.isLink;
+  if (newName.empty() || !services_.rules.SeparatorPositions(newName).empty() || newName == "." || newName == "..") {
+    AppendLog("リネーム失敗。");
+    return false;
+  }
+  std::string from = list_.FullPath(row);
+  std::string to = list_.DirPath() + std::string(newName);
+  if (directory) {
+    from = services_.rules.AddTrailingSeparator(from);
+    to = services_.rules.AddTrailingSeparator(to);
+  }
+  if (!engine_.ConfirmOverwrite(to, directory ? fileops::kOverwriteDirectory : fileops::kOverwriteFile)) return false;
+  const std::string fromEntry = services_.rules.RemoveTrailingSeparator(from);
+  const std::string toEntry = services_.rules.RemoveTrailingSeparator(to);
+  if (platform::RenameEntry(fromEntry, toEntry, platform::RenameMode::Replace) != 0) {
+    AppendLog("リネーム失敗。");
+    return false;
+  }
+  // A row that showed the replaced entry is gone now: list afresh. Otherwise the row
+  // takes its new name at once.
+  for (int i = 0; i < list_.RowCount(); ++i) {
+    if (i != row && list_.Row(i).name == newName) {
+      ListDirectory();
+      return true;
+    }
+  }
+  list_.RenameRow(row, std::string(newName));
+  view_.FileRowChanged(row);
+  return true;
+}
+
+void WindowLogic::CreateDirectory() {
+  if (selected_ == nullptr) return;
+  const auto name = services_.questions.InputText("ディレクトリ作成", "作成ディレクトリ名を入力してください。", "");
+  if (!name) return;
+  const std::string path = services_.rules.Join(selected_->Path(), *name);
+  if (platform::ForceDirectory(path, services_.rules)) {
+    RelistAfterChange();
+  } else {
+    AppendLog("ディレクトリ作成失敗。");
+  }
+}
+
+void WindowLogic::GoParent() {
+  if (selected_ != nullptr && selected_->parent != nullptr) SelectNode(selected_->parent, Listing::Always);
+}
+
+void WindowLogic::ToggleShowDirectory() { settings_.showDirectory = !settings_.showDirectory; }
+
+bool WindowLogic::CanCheckDirectorySize(const std::vector<int>& selectedRows) const {
+  if (selectedRows.empty() || selectedRows.front() < 0 || selectedRows.front() >= list_.RowCount()) return false;
+  const FileRow& r = list_.Row(selectedRows.front());
+  return r.isDirectory && !r.isLink;
+}
+
+void WindowLogic::CheckListDirectorySize(const std::vector<int>& selectedRows) {
+  if (CanCheckDirectorySize(selectedRows)) engine_.CheckDirectorySize(list_.FullPath(selectedRows.front()));
+}
+
+// ---- Tabs -----------------------------------------------------------------------------
+
+void WindowLogic::NewTab() {
+  tabs_.emplace_back();
+  view_.TabsChanged();
+}
+
+bool WindowLogic::LeaveTab() {
+  if (!windowEnabled_) return false;
+  if (currentTab_ < 0 || currentTab_ >= static_cast<int>(tabs_.size())) return true;
+  TabState& tab = tabs_[static_cast<std::size_t>(currentTab_)];
+  tab.expandedPaths = tree_.CollectExpandedPaths();
+  const DirNode* top = view_.TopTreeNode();
+  tab.topPath = top != nullptr ? top->Path() : std::string();
+  tab.selectedPath = selected_ != nullptr ? selected_->Path() : std::string();
+  return true;
+}
+
+void WindowLogic::EnterTab() {
+  if (currentTab_ < 0 || currentTab_ >= static_cast<int>(tabs_.size())) return;
+  const TabState tab = tabs_[static_cast<std::size_t>(currentTab_)];
+  const auto& rules = services_.rules;
+  const std::string topPath = tab.topPath.empty() ? std::string() : rules.AddTrailingSeparator(tab.topPath);
+  const std::string selectedPath = tab.selectedPath.empty() ? std::string() : rules.AddTrailingSeparator(tab.selectedPath);
+  tree_.BeginUpdate();
+  tree_.CollapseAll();
+  tree_.ExpandPaths(tab.expandedPaths);
+  DirNode* node = selectedPath.empty() ? nullptr : tree_.FindNodeFromPath(selectedPath, true);
+  if (node != nullptr) {
+    SelectNode(node, Listing::Never);
+    view_.FocusTreeIfVisible();
+    view_.SetLocationText(rules.AddTrailingSeparator(node->Path()));
+  } else {
+    // A tab without a place shows no selection; the list keeps what it shows.
+    selected_ = nullptr;
+    view_.ShowTreeSelection(nullptr);
+    view_.SetLocationText("");
+  }
+  if (DirNode* top = topPath.empty() ? nullptr : tree_.FindNodeFromPath(topPath, false)) view_.SetTopTreeNode(top);
+  tree_.EndUpdate();
+  ListDirectory();
+  view_.TabsChanged();
+}
+
+void WindowLogic::SelectTab(int index) {
+  if (index < 0 || index >= static_cast<int>(tabs_.size())) return;
+  if (!LeaveTab()) return;
+  currentTab_ = index;
+  EnterTab();
+}
+
+void WindowLogic::DeleteCurrentTab() {
+  if (tabs_.size() < 2) return;
+  LeaveTab();
+  tabs_.erase(tabs_.begin() + currentTab_);
+  currentTab_ = 0;
+  EnterTab();
+}
+
+// ---- Buffers --------------------------------------------------------------------------
+
+void WindowLogic::ShowFileBuffer() { view_.ShowBuffer(buffers_.DisplayLines(), buffers_.IndexCaption()); }
+
+}  // namespace velkoran::app

@@ -1,0 +1,161 @@
+// The main window's logic without widgets: its saved state, the tree and the file list with
+// their commands, the tabs and the buffers. The Qt window calls it and shows what it
+// reports through WindowView; tests drive it with fakes and temporary folders.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/logic/dir_tree.h"
+#include "app/logic/file_buffers.h"
+#include "app/logic/file_list.h"
+#include "app/logic/settings.h"
+#include "app/logic/state_files.h"
+#include "app/logic/tab_state.h"
+#include "fileops/engine.h"
+#include "fileops/operation_host.h"
+#include "platform/questions.h"
+#include "platform/shell.h"
+
+namespace velkoran::app {
+
+// What the logic shows. The window implements it; tests record it. The operation host
+// part (log, progress bars, pending events, window state) serves the file operations too.
+class WindowView : public fileops::OperationHost {
+ public:
+  virtual void SetLocationText(std::string_view text) = 0;   // with the caret at its end
+  virtual void ShowTreeSelection(const DirNode* node) = 0;   // null: no node selected
+  virtual const DirNode* TopTreeNode() const = 0;            // top visible node, or null
+  virtual void SetTopTreeNode(const DirNode* node) = 0;
+  virtual void FocusTreeIfVisible() = 0;
+  virtual void TabsChanged() = 0;                            // count, captions or current tab
+  virtual void FileListRefilled() = 0;                       // focus the first row, select none
+  virtual void FileListSorted(const std::vector<int>& newIndexOfOld) = 0;
+  virtual void FileRowChanged(int row) = 0;
+  virtual void ShowInfoLine(std::string_view text) = 0;
+  virtual void ShowBuffer(const std::vector<std::string>& lines, std::string_view indexCaption) = 0;
+  virtual void TreeVisibilityChanged(bool visible) = 0;
+};
+
+// Everything the logic reads from outside: the file system seams, the network, the user.
+struct WindowServices {
+  const platform::PathRules& rules;
+  SubdirectorySource& directories;
+  platform::VolumeList& volumes;
+  platform::NetworkEnumeration& network;
+  platform::UserQuestions& questions;
+  platform::Shell& shell;
+};
+
+class WindowLogic : private fileops::OperationHost {
+ public:
+  WindowLogic(WindowServices services, WindowView& view);
+  ~WindowLogic() override;
+
+  // ---- Saved state -------------------------------------------------------------------
+  // Reads setting.ini, fbuf.txt, tab.txt and Launch.txt from saveDir (missing files leave
+  // the defaults) and hands the settings to the tree, the list and the engine.
+  void LoadState(const std::string& saveDir);
+  // Writes the four files, each replaced atomically. Returns one message per file that
+  // could not be written (that file keeps its old content).
+  std::vector<std::string> SaveState(const std::string& saveDir);
+  // The settings as they stand; the window keeps its sizes in them before saving.
+  WindowSettings& Settings() { return settings_; }
+  const std::vector<LauncherEntry>& Launcher() const { return launcher_; }
+
+  // First showing: build the tree, show the buffer, enter the current tab.
+  void Show();
+  // Closing: the leaving step for the current tab, so that its state is current.
+  void Close();
+
+  // ---- Tree ---------------------------------------------------------------------------
+  DirTree& Tree() { return tree_; }
+  DirNode* SelectedNode() const { return selected_; }
+  void RebuildTree();
+  // Rebuilds keeping expansion, top node and selection (the nearest surviving ancestor of
+  // a selected directory that is gone). Lists again only when the selection moved.
+  void RefreshTree();
+  // The selection changed in the view (or a command selects): lists the directory, shows
+  // its path in the location bar and its name on the tab.
+  void SelectTreeNode(DirNode* node);
+  void TreeNodeExpanded(DirNode* node);
+  void TreeNodeCollapsed(DirNode* node);
+  // In-place rename; false (and a log line) when it failed.
+  bool RenameTreeNode(DirNode* node, std::string_view newName);
+  bool CanRenameTreeNode(const DirNode* node) const { return node != nullptr && node->renamable; }
+  void DeleteTreeItem();          // AC_DeleteTreeItem
+  void UpdateTree();              // AC_UpdateTree
+  void CollapseWholeTree();       // AC_FullCol
+  void CheckTreeDirectorySize();  // the tree's "ディレクトリサイズ調査"
+  void ToggleTreeVisible();       // MI_TreeVisible
+  void ToggleAutoExpand();        // MI_AutoExpand
+
+  // ---- File list ----------------------------------------------------------------------
+  // Rows are passed in list order as the view's selection holds them.
+  FileList& List() { return list_; }
+  void ListDirectory();
+  void SortByColumn(int column);
+  void UpdateInfoLine(const std::vector<int>& selectedRows);
+  void OpenFile(const std::vector<int>& selectedRows);     // AC_OpenFile
+  void DeleteFiles(const std::vector<int>& selectedRows);  // AC_DeleteFile
+  // In-place rename of a row; false when nothing was renamed (the row keeps its name).
+  bool RenameFile(int row, std::string_view newName);
+  void CreateDirectory();  // AC_CreateDirectoryInFileList
+  void GoParent();         // AC_GoParent
+  void ToggleShowDirectory();
+  bool CanCheckDirectorySize(const std::vector<int>& selectedRows) const;
+  void CheckListDirectorySize(const std::vector<int>& selectedRows);  // MI_CheckDirSize
+  void OpenWithShell(std::string_view file, std::string_view parameters);
+
+  // ---- Tabs ---------------------------------------------------------------------------
+  const std::vector<TabState>& Tabs() const { return tabs_; }
+  int CurrentTab() const { return currentTab_; }
+  void NewTab();
+  // The leaving step: false (nothing stored) while a file operation runs.
+  bool LeaveTab();
+  void EnterTab();
+  void SelectTab(int index);
+  void DeleteCurrentTab();
+
+  // ---- Buffers ------------------------------------------------------------------------
+  FileBuffers& Buffers() { return buffers_; }
+  void ShowFileBuffer();
+
+  // ---- File operations ----------------------------------------------------------------
+  fileops::FileOperationEngine& Engine() { return engine_; }
+  bool WindowEnabled() const { return windowEnabled_; }
+  void RequestBreak() { engine_.RequestBreak(); }
+
+  void AppendLog(std::string_view line) override { view_.AppendLog(line); }
+
+ private:
+  // fileops::OperationHost, forwarded to the view; the window's enabled state is kept.
+  void SetProgressMaximum(fileops::ProgressBar bar, std::uint64_t maximum) override;
+  void SetProgressPosition(fileops::ProgressBar bar, std::uint64_t position) override;
+  void ProcessPendingEvents() override;
+  void SetMainWindowEnabled(bool enabled) override;
+  void SetMainWindowCaption(std::string_view caption) override;
+
+  enum class Listing { Always, Never, IfMoved };
+  void SelectNode(DirNode* node, Listing listing);
+  void RevealNode(DirNode* node);
+  void ApplySettings();
+  void RelistAfterChange();  // RefreshTree, then ListDirectory
+
+  WindowServices services_;
+  WindowView& view_;
+  WindowSettings settings_;
+  DirTree tree_;
+  FileList list_;
+  FileBuffers buffers_;
+  fileops::FileOperationEngine engine_;
+  std::vector<TabState> tabs_{TabState{}};
+  int currentTab_ = 0;
+  std::vector<LauncherEntry> launcher_;
+  DirNode* selected_ = nullptr;
+  bool windowEnabled_ = true;
+};
+
+}  // namespace velkoran::app
