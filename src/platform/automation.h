@@ -8,11 +8,15 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace velkoran::platform {
 
-// The VARIANT subset that crosses the seam.
+class Automation;
+
+// The VARIANT subset that crosses the seam. A variant holding a dispatch interface keeps
+// one reference to it: copies take another, destruction gives it back.
 struct Variant {
   enum class Type { Empty, Null, Int16, Int32, Byte, Single, Double, String, Bool, Dispatch, Other };
   Type type = Type::Empty;
@@ -20,7 +24,15 @@ struct Variant {
   double numValue = 0;
   std::string strValue;
   bool boolValue = false;
-  class Automation* dispValue = nullptr;  // counted while the variant holds it
+  Automation* dispValue = nullptr;  // counted while the variant holds it
+
+  Variant() = default;
+  Variant(const Variant& o);
+  Variant(Variant&& o) noexcept;
+  Variant& operator=(Variant o) noexcept;
+  ~Variant();
+  // A dispatch variant holding d (a reference is taken).
+  static Variant FromDispatch(Automation* d);
 };
 
 enum class InvokeKind { Method, PropertyGet, PropertyPut };
@@ -40,5 +52,36 @@ class Automation {
  protected:
   virtual ~Automation() = default;
 };
+
+inline Variant::Variant(const Variant& o)
+    : type(o.type), intValue(o.intValue), numValue(o.numValue), strValue(o.strValue),
+      boolValue(o.boolValue), dispValue(o.dispValue) {
+  if (dispValue != nullptr) dispValue->AddRef();
+}
+inline Variant::Variant(Variant&& o) noexcept
+    : type(o.type), intValue(o.intValue), numValue(o.numValue), strValue(std::move(o.strValue)),
+      boolValue(o.boolValue), dispValue(o.dispValue) {
+  o.dispValue = nullptr;
+  o.type = Type::Empty;
+}
+inline Variant& Variant::operator=(Variant o) noexcept {
+  std::swap(type, o.type);
+  std::swap(intValue, o.intValue);
+  std::swap(numValue, o.numValue);
+  std::swap(strValue, o.strValue);
+  std::swap(boolValue, o.boolValue);
+  std::swap(dispValue, o.dispValue);
+  return *this;
+}
+inline Variant::~Variant() {
+  if (dispValue != nullptr) dispValue->Release();
+}
+inline Variant Variant::FromDispatch(Automation* d) {
+  Variant v;
+  v.type = Type::Dispatch;
+  v.dispValue = d;
+  if (d != nullptr) d->AddRef();
+  return v;
+}
 
 }  // namespace velkoran::platform

@@ -1,9 +1,11 @@
 // TJValue: every value a script computes, stores, passes or returns.
 //
 // Sixteen bytes: the kind, the length of a string payload, and one eight-byte payload.
-// Copying a value of any kind but string and dispatch is a plain copy; strings share their
-// buffer by reference count, dispatch values their interface. Objects and functions are
-// not owned here (see object.h for who owns them).
+// Copying a value of a number, boolean or object kind is a plain copy; strings share their
+// buffer by reference count, dispatch values their interface, function values their
+// function record (so a record lives exactly as long as some value names it). Objects are
+// not owned here: they live by the counts that member tables and counting lists keep
+// (see object.h).
 #pragma once
 
 #include <cstdint>
@@ -19,6 +21,14 @@ namespace kestrin {
 class TJObject;
 struct TJFunction;
 using IDispatchRef = velkoran::platform::Automation;
+
+// The reference count at the start of every function record (TJFunction derives from it
+// first, so a record pointer is also a pointer to its count).
+struct TJFunctionCount {
+  std::uint32_t Refs = 0;
+};
+// Frees a function record whose count reached zero (object.cpp).
+void DestroyFunction(TJFunction* f) noexcept;
 
 enum TJValueKind : std::uint8_t {
   jkUndefined = 0,
@@ -90,6 +100,7 @@ class TJValue {
   static TJValue Function(TJFunction* f) noexcept {
     TJValue v = Tagged(jkFunction);
     v.u_.f = f;
+    if (f != nullptr) ++reinterpret_cast<TJFunctionCount*>(f)->Refs;
     return v;
   }
   static TJValue Text(const SharedString& s) noexcept {
@@ -140,16 +151,23 @@ class TJValue {
     v.kind_ = k;
     return v;
   }
+  // Kinds below jkString own nothing; that test is the fast path of every copy.
   void Retain() noexcept {
+    if (kind_ < jkString) return;
     if (kind_ == jkString) {
       SharedString::AddRef(u_.s);
+    } else if (kind_ == jkFunction) {
+      if (u_.f != nullptr) ++reinterpret_cast<TJFunctionCount*>(u_.f)->Refs;
     } else if (kind_ == jkDispatch && u_.disp != nullptr) {
       u_.disp->AddRef();
     }
   }
   void Drop() noexcept {
+    if (kind_ < jkString) return;
     if (kind_ == jkString) {
       SharedString::Release(u_.s);
+    } else if (kind_ == jkFunction) {
+      if (u_.f != nullptr && --reinterpret_cast<TJFunctionCount*>(u_.f)->Refs == 0) DestroyFunction(u_.f);
     } else if (kind_ == jkDispatch && u_.disp != nullptr) {
       u_.disp->Release();
     }
@@ -226,5 +244,8 @@ std::string FormatNumber(double d);
 // The automation seam's value conversions.
 TJValue VariantToValue(const velkoran::platform::Variant& var);
 velkoran::platform::Variant ValueToVariant(const TJValue& v);
+
+// The identity number of a function record in its text form ("function" + these digits).
+std::string FunctionIdentity(const TJFunction& f);
 
 }  // namespace kestrin
