@@ -43,7 +43,6 @@ bool IsWordByte(int c) {
 
 }  // namespace
 
-#ifdef KESTRIN_LEX_HASH_TABLE
 TJLex::TJLex(CodePage cp) : keywords_(kKeywordBuckets, false), cp_(cp) {
   for (const KeywordRow& row : kKeywordRows) keywords_.AddInteger(row.word, row.code);
 }
@@ -51,17 +50,6 @@ TJLex::TJLex(CodePage cp) : keywords_(kKeywordBuckets, false), cp_(cp) {
 std::int32_t TJLex::KeywordCode(std::string_view word) const {
   return static_cast<std::int32_t>(keywords_.GetInteger(word));
 }
-#else
-TJLex::TJLex(CodePage cp) : cp_(cp) {
-  (void)kKeywordBuckets;
-  for (const KeywordRow& row : kKeywordRows) keywords_.emplace(row.word, row.code);
-}
-
-std::int32_t TJLex::KeywordCode(std::string_view word) const {
-  auto it = keywords_.find(word);
-  return it == keywords_.end() ? 0 : it->second;
-}
-#endif
 
 TJLex::TJLex() : TJLex(velkoran::platform::ActiveCodePage()) {}
 

@@ -13,12 +13,7 @@
 #include <string_view>
 
 #include "platform/codepage.h"
-#if __has_include("script/hash_table.h")
 #include "script/hash_table.h"
-#define KESTRIN_LEX_HASH_TABLE 1
-#else
-#include <map>
-#endif
 
 namespace kestrin {
 
@@ -147,11 +142,7 @@ class TJLex {
   std::int32_t ScanSymbol(std::int32_t previous);
   std::int32_t Operator(std::int32_t kind, char sub, std::size_t length);
 
-#ifdef KESTRIN_LEX_HASH_TABLE
-  TIntegerHashTable keywords_;
-#else
-  std::map<std::string, std::int32_t, std::less<>> keywords_;
-#endif
+  TIntegerHashTable keywords_;  // keyword spelling -> token code, case-sensitive
   velkoran::platform::CodePage cp_;
   std::int32_t token_ = 0;
   std::string source_;

@@ -15,17 +15,14 @@ namespace {
 std::int32_t Wrap(std::uint32_t u) { return static_cast<std::int32_t>(u); }
 std::uint32_t Bits(std::int32_t i) { return static_cast<std::uint32_t>(i); }
 
-void CheckOperand(const TJValue& v) {
-  switch (v.Kind()) {
-    case jkUndefined:
-      ThrowScriptError(errors::kName);
-    case jkObject:
-    case jkFunction:
-    case jkInfinity:
-      ThrowScriptError(errors::kType);
-    default:
-      break;
-  }
+bool HasNoNumber(const TJValue& v) {
+  return v.Kind() == jkObject || v.Kind() == jkFunction || v.Kind() == jkInfinity;
+}
+
+// An undefined operand is reported before an operand of the wrong kind, whichever side.
+void CheckOperands(const TJValue& a, const TJValue& b) {
+  if (a.Kind() == jkUndefined || b.Kind() == jkUndefined) ThrowScriptError(errors::kName);
+  if (HasNoNumber(a) || HasNoNumber(b)) ThrowScriptError(errors::kType);
 }
 
 bool EitherIs(const TJValue& a, const TJValue& b, TJValueKind k) {
@@ -107,8 +104,7 @@ bool SameKindEqual(const TJValue& a, const TJValue& b) {
 }
 
 TJValue Arithmetic(std::uint8_t code, const TJValue& a, const TJValue& b) {
-  CheckOperand(a);
-  CheckOperand(b);
+  CheckOperands(a, b);
   switch (code) {
     case ecAdd:
       if (EitherIs(a, b, jkString)) return TJValue::Text(SharedString::Concat(ToText(a), ToText(b)));
@@ -177,7 +173,7 @@ TJValue Compare(std::uint8_t code, const TJValue& a, const TJValue& b) {
 }
 
 TJValue Unary(std::uint8_t code, const TJValue& a) {
-  CheckOperand(a);
+  CheckOperands(a, a);
   switch (code) {
     case ecPlus:
       if (a.Kind() == jkNumber) return TJValue::Number(std::fabs(a.NumValue()));

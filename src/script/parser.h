@@ -46,7 +46,7 @@ class TJParser {
 
   // Nesting of parentheses, blocks and prefix operators deeper than this is a syntax
   // error, so that crafted input cannot exhaust the stack of the parser or the evaluator.
-  static constexpr int kMaxNesting = 400;
+  static constexpr int kMaxNesting = 1000;
 
  private:
   struct Import;

@@ -4,10 +4,7 @@
 
 #include "script/operators.h"
 
-#if __has_include("script/hash_table.h")
 #include "script/hash_table.h"
-#define KESTRIN_TREE_HASH_NAME 1
-#endif
 
 namespace kestrin {
 
@@ -72,9 +69,7 @@ TJExpr* TJExprFactory::NewIdentifier(std::string_view name) {
   TJExpr* node = NewNode();
   node->Code = ecIdentifier;
   node->Name.assign(name);
-#ifdef KESTRIN_TREE_HASH_NAME
   node->Hash = HashName(name);
-#endif
   return node;
 }
 
