@@ -1,6 +1,9 @@
 #include "app/logic/window_logic.h"
 
+#include <algorithm>
+
 #include "platform/dir_helpers.h"
+#include "platform/directory.h"
 #include "platform/state_file.h"
 
 namespace velkoran::app {
@@ -381,8 +384,159 @@ void WindowLogic::DeleteCurrentTab() {
   EnterTab();
 }
 
+// ---- Location bar, shortcuts and launcher -------------------------------------------
+
+std::string WindowLogic::GoToDirectory(const std::string& text) {
+  const std::string wanted = services_.rules.AddTrailingSeparator(text);
+  DirNode* node = tree_.FindNodeFromPath(wanted, true);
+  if (node == nullptr) {
+    AppendLog("NotFound : " + wanted);
+    return text;
+  }
+  SelectNode(node, Listing::Always);
+  view_.FocusTreeIfVisible();
+  const std::string shown = services_.rules.AddTrailingSeparator(node->Path());
+  view_.SetLocationText(shown);
+  return shown;
+}
+
+std::string WindowLogic::GoToLocation(std::string_view typed) {
+  std::string text(typed);
+  for (const LauncherEntry& entry : launcher_) {
+    if (entry.name == text) {
+      text = entry.target;
+      break;
+    }
+  }
+  if (platform::FileExists(text)) {
+    OpenWithShell(text, "");
+    return text;
+  }
+  return GoToDirectory(text);
+}
+
+bool WindowLogic::AddSelectedFileToLauncher(const std::vector<int>& selectedRows) {
+  if (selectedRows.empty() || selectedRows.front() < 0 || selectedRows.front() >= list_.RowCount()) return false;
+  const int row = selectedRows.front();
+  // A name with a colon could not be read back from Launch.txt, which splits at the first.
+  if (list_.Row(row).name.find(':') != std::string::npos) return false;
+  launcher_.push_back(LauncherEntry{list_.Row(row).name, list_.FullPath(row)});
+  return true;
+}
+
+bool WindowLogic::AddShortcutForSelection() {
+  if (selected_ == nullptr) return false;
+  const auto name = services_.questions.InputText("ショートカット追加", "ショートカット名を入力してください。", "");
+  if (!name) return false;
+  if (TrimText(*name).empty()) {
+    services_.questions.Alert("Velkoran", "ショートカット名を入力してください。");
+    return false;
+  }
+  if (name->find(',') != std::string::npos) {
+    services_.questions.Alert("Velkoran", "ショートカット名に , は使えません。");
+    return false;
+  }
+  settings_.shortcuts.push_back(ShortcutEntry{services_.rules.AddTrailingSeparator(selected_->Path()), *name});
+  return true;
+}
+
+void WindowLogic::RemoveShortcut(int index) {
+  if (index >= 0 && index < static_cast<int>(settings_.shortcuts.size())) {
+    settings_.shortcuts.erase(settings_.shortcuts.begin() + index);
+  }
+}
+
+std::string WindowLogic::GoToShortcut(int index) {
+  if (index < 0 || index >= static_cast<int>(settings_.shortcuts.size())) return {};
+  const std::string path = settings_.shortcuts[static_cast<std::size_t>(index)].path;
+  view_.SetLocationText(path);
+  return GoToLocation(path);
+}
+
 // ---- Buffers --------------------------------------------------------------------------
 
 void WindowLogic::ShowFileBuffer() { view_.ShowBuffer(buffers_.DisplayLines(), buffers_.IndexCaption()); }
+
+std::string WindowLogic::NodeOperationPath(const DirNode& node) const {
+  // A link is handed over as the link itself: without the trailing separator nothing
+  // behind it is walked, copied or deleted.
+  return node.isLink ? node.Path() : services_.rules.AddTrailingSeparator(node.Path());
+}
+
+void WindowLogic::SelectBuffer(int index) {
+  buffers_.SetCurrent(index);
+  ShowFileBuffer();
+}
+
+void WindowLogic::AddTreeDirectoryToBuffer(int index) {
+  if (selected_ == nullptr) return;
+  if (index >= 0) buffers_.SetCurrent(index);
+  buffers_.Toggle(NodeOperationPath(*selected_));
+  ShowFileBuffer();
+}
+
+int WindowLogic::AddFocusedFileToBuffer(int focusedRow) {
+  if (focusedRow < 0 || focusedRow >= list_.RowCount()) return -1;
+  buffers_.Toggle(list_.OperationPath(focusedRow));
+  ShowFileBuffer();
+  return focusedRow + 1 < list_.RowCount() ? focusedRow + 1 : 0;
+}
+
+void WindowLogic::AddSelectedFilesToBuffer(const std::vector<int>& selectedRows, int index) {
+  if (index >= 0) buffers_.SetCurrent(index);
+  for (int row : selectedRows) {
+    if (row >= 0 && row < list_.RowCount()) buffers_.Toggle(list_.FullPath(row));
+  }
+  ShowFileBuffer();
+}
+
+void WindowLogic::RemoveBufferLines(const std::vector<int>& selectedLines) {
+  auto& entries = buffers_.All()[static_cast<std::size_t>(buffers_.Current())];
+  if (entries.empty()) return;
+  std::vector<int> lines = selectedLines;
+  std::sort(lines.begin(), lines.end());
+  lines.erase(std::unique(lines.begin(), lines.end()), lines.end());
+  // Line k shows entry count - 1 - k; increasing k removes from the back first.
+  const int count = static_cast<int>(entries.size());
+  for (int k : lines) {
+    const int entry = count - 1 - k;
+    if (entry >= 0 && entry < static_cast<int>(entries.size())) entries.erase(entries.begin() + entry);
+  }
+  ShowFileBuffer();
+}
+
+void WindowLogic::ClearBuffer() {
+  buffers_.ClearCurrent();
+  ShowFileBuffer();
+}
+
+void WindowLogic::DeleteFilesInBuffer() {
+  const std::vector<std::string> entries = buffers_.CurrentEntries();
+  engine_.DeleteWithConfirmation(entries);
+}
+
+void WindowLogic::CopyFromBuffer() {
+  if (selected_ == nullptr) return;
+  const std::vector<std::string> entries = buffers_.CurrentEntries();
+  engine_.TransferFiles(entries, selected_->Path(), fileops::kOperationCopy);
+  RelistAfterChange();
+}
+
+void WindowLogic::MoveFromBuffer() {
+  const std::vector<std::string> entries = buffers_.CurrentEntries();
+  std::string question;
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    question += entries[i] + "\r\n";
+    if (i == 11) {  // the twelfth entry ends the listing
+      question += "・・・・\r\n";
+      break;
+    }
+  }
+  question += "を移動しますか？";
+  if (services_.questions.AskYesNo("移動確認", question) == platform::Answer::No) return;
+  if (selected_ == nullptr) return;
+  engine_.TransferFiles(entries, selected_->Path(), fileops::kOperationMove);
+  RelistAfterChange();
+}
 
 }  // namespace velkoran::app

@@ -119,9 +119,33 @@ class WindowLogic : private fileops::OperationHost {
   void SelectTab(int index);
   void DeleteCurrentTab();
 
+  // ---- Location bar, shortcuts and launcher --------------------------------------------
+  // The go button (and Enter in the location bar): a launcher name gives its target, an
+  // existing file opens, anything else is looked up in the tree. Returns the text the
+  // location bar shows afterwards.
+  std::string GoToLocation(std::string_view text);
+  // "ランチャーに追加": the first selected row joins the launcher under its own name.
+  bool AddSelectedFileToLauncher(const std::vector<int>& selectedRows);
+  const std::vector<ShortcutEntry>& Shortcuts() const { return settings_.shortcuts; }
+  // AC_AddShortcutInTree: asks for a name; true when a shortcut was added.
+  bool AddShortcutForSelection();
+  void RemoveShortcut(int index);
+  // A click on a shortcut item: go to its directory. Returns the location bar's text.
+  std::string GoToShortcut(int index);
+
   // ---- Buffers ------------------------------------------------------------------------
   FileBuffers& Buffers() { return buffers_; }
   void ShowFileBuffer();
+  void SelectBuffer(int index);                                         // AC_Buf N
+  void AddTreeDirectoryToBuffer(int index = -1);                        // AC_AddBufferInTree, AC_AddDirToBuffer N
+  // AC_AddBufferFile: toggles the focused row; returns the row to focus next (-1: none).
+  int AddFocusedFileToBuffer(int focusedRow);
+  void AddSelectedFilesToBuffer(const std::vector<int>& selectedRows, int index = -1);  // Ctrl+B, AC_AddItemToBuffer N
+  void RemoveBufferLines(const std::vector<int>& selectedLines);        // "ファイルバッファから削除"
+  void ClearBuffer();                                                   // AC_ClearBufferList
+  void DeleteFilesInBuffer();                                           // AC_DeleteFilesInBuffer
+  void CopyFromBuffer();                                                // AC_CopyFromBufferInFileList
+  void MoveFromBuffer();                                                // AC_MoveFromBufferInFileList
 
   // ---- File operations ----------------------------------------------------------------
   fileops::FileOperationEngine& Engine() { return engine_; }
@@ -143,6 +167,8 @@ class WindowLogic : private fileops::OperationHost {
   void RevealNode(DirNode* node);
   void ApplySettings();
   void RelistAfterChange();  // RefreshTree, then ListDirectory
+  std::string NodeOperationPath(const DirNode& node) const;
+  std::string GoToDirectory(const std::string& text);
 
   WindowServices services_;
   WindowView& view_;

@@ -1,0 +1,190 @@
+// TForm_Main: the main window. It lays out the controls, owns the actions and context
+// menus, dispatches keys, and shows what WindowLogic reports. All file manager behaviour
+// lives in WindowLogic; this class only connects it to Qt.
+#pragma once
+
+#include <QMainWindow>
+#include <QKeySequence>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/logic/window_logic.h"
+
+class QAction;
+class QComboBox;
+class QLabel;
+class QListWidget;
+class QMenu;
+class QProgressBar;
+class QPushButton;
+class QSplitter;
+class QTabBar;
+class QTimer;
+class QTreeView;
+
+namespace velkoran::app {
+
+class DirTreeModel;
+class FileListModel;
+class QtUserQuestions;
+class SignalBridge;
+
+// What the window uses from outside; every null member is replaced by the host's own.
+struct FormDependencies {
+  platform::VolumeList* volumes = nullptr;
+  platform::NetworkEnumeration* network = nullptr;
+  SubdirectorySource* directories = nullptr;
+  platform::UserQuestions* questions = nullptr;
+  platform::Shell* shell = nullptr;
+  std::string programDir;           // empty: the program folder of this process
+  bool handleTerminationSignals = true;
+};
+
+class TForm_Main final : public QMainWindow, public WindowView {
+ public:
+  explicit TForm_Main(FormDependencies deps = {}, QWidget* parent = nullptr);
+  ~TForm_Main() override;
+
+  WindowLogic& Logic() { return *logic_; }
+  const std::string& ProgramDir() const { return programDir_; }
+  const std::string& SaveDir() const { return saveDir_; }
+  const std::string& ScriptDir() const { return scriptDir_; }
+
+  QAction* Action(const QString& name) const;
+  const std::vector<QAction*>& Actions() const { return actions_; }
+  QMenu* Menu(const QString& name) const;
+
+  // Runs a key through the window's dispatch as a key press on the focused control would;
+  // true when an action ran.
+  bool DispatchKey(const QKeyCombination& key);
+
+  // The selected rows of the file list in list order, and the focused row (-1 for none).
+  std::vector<int> SelectedFileRows() const;
+  int FocusedFileRow() const;
+
+  // One timer step: keeps the saved geometry current and switches tabs on hover.
+  void TimerTick();
+
+  // WindowView / OperationHost
+  void AppendLog(std::string_view line) override;
+  void SetProgressMaximum(fileops::ProgressBar bar, std::uint64_t maximum) override;
+  void SetProgressPosition(fileops::ProgressBar bar, std::uint64_t position) override;
+  void ProcessPendingEvents() override;
+  void SetMainWindowEnabled(bool enabled) override;
+  void SetMainWindowCaption(std::string_view caption) override;
+  void SetLocationText(std::string_view text) override;
+  void ShowTreeSelection(const DirNode* node) override;
+  const DirNode* TopTreeNode() const override;
+  void SetTopTreeNode(const DirNode* node) override;
+  void FocusTreeIfVisible() override;
+  void TabsChanged() override;
+  void FileListRefilled() override;
+  void FileListSorted(const std::vector<int>& newIndexOfOld) override;
+  void FileRowChanged(int row) override;
+  void ShowInfoLine(std::string_view text) override;
+  void ShowBuffer(const std::vector<std::string>& lines, std::string_view indexCaption) override;
+  void TreeVisibilityChanged(bool visible) override;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+ private:
+  void BuildLayout();
+  void BuildActions();
+  void BuildMenus();
+  void ConnectViews();
+  void ApplySettingsToWidgets();
+  void ApplyColumns();
+  void CollectWidgetSettings();
+  void RebuildShortcutMenus();
+  void FillLauncherList();
+  void SyncTreeView();
+  void ApplyTreeSelection(const DirNode* node);
+  void GoToLocationBarText();
+  void OpenContextMenu(QWidget* control, const QPoint& globalPos);
+  QMenu* ContextMenuOf(QWidget* focus, QWidget** control) const;
+  bool TriggerFromMenu(QMenu* menu, const QKeySequence& key);
+  bool IsEditingText() const;
+  QAction* AddAction(const char* name, const char* caption, const QKeySequence& key, std::function<void()> run);
+  QAction* AddMenuItem(QMenu* menu, QAction* action, const char* caption = nullptr);
+  QMenu* AddMenu(const char* name, const char* caption, QMenu* parent = nullptr);
+
+  std::string programDir_;
+  std::string saveDir_;
+  std::string scriptDir_;
+
+  std::unique_ptr<platform::VolumeList> ownVolumes_;
+  std::unique_ptr<platform::NetworkEnumeration> ownNetwork_;
+  std::unique_ptr<SubdirectorySource> ownDirectories_;
+  std::unique_ptr<QtUserQuestions> ownQuestions_;
+  std::unique_ptr<platform::Shell> ownShell_;
+  std::unique_ptr<WindowLogic> logic_;
+
+  // Controls, named as the window's design names them.
+  QWidget* PN_LocateBar = nullptr;
+  QComboBox* CB_LocateBar = nullptr;
+  QPushButton* SB_Go = nullptr;
+  QPushButton* SpeedButton2 = nullptr;
+  QTabBar* TC_Main = nullptr;
+  QSplitter* Splitter3 = nullptr;
+  QSplitter* Splitter1 = nullptr;
+  QTreeView* TV_Directorys = nullptr;
+  QTreeView* LV_FileList = nullptr;
+  QWidget* PN_FileListInfo = nullptr;
+  QLabel* LB_BufferIndex = nullptr;
+  QLabel* LB_TotalSize = nullptr;
+  QWidget* PN_Info = nullptr;
+  QSplitter* Splitter2 = nullptr;
+  QListWidget* LB_Buffer = nullptr;
+  QListWidget* LB_Log = nullptr;
+  QWidget* PN_Progress = nullptr;
+  QProgressBar* PB_Main = nullptr;
+  QProgressBar* PB_Sub = nullptr;
+  QTimer* Timer1 = nullptr;
+
+  DirTreeModel* treeModel_ = nullptr;
+  FileListModel* listModel_ = nullptr;
+  SignalBridge* signals_ = nullptr;
+
+  std::vector<QAction*> actions_;  // the action list, in the order keys are matched
+  std::map<QString, QAction*> actionByName_;
+  std::map<QString, QMenu*> menuByName_;
+  QMenu* PM_Main = nullptr;
+  QMenu* PM_DirTree = nullptr;
+  QMenu* PM_File = nullptr;
+  QMenu* PM_Buffer = nullptr;
+  QMenu* PM_Shortcut = nullptr;
+  QMenu* PM_Script = nullptr;
+  QMenu* MI_ShortcutRoot = nullptr;
+  QAction* MI_ShortcutDummy = nullptr;
+  QAction* MI_CheckDirSize = nullptr;
+  QAction* MI_TreeVisible = nullptr;
+  QAction* MI_ShowDirInFileList = nullptr;
+  QAction* MI_AutoUwagaki = nullptr;
+  QAction* MI_AutoExpand = nullptr;
+
+  struct ProgressState {
+    std::uint64_t maximum = 100;
+    std::uint64_t position = 0;
+  };
+  ProgressState mainProgress_;
+  ProgressState subProgress_;
+
+  bool shown_ = false;
+  bool closing_ = false;
+  bool closePending_ = false;  // a close asked for while a transfer runs
+  int syncingTree_ = 0;        // the view is being brought in line with the logic
+  const DirNode* pendingTop_ = nullptr;
+  bool hasPendingTop_ = false;
+  int hoverTab_ = -1;
+  std::uint32_t hoverStart_ = 0;
+};
+
+}  // namespace velkoran::app

@@ -1,0 +1,16 @@
+#include "app/qt_shell.h"
+
+#include <QDesktopServices>
+#include <QUrl>
+
+#include "app/qt_text.h"
+
+namespace velkoran::app {
+
+void QtShell::Open(std::string_view file, std::string_view, std::string_view) {
+  // The desktop takes no parameters or working folder for an opened document; the result
+  // is not reported, as a failed open stays silent.
+  QDesktopServices::openUrl(QUrl::fromLocalFile(ToQ(file)));
+}
+
+}  // namespace velkoran::app
