@@ -166,29 +166,25 @@ TJExpr* TJParser::ExpectIdentifier() {
 TJStatement* TJParser::ParseProgram() {
   TJStatement* first = nullptr;
   TJStatement* last = nullptr;
+  // A token that starts no source element (or a declaration that yields nothing) ends the
+  // program; the rest of the text is ignored.
   while (Current() != 0) {
-    bool stop = false;
-    TJStatement* s = ParseSourceElement(&stop);
+    TJStatement* s = ParseSourceElement();
     if (s == nullptr) break;
     TJStatementFactory::Link(last, s);
     if (first == nullptr) first = s;
     last = s;
-    if (stop) break;
   }
   return first;
 }
 
-TJStatement* TJParser::ParseSourceElement(bool* stop) {
+TJStatement* TJParser::ParseSourceElement() {
   switch (Current()) {
     case tk::kVar: return ParseVarStatement();
     case tk::kFunction: return ParseFunction();
     case tk::kClass: return ParseClass();
     case tk::kImport: return ParseImport();
-    default: {
-      TJStatement* s = ParseStatement();
-      if (s == nullptr) *stop = true;
-      return s;
-    }
+    default: return ParseStatement();
   }
 }
 
@@ -236,22 +232,19 @@ TJStatement* TJParser::ParseFunction() {
 TJStatement* TJParser::ParseClass() {
   Advance();
   TJExpr* name = ExpectIdentifier();
-  bool baseClause = false;
   if (At(tk::kLParen)) {
     Advance();
-    baseClause = true;
     if (At(tk::kIdentifier)) name->Operand1 = ExpectIdentifier();
     Expect(tk::kRParen);
   } else if (At(tk::kExtends)) {
     Advance();
-    baseClause = true;
     name->Operand1 = ExpectIdentifier();
   } else if (!At(tk::kLBrace)) {
     SyntaxError();
   }
-  // After a base clause a missing "{" ends the program without an error.
+  // After a base clause a missing "{" makes the declaration yield nothing, which ends the
+  // program without an error.
   if (!At(tk::kLBrace)) return nullptr;
-  (void)baseClause;
   Advance();
   TJStatement* first = nullptr;
   TJStatement* last = nullptr;

@@ -49,7 +49,6 @@ class TJParser {
   static constexpr int kMaxNesting = 1000;
 
  private:
-  struct Import;
   class DepthGuard;
 
   // Tokens.
@@ -65,7 +64,7 @@ class TJParser {
 
   // Program and declarations.
   TJStatement* ParseProgram();
-  TJStatement* ParseSourceElement(bool* stop);
+  TJStatement* ParseSourceElement();
   TJStatement* ParseVarStatement();
   TJStatement* ParseDeclarator(TJStatement* previous);
   TJStatement* ParseFunction();
