@@ -609,3 +609,62 @@ TEST_F(ImportTest, SplicedTextCountsInLineNumbers) {
 
 }  // namespace
 }  // namespace kestrin
+
+namespace kestrin {
+namespace {
+
+// Every statement reachable from s: each chain's links must agree in both directions.
+void CheckChains(const TJStatement* s, int depth, int* visited) {
+  ASSERT_LT(depth, 5000);
+  for (const TJStatement* p = s; p != nullptr; p = p->Next) {
+    ++*visited;
+    if (p->Next != nullptr) {
+      ASSERT_EQ(p->Next->Prev, p);
+    }
+    CheckChains(p->Sub, depth + 1, visited);
+    CheckChains(p->Sub2, depth + 1, visited);
+  }
+}
+
+// Random sequences of token fragments: the parser must either build a consistent tree or
+// raise a syntax or folding error, never anything else and never crash.
+TEST(ParserRobustness, RandomFragmentSequences) {
+  static const char* const kFragments[] = {
+      "a", "b", "1", "0", "2.5", "'s'", "\"t\\n\"", "(", ")", "{", "}", "[", "]", ";", ",",
+      "=", "+=", ">>>=", "+", "-", "*", "/", "%", " div ", "<<", ">>", "<", "<=", "==", "!==",
+      "&", "|", "^", "&&", "||", "!", "~", "++", "--", "?", ":", ".", "$1", " var ",
+      " function ", " class ", " extends ", " new ", " typeof ", " void ", " delete ", " if ",
+      " else ", " while ", " for ", " in ", " do ", " try ", " catch ", " finally ",
+      " throw ", " return ", " break ", " continue ", " with ", " this ", " super ",
+      " null ", " true ", " NaN ", " switch ", "//c\n", "/*c*/", "\n", "\x95\x5C", "@"};
+  constexpr std::size_t kCount = sizeof(kFragments) / sizeof(kFragments[0]);
+  std::uint32_t seed = 12345;
+  auto next = [&seed] {
+    seed = seed * 1103515245u + 12345u;
+    return (seed >> 16) & 0x7FFF;
+  };
+  TJParser parser(CodePage::Cp932);
+  parser.LibraryPath.clear();
+  int parsed = 0;
+  for (int round = 0; round < 3000; ++round) {
+    std::string text;
+    const int length = 1 + static_cast<int>(next() % 40);
+    for (int i = 0; i < length; ++i) text += kFragments[next() % kCount];
+    parser.Clear();
+    try {
+      if (parser.Parse(text)) {
+        ++parsed;
+        int visited = 0;
+        CheckChains(parser.Root(), 0, &visited);
+        ASSERT_GT(visited, 0) << text;
+      }
+    } catch (const EJSyntaxError&) {
+    } catch (const EJThrow& e) {
+      EXPECT_EQ(e.ErrorName, "EZDError") << text;
+    }
+  }
+  EXPECT_GT(parsed, 10);  // the generator does reach valid programs
+}
+
+}  // namespace
+}  // namespace kestrin
