@@ -100,7 +100,8 @@ TJValue TJRegExpObject::Exec(const SharedString& text) {
   ResetResults();
   TJValueList matches;
   try {
-    bool found = engine_.SearchBorrowed(text.view());
+    searched_ = text;
+    bool found = engine_.SearchBorrowed(searched_.view());
     if (!found) return TJValue();
     for (bool first = true; found; first = false) {
       if (!first) ResetResults();

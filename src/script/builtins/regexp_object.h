@@ -57,6 +57,7 @@ class TJRegExpObject : public TJObject {
 
   bool global_ = false;
   velkoran::regex::TRegexEngine engine_;
+  SharedString searched_;  // keeps the bytes the engine's last search borrowed
   int highest_group_member_ = 9;  // the highest $n member that exists
 };
 
