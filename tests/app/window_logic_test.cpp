@@ -1,0 +1,441 @@
+#include "app/logic/window_logic.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include "app_fakes.h"
+#include "platform/state_file.h"
+
+namespace velkoran::app {
+namespace {
+
+using platform::Answer;
+using testing::Exists;
+using testing::LogicRig;
+using testing::MakeDirs;
+using testing::ReadFile;
+using testing::ScratchDir;
+using testing::WriteFile;
+
+std::string NoSlash(const std::string& p) { return p.substr(0, p.size() - 1); }
+
+class LogicTest : public ::testing::Test {
+ protected:
+  LogicTest() : rig({NoSlash(dir.Path())}) {}
+  void Start() { rig.logic.RebuildTree(); }
+  ScratchDir dir;
+  LogicRig rig;
+  WindowLogic& logic = rig.logic;
+};
+
+TEST_F(LogicTest, ListingFocusesTheFirstRowAndShowsTheTotals) {
+  WriteFile(dir / "a", std::string(100, 'x'));
+  WriteFile(dir / "b", std::string(200, 'x'));
+  WriteFile(dir / "c", std::string(300, 'x'));
+  MakeDirs(dir / "sub");
+  Start();
+  ASSERT_NE(rig.Select(NoSlash(dir.Path())), nullptr);
+  EXPECT_EQ(rig.view.refills, 1);
+  EXPECT_EQ(logic.List().RowCount(), 3);  // directories stay hidden
+  EXPECT_EQ(rig.view.infoLine, "Size:600B Size:600B File:3 All:3");
+  EXPECT_EQ(rig.view.location, dir.Path());
+  EXPECT_EQ(logic.Tabs()[0].caption, NoSlash(dir.Path()));
+
+  logic.ToggleShowDirectory();
+  logic.ListDirectory();
+  EXPECT_EQ(logic.List().Row(0).name, "sub");
+}
+
+TEST_F(LogicTest, RenameOntoAnExistingFileAnsweredNoChangesNothing) {
+  WriteFile(dir / "one", "1");
+  WriteFile(dir / "two", "2");
+  Start();
+  rig.Select(NoSlash(dir.Path()));
+  rig.questions.answers = {Answer::No};
+  EXPECT_FALSE(logic.RenameFile(rig.RowOf("one"), "two"));
+  ASSERT_EQ(rig.questions.asked.size(), 1u);
+  EXPECT_EQ(rig.questions.asked[0].caption, "上書き確認");
+  EXPECT_EQ(rig.questions.asked[0].text, (dir / "two") + "を上書きしますか？\n*この後上書き確認しない場合は[キャンセル]を*");
+  EXPECT_EQ(ReadFile(dir / "one"), "1");
+  EXPECT_EQ(ReadFile(dir / "two"), "2");
+  EXPECT_GE(rig.RowOf("one"), 0);
+
+  rig.questions.answers = {Answer::Yes};
+  EXPECT_TRUE(logic.RenameFile(rig.RowOf("one"), "two"));
+  EXPECT_FALSE(Exists(dir / "one"));
+  EXPECT_EQ(ReadFile(dir / "two"), "1");
+  EXPECT_EQ(logic.List().RowCount(), 1);  // the replaced row is gone
+}
+
+TEST_F(LogicTest, RenameWithoutAQuestionAndItsFailures) {
+  WriteFile(dir / "one", "1");
+  MakeDirs(dir / "d");
+  Start();
+  rig.Select(NoSlash(dir.Path()));
+  EXPECT_TRUE(logic.RenameFile(rig.RowOf("one"), "three"));
+  EXPECT_TRUE(rig.questions.asked.empty());
+  EXPECT_EQ(ReadFile(dir / "three"), "1");
+  EXPECT_EQ(logic.List().Row(rig.RowOf("three")).name, "three");  // the row shows the new name at once
+
+  EXPECT_FALSE(logic.RenameFile(rig.RowOf("three"), "d/x"));
+  EXPECT_FALSE(logic.RenameFile(rig.RowOf("three"), ""));
+  // A file cannot take the place of a directory.
+  EXPECT_FALSE(logic.RenameFile(rig.RowOf("three"), "d"));
+  EXPECT_EQ(rig.view.log, (std::vector<std::string>{"リネーム失敗。", "リネーム失敗。", "リネーム失敗。"}));
+  EXPECT_EQ(ReadFile(dir / "three"), "1");
+}
+
+TEST_F(LogicTest, CreateDirectoryMakesTheChainAndReportsFailure) {
+  WriteFile(dir / "file", "x");
+  Start();
+  rig.Select(NoSlash(dir.Path()));
+  rig.questions.inputs = {std::string("a/b/c"), std::nullopt, std::string("file/sub")};
+  logic.CreateDirectory();
+  EXPECT_TRUE(Exists(dir / "a/b/c"));
+  EXPECT_EQ(rig.questions.asked[0].caption, "ディレクトリ作成");
+  EXPECT_EQ(rig.questions.asked[0].text, "作成ディレクトリ名を入力してください。");
+  EXPECT_NE(logic.Tree().FindNodeFromPath(dir / "a/b/c", false), nullptr);
+  logic.CreateDirectory();  // cancelled
+  logic.CreateDirectory();
+  EXPECT_EQ(rig.view.log, std::vector<std::string>{"ディレクトリ作成失敗。"});
+}
+
+TEST_F(LogicTest, DeleteAsksOnceAndHonoursTheAnswer) {
+  WriteFile(dir / "keep", "k");
+  WriteFile(dir / "drop", "d");
+  MakeDirs(dir / "tree/inner");
+  WriteFile(dir / "tree/inner/f", "f");
+  Start();
+  rig.Select(NoSlash(dir.Path()));
+  logic.ToggleShowDirectory();
+  logic.ListDirectory();
+  rig.questions.answers = {Answer::No};
+  logic.DeleteFiles({rig.RowOf("drop")});
+  EXPECT_TRUE(Exists(dir / "drop"));
+  rig.questions.answers = {Answer::Yes};
+  logic.DeleteFiles({rig.RowOf("tree"), rig.RowOf("drop")});
+  EXPECT_EQ(rig.questions.asked.back().text, (dir / "tree/") + "\n" + (dir / "drop") + "\nを削除しますか？");
+  EXPECT_FALSE(Exists(dir / "drop"));
+  EXPECT_FALSE(Exists(dir / "tree"));
+  EXPECT_TRUE(Exists(dir / "keep"));
+  EXPECT_EQ(rig.RowOf("drop"), -1);  // listed afresh
+}
+
+TEST_F(LogicTest, DeletingALinkNeverTouchesWhatItPointsTo) {
+  MakeDirs(dir / "r/target");
+  WriteFile(dir / "r/target/precious", "p");
+  ASSERT_EQ(::symlink((dir / "r/target").c_str(), (dir / "r/link").c_str()), 0);
+  Start();
+  rig.Select(dir / "r");
+  logic.ToggleShowDirectory();
+  logic.ListDirectory();
+  rig.questions.answers = {Answer::Yes};
+  logic.DeleteFiles({rig.RowOf("link")});
+  EXPECT_FALSE(Exists(dir / "r/link"));
+  EXPECT_EQ(ReadFile(dir / "r/target/precious"), "p");
+
+  ASSERT_EQ(::symlink((dir / "r/target").c_str(), (dir / "r/link2").c_str()), 0);
+  logic.UpdateTree();
+  ASSERT_NE(rig.Select(dir / "r/link2"), nullptr);
+  rig.questions.answers = {Answer::Yes};
+  logic.DeleteTreeItem();
+  EXPECT_FALSE(Exists(dir / "r/link2"));
+  EXPECT_EQ(ReadFile(dir / "r/target/precious"), "p");
+  // The selection moved to the nearest surviving ancestor.
+  ASSERT_NE(logic.SelectedNode(), nullptr);
+  EXPECT_EQ(logic.SelectedNode()->Path(), dir / "r");
+}
+
+TEST_F(LogicTest, OpenGoesIntoDirectoriesAndHandsFilesToTheShell) {
+  MakeDirs(dir / "sub/deeper");
+  WriteFile(dir / "doc.txt", "x");
+  Start();
+  rig.Select(NoSlash(dir.Path()));
+  logic.ToggleShowDirectory();
+  logic.ListDirectory();
+  logic.OpenFile({rig.RowOf("doc.txt")});
+  EXPECT_EQ(rig.shell.opened, std::vector<std::string>{dir / "doc.txt"});
+  logic.OpenFile({rig.RowOf("sub")});
+  ASSERT_NE(logic.SelectedNode(), nullptr);
+  EXPECT_EQ(logic.SelectedNode()->Path(), dir / "sub");
+  EXPECT_EQ(rig.view.selection, logic.SelectedNode());
+  EXPECT_EQ(logic.List().Row(0).name, "deeper");
+  // A directory the tree has not loaded (made after the tree read its parent) is not found.
+  MakeDirs(dir / "sub/later");
+  logic.ListDirectory();
+  logic.OpenFile({rig.RowOf("later")});
+  EXPECT_EQ(rig.view.log, std::vector<std::string>{"FindNodeFromPath失敗。"});
+  logic.GoParent();
+  EXPECT_EQ(logic.SelectedNode()->Path(), NoSlash(dir.Path()));
+  logic.GoParent();  // a root has no parent
+  EXPECT_EQ(logic.SelectedNode()->Path(), NoSlash(dir.Path()));
+}
+
+TEST_F(LogicTest, RefreshKeepsExpansionTopAndSelection) {
+  MakeDirs(dir / "a/a1/a11");
+  MakeDirs(dir / "b/b1");
+  Start();
+  DirNode* a1 = rig.Select(dir / "a/a1");
+  ASSERT_NE(a1, nullptr);
+  rig.view.top = logic.Tree().FindNodeFromPath(dir / "a", false);
+  const std::vector<std::string> expanded = logic.Tree().CollectExpandedPaths();
+  const int refills = rig.view.refills;
+  logic.RefreshTree();
+  EXPECT_EQ(logic.Tree().CollectExpandedPaths(), expanded);
+  ASSERT_NE(logic.SelectedNode(), nullptr);
+  EXPECT_EQ(logic.SelectedNode()->Path(), dir / "a/a1");
+  EXPECT_EQ(rig.view.top->Path(), dir / "a");
+  EXPECT_EQ(rig.view.refills, refills);  // the same directory is not listed again
+
+  // The selected directory disappears: its nearest surviving ancestor is selected and listed.
+  ::rmdir((dir / "a/a1/a11").c_str());
+  ::rmdir((dir / "a/a1").c_str());
+  logic.RefreshTree();
+  EXPECT_EQ(logic.SelectedNode()->Path(), dir / "a");
+  EXPECT_EQ(rig.view.refills, refills + 1);
+}
+
+TEST_F(LogicTest, AutoExpandOpensTheSelectionAndClosesTheBranchLeft) {
+  MakeDirs(dir / "a/a1");
+  MakeDirs(dir / "b/b1");
+  Start();
+  DirNode* a = rig.Select(dir / "a");
+  EXPECT_TRUE(a->expanded);
+  DirNode* b = rig.Select(dir / "b");
+  EXPECT_TRUE(b->expanded);
+  EXPECT_FALSE(a->expanded);
+  DirNode* b1 = rig.Select(dir / "b/b1");
+  EXPECT_TRUE(b->expanded);  // the new selection lies inside the branch left
+  EXPECT_NE(b1, nullptr);
+  // Collapsing a branch that hides the selection moves it up.
+  logic.TreeNodeCollapsed(b);
+  EXPECT_EQ(logic.SelectedNode(), b);
+}
+
+TEST_F(LogicTest, TabsRememberAndRestoreTheirPlace) {
+  MakeDirs(dir / "a/a1");
+  MakeDirs(dir / "b");
+  Start();
+  rig.Select(dir / "a/a1");
+  logic.NewTab();
+  logic.SelectTab(1);
+  // A new tab has no place: no selection, an empty location bar, the list as it was.
+  EXPECT_EQ(logic.SelectedNode(), nullptr);
+  EXPECT_EQ(rig.view.location, "");
+  EXPECT_EQ(logic.List().DirPath(), dir / "a/a1/");
+  rig.Select(dir / "b");
+  logic.SelectTab(0);
+  ASSERT_NE(logic.SelectedNode(), nullptr);
+  EXPECT_EQ(logic.SelectedNode()->Path(), dir / "a/a1");
+  EXPECT_EQ(rig.view.location, dir / "a/a1/");
+  EXPECT_EQ(logic.Tabs()[1].selectedPath, dir / "b");
+  logic.SelectTab(5);  // no such tab
+  EXPECT_EQ(logic.CurrentTab(), 0);
+  logic.SelectTab(1);
+  logic.DeleteCurrentTab();
+  EXPECT_EQ(logic.CurrentTab(), 0);
+  EXPECT_EQ(logic.Tabs().size(), 1u);
+  logic.DeleteCurrentTab();  // the last tab stays
+  EXPECT_EQ(logic.Tabs().size(), 1u);
+}
+
+TEST_F(LogicTest, NoTabSwitchWhileATransferRuns) {
+  MakeDirs(dir / "src");
+  MakeDirs(dir / "dst");
+  WriteFile(dir / "src/f", "new");
+  WriteFile(dir / "dst/f", "old");
+  Start();
+  rig.Select(dir / "dst");
+  logic.NewTab();
+  // The overwrite question comes in the middle of the copy, with the window disabled.
+  bool enabledDuringCopy = true;
+  rig.questions.onAsk = [&] {
+    enabledDuringCopy = logic.WindowEnabled();
+    logic.SelectTab(1);
+  };
+  rig.questions.answers = {Answer::Yes};
+  logic.Buffers().Toggle(dir / "src/f");
+  logic.CopyFromBuffer();
+  EXPECT_FALSE(enabledDuringCopy);
+  EXPECT_EQ(logic.CurrentTab(), 0);
+  EXPECT_EQ(ReadFile(dir / "dst/f"), "new");
+  EXPECT_TRUE(logic.WindowEnabled());
+  rig.questions.onAsk = nullptr;
+  logic.SelectTab(1);
+  EXPECT_EQ(logic.CurrentTab(), 1);
+}
+
+TEST_F(LogicTest, StateFilesRoundTripUnchanged) {
+  ScratchDir save;
+  MakeDirs(dir / "x/y");
+  const std::string settings =
+      "Top : 5\r\nLeft : 6\r\nWidth : 700\r\nHeight : 600\r\nMouseTabChangingTime : 1000\r\nTimerInterval : 100\r\n"
+      "TreeWidth : 201\r\nInfoHeight : 112\r\nLogWidth : 349\r\nIgnoreDrive : A:\r\nIgnoreShare : 0\r\n"
+      "ShowFileInfo : FileSize\r\nGridWidth : 80\r\nGridWidth : 60\r\nShowDirectory : 1\r\nUwagaki : 1\r\n"
+      "Shortcut : here," + dir.Path() + "\r\nSortType : 3\r\nSortTypeDirection : 1\r\nTreeVisible : 1\r\n"
+      "AutoExpand : 0\r\n";
+  std::string buffers = "/p/q\r\n/p/r/\r\n_END_\r\n";
+  for (int i = 1; i < 12; ++i) buffers += "_END_\r\n";
+  const std::string tabs = (dir / "x") + "\r\n" + NoSlash(dir.Path()) + "\r\n" + NoSlash(dir.Path()) + "\r\n" + (dir / "x") +
+                           "\r\n_END_\r\n";
+  const std::string launcher = "edit:/usr/bin/editor\r\nweb:http://h:80/\r\n";
+  WriteFile(save / "setting.ini", settings);
+  WriteFile(save / "fbuf.txt", buffers);
+  WriteFile(save / "tab.txt", tabs);
+  WriteFile(save / "Launch.txt", launcher);
+
+  logic.LoadState(save.Path());
+  EXPECT_TRUE(logic.Engine().Flags().AutoOverwrite);
+  EXPECT_EQ(logic.List().SortType(), 3);
+  EXPECT_TRUE(logic.List().SortDescending());
+  logic.Show();
+  ASSERT_NE(logic.SelectedNode(), nullptr);
+  EXPECT_EQ(logic.SelectedNode()->Path(), dir / "x");
+  EXPECT_EQ(rig.view.bufferLines, (std::vector<std::string>{"r/", "q"}));
+  rig.view.top = logic.Tree().Roots()[0].get();
+  logic.Close();
+  logic.Settings().savedGeometry = logic.Settings().window;  // as the timer keeps it
+  EXPECT_TRUE(logic.SaveState(save.Path()).empty());
+  EXPECT_EQ(ReadFile(save / "setting.ini"), settings);
+  EXPECT_EQ(ReadFile(save / "fbuf.txt"), buffers);
+  EXPECT_EQ(ReadFile(save / "tab.txt"), tabs);
+  EXPECT_EQ(ReadFile(save / "Launch.txt"), launcher);
+}
+
+TEST_F(LogicTest, MissingStateFilesGiveDefaultsAndAFailedWriteKeepsTheOthers) {
+  ScratchDir save;
+  logic.LoadState(save.Path());
+  EXPECT_EQ(logic.Settings().columns.size(), 6u);
+  EXPECT_EQ(logic.Tabs().size(), 1u);
+  MakeDirs(save / "tab.txt/blocked");
+  const auto failures = logic.SaveState(save.Path());
+  ASSERT_EQ(failures.size(), 1u);
+  EXPECT_NE(failures[0].find("tab.txt"), std::string::npos);
+  EXPECT_TRUE(Exists(save / "setting.ini"));
+  EXPECT_TRUE(Exists(save / "fbuf.txt"));
+  EXPECT_TRUE(Exists(save / "Launch.txt"));
+}
+
+TEST_F(LogicTest, BuffersToggleAndShowNewestFirst) {
+  MakeDirs(dir / "sub");
+  WriteFile(dir / "f", "x");
+  Start();
+  rig.Select(NoSlash(dir.Path()));
+  logic.ToggleShowDirectory();
+  logic.ListDirectory();
+  const int sub = rig.RowOf("sub");
+  EXPECT_EQ(logic.AddFocusedFileToBuffer(sub), sub + 1);
+  EXPECT_EQ(rig.view.bufferLines, std::vector<std::string>{"sub/"});
+  logic.AddSelectedFilesToBuffer({sub});  // the multi-selection form has no trailing separator
+  EXPECT_EQ(rig.view.bufferLines, (std::vector<std::string>{"sub", "sub/"}));
+  logic.AddSelectedFilesToBuffer({sub});
+  EXPECT_EQ(rig.view.bufferLines, std::vector<std::string>{"sub/"});
+  logic.AddSelectedFilesToBuffer({rig.RowOf("f")});
+  logic.RemoveBufferLines({0});  // the top line is the newest entry
+  EXPECT_EQ(logic.Buffers().CurrentEntries(), std::vector<std::string>{dir / "sub/"});
+  logic.SelectBuffer(4);
+  EXPECT_EQ(rig.view.bufferCaption, "5番バッファ");
+  EXPECT_EQ(rig.view.bufferLines, std::vector<std::string>{"ファイルバッファ"});
+  logic.RemoveBufferLines({0});  // the placeholder removes nothing
+  logic.AddTreeDirectoryToBuffer(2);
+  EXPECT_EQ(rig.view.bufferCaption, "3番バッファ");
+  EXPECT_EQ(logic.Buffers().CurrentEntries(), std::vector<std::string>{dir.Path()});
+}
+
+TEST_F(LogicTest, CopyAndMoveFromTheBufferIntoTheSelectedDirectory) {
+  MakeDirs(dir / "src/tree");
+  WriteFile(dir / "src/tree/a.txt", "A");
+  WriteFile(dir / "src/b.txt", "B");
+  MakeDirs(dir / "dst");
+  Start();
+  rig.Select(dir / "dst");
+  logic.Buffers().Toggle(dir / "src/tree/");
+  logic.Buffers().Toggle(dir / "src/b.txt");
+  logic.CopyFromBuffer();
+  EXPECT_EQ(ReadFile(dir / "dst/tree/a.txt"), "A");
+  EXPECT_EQ(ReadFile(dir / "dst/b.txt"), "B");
+  EXPECT_EQ(rig.view.log.back(), "コピー完了。");
+  EXPECT_TRUE(rig.view.enabled);
+
+  MakeDirs(dir / "dst2");
+  logic.UpdateTree();
+  ASSERT_NE(rig.Select(dir / "dst2"), nullptr);
+  rig.questions.answers = {Answer::No};
+  logic.MoveFromBuffer();
+  EXPECT_EQ(rig.questions.asked.back().caption, "移動確認");
+  EXPECT_EQ(rig.questions.asked.back().text, (dir / "src/tree/") + "\r\n" + (dir / "src/b.txt") + "\r\nを移動しますか？");
+  EXPECT_TRUE(Exists(dir / "src/b.txt"));
+  rig.questions.answers = {Answer::Yes};
+  logic.MoveFromBuffer();
+  EXPECT_FALSE(Exists(dir / "src/b.txt"));
+  EXPECT_EQ(ReadFile(dir / "dst2/b.txt"), "B");
+}
+
+TEST_F(LogicTest, TheMoveQuestionListsTwelveEntriesThenDots) {
+  Start();
+  std::string expected;
+  for (int i = 0; i < 13; ++i) {
+    logic.Buffers().Toggle("/e" + std::to_string(i));
+    if (i < 12) expected += "/e" + std::to_string(i) + "\r\n";
+  }
+  expected += "・・・・\r\nを移動しますか？";
+  rig.questions.answers = {Answer::No};
+  logic.MoveFromBuffer();
+  EXPECT_EQ(rig.questions.asked.back().text, expected);
+  // Exactly twelve entries also end in the dots.
+  logic.Buffers().Toggle("/e12");
+  logic.MoveFromBuffer();
+  EXPECT_EQ(rig.questions.asked.back().text, expected);
+}
+
+TEST_F(LogicTest, TheLocationBarResolvesLaunchersFilesAndDirectories) {
+  MakeDirs(dir / "Docs/inner");
+  WriteFile(dir / "file.txt", "x");
+  ScratchDir save;
+  WriteFile(save / "Launch.txt", "docs:" + (dir / "Docs") + "\r\nfile:" + (dir / "file.txt") + "\r\n");
+  logic.LoadState(save.Path());
+  Start();
+  EXPECT_EQ(logic.GoToLocation("docs"), dir / "Docs/");
+  EXPECT_EQ(logic.SelectedNode()->Path(), dir / "Docs");
+  logic.GoToLocation("file");
+  EXPECT_EQ(rig.shell.opened, std::vector<std::string>{dir / "file.txt"});
+  EXPECT_EQ(logic.GoToLocation(dir / "docs/INNER"), dir / "Docs/inner/");  // any letter case
+  EXPECT_EQ(logic.GoToLocation("Docs"), "Docs");  // launcher names match exactly
+  EXPECT_EQ(rig.view.log.back(), "NotFound : Docs/");
+}
+
+TEST_F(LogicTest, ShortcutNamesAreCheckedBeforeTheyAreAdded) {
+  MakeDirs(dir / "a");
+  Start();
+  rig.Select(dir / "a");
+  rig.questions.inputs = {std::string("  "), std::string("x,y"), std::string("my place")};
+  EXPECT_FALSE(logic.AddShortcutForSelection());
+  EXPECT_EQ(rig.questions.asked.back().text, "ショートカット名を入力してください。");
+  EXPECT_FALSE(logic.AddShortcutForSelection());
+  EXPECT_EQ(rig.questions.asked.back().text, "ショートカット名に , は使えません。");
+  EXPECT_TRUE(logic.AddShortcutForSelection());
+  ASSERT_EQ(logic.Shortcuts().size(), 1u);
+  EXPECT_EQ(logic.Shortcuts()[0], (ShortcutEntry{dir / "a/", "my place"}));
+  rig.Select(NoSlash(dir.Path()));
+  EXPECT_EQ(logic.GoToShortcut(0), dir / "a/");
+  logic.RemoveShortcut(0);
+  EXPECT_TRUE(logic.Shortcuts().empty());
+}
+
+TEST_F(LogicTest, TheSizeSurveyRunsOnRealDirectoriesOnly) {
+  MakeDirs(dir / "d/e");
+  WriteFile(dir / "d/e/f", std::string(2048, 'x'));
+  ASSERT_EQ(::symlink((dir / "d").c_str(), (dir / "link").c_str()), 0);
+  Start();
+  rig.Select(NoSlash(dir.Path()));
+  logic.ToggleShowDirectory();
+  logic.ListDirectory();
+  EXPECT_FALSE(logic.CanCheckDirectorySize({rig.RowOf("link")}));
+  EXPECT_FALSE(logic.CanCheckDirectorySize({}));
+  ASSERT_TRUE(logic.CanCheckDirectorySize({rig.RowOf("d")}));
+  logic.CheckListDirectorySize({rig.RowOf("d")});
+  EXPECT_EQ(rig.view.log.back(), "ファイル数 : 1 ディレクトリ数 : 1 サイズ : 2048B / 2KB");
+}
+
+}  // namespace
+}  // namespace velkoran::app
