@@ -5,12 +5,23 @@
 #include "fileops/engine.h"
 #include "fileops/messages.h"
 #include "platform/directory.h"
+#include "platform/fileio.h"
 #include "platform/paths.h"
 
 namespace velkoran::fileops {
 namespace {
 
 constexpr std::size_t kListedInQuestion = 11;
+
+// The root under any spelling ("/", "//", "/tmp/..") and the empty path, which would turn
+// into "/" once a separator is appended.
+bool IsRootOrEmpty(std::string_view path) {
+  if (path.find_first_not_of('/') == std::string_view::npos) return true;
+  platform::FileInfo entry;
+  platform::FileInfo root;
+  return platform::StatFollow(path, entry) && platform::StatFollow("/", root) && entry.device == root.device &&
+         entry.inode == root.inode;
+}
 
 }  // namespace
 
@@ -31,20 +42,18 @@ bool FileOperationEngine::DeleteWithConfirmation(const std::vector<std::string>&
     return false;
   }
 
-  const auto& rules = platform::HostPaths();
   bool failed = false;
   for (const std::string& entry : paths) {
     host_.AppendLog(messages::Local(messages::kDeleting) + entry);
-    if (rules.IsRoot(entry)) {
-      // The whole file system is never a delete target.
-      host_.AppendLog(messages::Local(messages::kDeleteFailedAt) + entry);
-      failed = true;
-      continue;
-    }
-    const std::string bare = rules.RemoveTrailingSeparator(entry);
-    const platform::PathKind kind = platform::KindOfPath(bare);
+    const bool onlySeparators = entry.find_first_not_of('/') == std::string::npos;
+    const std::string bare = onlySeparators ? entry : platform::HostPaths().RemoveTrailingSeparator(entry);
+    const platform::PathKind kind = onlySeparators ? platform::PathKind::None : platform::KindOfPath(bare);
     if (kind == platform::PathKind::File || kind == platform::PathKind::Symlink || kind == platform::PathKind::Other) {
       if (!DeleteOneFile(bare)) failed = true;
+    } else if (IsRootOrEmpty(bare)) {
+      // The whole file system is never a delete target (an empty buffer line is not one either).
+      host_.AppendLog(messages::Local(messages::kDeleteFailedAt) + entry);
+      failed = true;
     } else {
       std::string dir = bare + "/";
       DeleteTree(dir, failed);
@@ -66,6 +75,11 @@ void FileOperationEngine::DeleteTree(std::string& dir, bool& failed) {
     std::string name;
     bool isDirectory;
   };
+  if (IsRootOrEmpty(dir)) {
+    host_.AppendLog(messages::Local(messages::kDeleteFailedAt) + dir);
+    failed = true;
+    return;
+  }
   // Only a real directory is entered: a link at this path would lead outside the tree.
   platform::FileInfo info;
   const std::string bare = dir.size() > 1 ? dir.substr(0, dir.size() - 1) : dir;

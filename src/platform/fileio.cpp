@@ -28,6 +28,7 @@ void FillInfo(const struct stat& st, FileInfo& info) {
   info.mode = st.st_mode & 07777;
   info.type = st.st_mode & S_IFMT;
   info.device = st.st_dev;
+  info.inode = st.st_ino;
   info.specialDevice = st.st_rdev;
   info.accessed = {st.st_atim.tv_sec, st.st_atim.tv_nsec};
   info.modified = {st.st_mtim.tv_sec, st.st_mtim.tv_nsec};

@@ -25,6 +25,7 @@ struct FileInfo {
   std::uint32_t mode = 0;    // permission bits (07777)
   std::uint32_t type = 0;    // the file-type bits (S_IFMT part), for recreating special files
   std::uint64_t device = 0;  // the file system holding the entry
+  std::uint64_t inode = 0;   // with device, identifies the entry
   std::uint64_t specialDevice = 0;  // device number of a device node
   FileTime accessed;
   FileTime modified;

@@ -85,10 +85,12 @@ TEST_F(DeleteTest, LinkToADirectoryIsDeletedAsALink) {
   mkdir((dir / "T").c_str(), 0755);
   ASSERT_EQ(symlink((dir / "outside").c_str(), (dir / "T/link").c_str()), 0);
   ASSERT_EQ(symlink((dir / "outside").c_str(), (dir / "toplink").c_str()), 0);
+  ASSERT_EQ(symlink("/", (dir / "rootlink").c_str()), 0);
   questions.answers = {Answer::Yes};
-  // The link written in directory form, as the tree adds it to a buffer.
-  EXPECT_TRUE(engine.DeleteWithConfirmation({dir / "toplink/", dir / "T/"}));
+  // The links written in directory form, as the tree adds them to a buffer.
+  EXPECT_TRUE(engine.DeleteWithConfirmation({dir / "toplink/", dir / "T/", dir / "rootlink/"}));
   EXPECT_FALSE(Exists(dir / "toplink"));
+  EXPECT_FALSE(Exists(dir / "rootlink"));
   EXPECT_FALSE(Exists(dir / "T"));
   EXPECT_EQ(Names(dir / "outside"), (std::vector<std::string>{"keep"}));
 }
@@ -118,11 +120,16 @@ TEST_F(DeleteTest, ReadOnlyTopLevelFileFailsWithoutALineOfItsOwn) {
   EXPECT_TRUE(Exists(dir / "ro"));
 }
 
-TEST_F(DeleteTest, MissingEntryAndTheRootFail) {
+TEST_F(DeleteTest, MissingEntryTheRootAndAnEmptyEntryFail) {
   questions.answers = {Answer::Yes};
-  EXPECT_FALSE(engine.DeleteWithConfirmation({dir / "gone", "/"}));
+  // An empty entry (a blank line in a saved buffer) must not become "/".
+  EXPECT_FALSE(engine.DeleteWithConfirmation({dir / "gone", "/", "", "//"}));
   EXPECT_EQ(host.log, (std::vector<std::string>{L("削除:") + dir / "gone", L("削除失敗:") + dir / "gone/",
-                                                 L("削除:") + "/", L("削除失敗:") + "/", L("削除失敗")}));
+                                                 L("削除:") + "/", L("削除失敗:") + "/", L("削除:"), L("削除失敗:"),
+                                                 L("削除:") + "//", L("削除失敗:") + "//", L("削除失敗")}));
+  EXPECT_FALSE(engine.DeleteDirectoryTree(""));
+  EXPECT_FALSE(engine.DeleteDirectoryTree("/"));
+  EXPECT_FALSE(engine.DeleteDirectoryTree(dir / "../../../../../../../.."));
 }
 
 TEST_F(DeleteTest, DeleteDirectoryTreeOnItsOwn) {
