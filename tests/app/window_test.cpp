@@ -1,0 +1,386 @@
+// The Qt window on the offscreen platform: layout and names, menus and keys, the models,
+// saving and restoring state, the termination signal, and the two script dialogs.
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTimer>
+#include <QTreeView>
+
+#include "app/form_main.h"
+#include "app/prompt_dialog.h"
+#include "app/qt_questions.h"
+#include "app/qt_text.h"
+#include "app/tree_model.h"
+#include "app_fakes.h"
+
+namespace velkoran::app {
+namespace {
+
+using platform::Answer;
+using testing::Exists;
+using testing::MakeDirs;
+using testing::ReadFile;
+using testing::ScratchDir;
+using testing::WriteFile;
+
+QApplication& App() {
+  static int argc = 1;
+  static char name[] = "test_window";
+  static char* argv[] = {name, nullptr};
+  static QApplication* app = new QApplication(argc, argv);
+  return *app;
+}
+
+std::string NoSlash(const std::string& p) { return p.substr(0, p.size() - 1); }
+
+const DirNode* DirTreeModelNode(const QTreeView* tree) { return DirTreeModel::NodeOf(tree->currentIndex()); }
+
+void Settle() {
+  for (int i = 0; i < 5; ++i) QApplication::processEvents();
+}
+
+// Captions of a menu's entries in order ("-" for a separator, ">" before a submenu).
+std::vector<std::string> Captions(const QMenu* menu) {
+  std::vector<std::string> out;
+  for (const QAction* a : menu->actions()) {
+    if (a->isSeparator()) {
+      out.emplace_back("-");
+    } else if (a->menu() != nullptr) {
+      out.push_back(std::string(">").append(a->text().toStdString()));
+    } else if (a->isVisible()) {
+      out.push_back(a->text().toStdString());
+    }
+  }
+  return out;
+}
+
+class WindowTest : public ::testing::Test {
+ protected:
+  WindowTest() {
+    App();
+    MakeDirs(home / "save");
+    volumes.roots = {NoSlash(data.Path())};
+  }
+  std::unique_ptr<TForm_Main> MakeForm(bool withSignals = false) {
+    FormDependencies deps;
+    deps.volumes = &volumes;
+    deps.network = &network;
+    deps.questions = &questions;
+    deps.shell = &shell;
+    deps.programDir = home.Path();
+    deps.handleTerminationSignals = withSignals;
+    return std::make_unique<TForm_Main>(deps);
+  }
+  void ShowAndSelect(TForm_Main& form, const std::string& path) {
+    form.show();
+    form.activateWindow();
+    Settle();
+    form.findChild<QComboBox*>("CB_LocateBar")->setEditText(ToQ(path));
+    form.findChild<QPushButton*>("SB_Go")->click();
+    Settle();
+  }
+  template <typename T>
+  T* Child(TForm_Main& form, const char* name) {
+    T* w = form.findChild<T*>(QString::fromLatin1(name));
+    EXPECT_NE(w, nullptr) << name;
+    return w;
+  }
+
+  ScratchDir home;
+  ScratchDir data;
+  testing::FakeVolumes volumes;
+  testing::FakeNetwork network;
+  testing::FakeQuestions questions;
+  testing::FakeShell shell;
+};
+
+TEST_F(WindowTest, LayoutNamesCaptionsAndDefaults) {
+  auto form = MakeForm();
+  form->show();
+  Settle();
+  EXPECT_EQ(form->objectName(), "TForm_Main");
+  EXPECT_EQ(form->windowTitle(), "Velkoran");
+  EXPECT_EQ(form->font().family(), "IPAGothic");
+  EXPECT_EQ(form->font().pixelSize(), 12);
+  EXPECT_EQ(Child<QPushButton>(*form, "SB_Go")->text().toStdString(), "行");
+  EXPECT_EQ(Child<QPushButton>(*form, "SpeedButton2")->text().toStdString(), "探");
+  EXPECT_EQ(Child<QWidget>(*form, "PN_LocateBar")->height(), 20);
+  EXPECT_EQ(Child<QTabBar>(*form, "TC_Main")->height(), 23);
+  EXPECT_EQ(Child<QWidget>(*form, "PN_FileListInfo")->height(), 13);
+  EXPECT_EQ(Child<QWidget>(*form, "PN_Progress")->height(), 9);
+  EXPECT_EQ(Child<QTabBar>(*form, "TC_Main")->count(), 1);
+  // Without setting.ini the tree is hidden and the list shows all six columns.
+  auto* tree = Child<QTreeView>(*form, "TV_Directorys");
+  EXPECT_FALSE(tree->isVisible());
+  EXPECT_EQ(tree->indentation(), 19);
+  EXPECT_TRUE(form->Logic().Settings().autoExpand);
+  auto* list = Child<QTreeView>(*form, "LV_FileList");
+  std::vector<std::string> headers;
+  for (int i = 0; i < list->model()->columnCount(); ++i) {
+    headers.push_back(list->model()->headerData(i, Qt::Horizontal, Qt::DisplayRole).toString().toStdString());
+  }
+  EXPECT_EQ(headers, (std::vector<std::string>{"名前", "fd", "サイズ", "サイズ", "パス", "サイズ"}));
+  EXPECT_EQ(list->header()->sectionSize(0), 50);
+  EXPECT_EQ(list->header()->sectionSize(1), 30);
+  list->header()->resizeSection(1, 80);
+  EXPECT_EQ(list->header()->sectionSize(1), 30);  // "fd" is at most 30 wide
+  EXPECT_EQ(Child<QListWidget>(*form, "LB_Buffer")->item(0)->text().toStdString(), "ファイルバッファ");
+  EXPECT_EQ(Child<QLabel>(*form, "LB_BufferIndex")->text().toStdString(), "1番バッファ");
+  EXPECT_EQ(Child<QListWidget>(*form, "LB_Log")->item(0)->text().toStdString(), "処理ログ");
+  auto* pbMain = Child<QProgressBar>(*form, "PB_Main");
+  EXPECT_EQ(pbMain->width(), Child<QWidget>(*form, "PN_Progress")->width() / 2);
+  EXPECT_EQ(pbMain->maximum(), 100);
+  EXPECT_TRUE(Exists(home / "Script"));
+}
+
+TEST_F(WindowTest, MenusListTheirEntriesInOrder) {
+  auto form = MakeForm();
+  EXPECT_EQ(Captions(form->Menu("PM_File")),
+            (std::vector<std::string>{"開く", "削除", "全て選択", "名前変更", "ディレクトリ作成", "ランチャーに追加", "-",
+                                      "バッファからファイル移動", "バッファからコピー", "選択アイテムをバッファに追加(単一)",
+                                      "選択アイテムをバッファに追加", ">選択アイテムをバッファに追加", "-", "親ディレクトリに行く", "-",
+                                      ">スクリプト", "-", "ツリー更新", "ファイルリスト更新", "ディレクトリサイズ調査"}));
+  EXPECT_EQ(Captions(form->Menu("PM_DirTree")),
+            (std::vector<std::string>{"削除", "選択ディレクトリをバッファに追加", ">選択ディレクトリをバッファに追加", "-",
+                                      ">ショートカット", "ショートカットに追加", "-", ">スクリプト", "-", "ツリー更新",
+                                      "ディレクトリサイズ調査", "ツリーを全て閉じる"}));
+  EXPECT_EQ(Captions(form->Menu("PM_Main")),
+            (std::vector<std::string>{"新規タブ作成", "タブ削除", "-", "ファイルバッファに移動", "ファイルリストに移動",
+                                      "ロケーションバーに移動", "ツリーに移動", "-", ">設定", "-", ">タブショートカット", "処理中止",
+                                      "再描画", "ツリーを全て閉じる"}));
+  EXPECT_EQ(Captions(form->Menu("MI_Setting")),
+            (std::vector<std::string>{"ツリー表示", "ファイルリストにディレクトリを表示", "上書き確認をしない", "自動でツリーを開く",
+                                      "スクリプトメニュー更新"}));
+  EXPECT_EQ(Captions(form->Menu("PM_Buffer")).size(), 17u);
+  const auto key = [&](const char* name) { return form->Action(QString::fromLatin1(name))->shortcut(); };
+  EXPECT_EQ(key("AC_OpenFile"), QKeySequence(Qt::Key_Return));
+  EXPECT_EQ(key("AC_RenameFile"), QKeySequence(Qt::Key_Backslash));
+  EXPECT_EQ(key("AC_GoParent"), QKeySequence(Qt::Key_Backspace));
+  EXPECT_EQ(key("AC_ChangeTab2"), QKeySequence(Qt::Key_F3));
+  EXPECT_EQ(key("AC_Buf4"), QKeySequence(Qt::CTRL | Qt::Key_F5));
+  EXPECT_EQ(key("AC_AddItemToBuffer0"), QKeySequence(Qt::SHIFT | Qt::Key_F1));
+  EXPECT_EQ(key("AC_AddDirToBuffer11"), QKeySequence(Qt::SHIFT | Qt::Key_F12));
+  EXPECT_EQ(key("AC_DeleteFilesInBuffer"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Delete));
+  EXPECT_EQ(key("AC_GoLocateBar"), QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_Up));
+  EXPECT_EQ(key("AC_Break"), QKeySequence(Qt::Key_Escape));
+  EXPECT_EQ(form->Action("AC_MakeNewTab")->text().toStdString(), "新規タブ作成");
+}
+
+TEST_F(WindowTest, KeysActOnTheFocusedPane) {
+  MakeDirs(data / "dir/sub");
+  WriteFile(data / "dir/f.txt", "x");
+  WriteFile(home / "save/setting.ini", "TreeVisible : 1\r\n");
+  auto form = MakeForm();
+  ShowAndSelect(*form, data / "dir");
+  auto* tree = Child<QTreeView>(*form, "TV_Directorys");
+  auto* list = Child<QTreeView>(*form, "LV_FileList");
+  ASSERT_TRUE(tree->isVisible());
+  ASSERT_EQ(list->model()->rowCount(), 1);
+
+  list->setFocus();
+  list->selectAll();
+  Settle();
+  questions.answers = {Answer::No};
+  EXPECT_TRUE(form->DispatchKey(QKeyCombination(Qt::Key_Delete)));
+  ASSERT_EQ(questions.asked.size(), 1u);
+  EXPECT_EQ(questions.asked[0].caption, "削除確認");
+  EXPECT_EQ(questions.asked[0].text, (data / "dir/f.txt") + "\nを削除しますか？");
+
+  tree->setFocus();
+  Settle();
+  questions.answers = {Answer::No};
+  EXPECT_TRUE(form->DispatchKey(QKeyCombination(Qt::Key_Delete)));
+  EXPECT_EQ(questions.asked.back().text, (data / "dir/") + "\nを削除しますか？");
+
+  // Shift+F1 belongs to the tree's family in the tree and to the list's elsewhere.
+  EXPECT_TRUE(form->DispatchKey(QKeyCombination(Qt::SHIFT, Qt::Key_F1)));
+  EXPECT_EQ(form->Logic().Buffers().All()[0], std::vector<std::string>{data / "dir/"});
+  list->setFocus();
+  list->selectAll();  // the delete answered No listed the directory afresh
+  Settle();
+  EXPECT_TRUE(form->DispatchKey(QKeyCombination(Qt::SHIFT, Qt::Key_F2)));
+  EXPECT_EQ(form->Logic().Buffers().All()[1], std::vector<std::string>{data / "dir/f.txt"});
+  EXPECT_EQ(Child<QLabel>(*form, "LB_BufferIndex")->text().toStdString(), "2番バッファ");
+
+  // In the location bar Backspace edits the text and Enter goes to the typed path.
+  auto* bar = Child<QComboBox>(*form, "CB_LocateBar");
+  bar->setFocus();
+  Settle();
+  EXPECT_FALSE(form->DispatchKey(QKeyCombination(Qt::Key_Backspace)));
+  bar->setEditText(ToQ(data / "dir/sub"));
+  EXPECT_TRUE(form->DispatchKey(QKeyCombination(Qt::Key_Return)));
+  ASSERT_NE(form->Logic().SelectedNode(), nullptr);
+  EXPECT_EQ(form->Logic().SelectedNode()->Path(), data / "dir/sub");
+  EXPECT_EQ(bar->currentText().toStdString(), data / "dir/sub/");
+  EXPECT_EQ(DirTreeModelNode(tree), form->Logic().SelectedNode());
+}
+
+TEST_F(WindowTest, SortingKeepsTheSelectionOnItsRowsAndRenameHonoursNo) {
+  WriteFile(data / "a", std::string(300, 'x'));
+  WriteFile(data / "b", std::string(100, 'x'));
+  WriteFile(data / "c", std::string(200, 'x'));
+  auto form = MakeForm();
+  ShowAndSelect(*form, NoSlash(data.Path()));
+  auto* list = Child<QTreeView>(*form, "LV_FileList");
+  QAbstractItemModel* model = list->model();
+  ASSERT_EQ(model->rowCount(), 3);
+  // After listing the first row has the focus and no row is selected.
+  EXPECT_EQ(list->currentIndex().row(), 0);
+  EXPECT_TRUE(form->SelectedFileRows().empty());
+  list->selectionModel()->select(model->index(0, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+  EXPECT_EQ(Child<QLabel>(*form, "LB_TotalSize")->text().toStdString(),
+            "Size:300B Size:300B File:1 All:1 / Size:600 Size:600B File:3 All:3");
+  emit list->header()->sectionClicked(3);
+  EXPECT_EQ(model->index(0, 0).data().toString(), "b");
+  ASSERT_EQ(form->SelectedFileRows(), std::vector<int>{2});
+  EXPECT_EQ(model->index(2, 0).data().toString(), "a");
+  emit list->header()->sectionClicked(3);
+  EXPECT_EQ(model->index(0, 0).data().toString(), "a");
+  EXPECT_EQ(form->SelectedFileRows(), std::vector<int>{0});
+
+  questions.answers = {Answer::No};
+  EXPECT_FALSE(model->setData(model->index(0, 0), QStringLiteral("b"), Qt::EditRole));
+  EXPECT_EQ(model->index(0, 0).data().toString(), "a");
+  EXPECT_EQ(ReadFile(data / "a"), std::string(300, 'x'));
+  EXPECT_EQ(ReadFile(data / "b"), std::string(100, 'x'));
+  EXPECT_TRUE(model->setData(model->index(0, 0), QStringLiteral("z"), Qt::EditRole));
+  EXPECT_EQ(model->index(0, 0).data().toString(), "z");
+  EXPECT_TRUE(Exists(data / "z"));
+}
+
+TEST_F(WindowTest, CloseSavesTheStateAndTheNextStartRestoresIt) {
+  MakeDirs(data / "one/two");
+  {
+    auto form = MakeForm();
+    ShowAndSelect(*form, data / "one/two");
+    emit Child<QTreeView>(*form, "LV_FileList")->header()->sectionClicked(2);
+    emit Child<QTreeView>(*form, "LV_FileList")->header()->sectionClicked(2);
+    form->TimerTick();
+    form->close();
+  }
+  const std::string tabs = ReadFile(home / "save/tab.txt");
+  EXPECT_EQ(tabs.substr(0, tabs.find("\r\n")), data / "one/two");
+  const std::string settings = ReadFile(home / "save/setting.ini");
+  EXPECT_NE(settings.find("SortType : 2\r\nSortTypeDirection : 1\r\n"), std::string::npos);
+  EXPECT_EQ(settings.find("Width : 0\r\n"), std::string::npos);  // the timer saw the window
+  std::string buffers;
+  for (int i = 0; i < 12; ++i) buffers += "_END_\r\n";
+  EXPECT_EQ(ReadFile(home / "save/fbuf.txt"), buffers);
+  EXPECT_TRUE(Exists(home / "save/Launch.txt"));
+
+  auto again = MakeForm();
+  again->show();
+  Settle();
+  ASSERT_NE(again->Logic().SelectedNode(), nullptr);
+  EXPECT_EQ(again->Logic().SelectedNode()->Path(), data / "one/two");
+  EXPECT_EQ(Child<QComboBox>(*again, "CB_LocateBar")->currentText().toStdString(), data / "one/two/");
+  EXPECT_EQ(again->Logic().List().SortType(), 2);
+  EXPECT_TRUE(again->Logic().List().SortDescending());
+}
+
+TEST_F(WindowTest, TerminationSignalClosesTheWindowAndSavesState) {
+  auto form = MakeForm(true);
+  form->show();
+  Settle();
+  ASSERT_TRUE(form->isVisible());
+  ::raise(SIGTERM);
+  QElapsedTimer timer;
+  timer.start();
+  while (form->isVisible() && timer.elapsed() < 5000) QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+  EXPECT_FALSE(form->isVisible());
+  EXPECT_TRUE(Exists(home / "save/setting.ini"));
+  EXPECT_TRUE(Exists(home / "save/tab.txt"));
+}
+
+// Runs action on the dialog that is about to be shown modally.
+void WhenModal(std::function<void(QWidget*)> action) {
+  QTimer::singleShot(0, [action = std::move(action)] {
+    QWidget* w = QApplication::activeModalWidget();
+    if (w == nullptr) {
+      for (QWidget* top : QApplication::topLevelWidgets()) {
+        if (top->isVisible() && qobject_cast<QDialog*>(top) != nullptr) w = top;
+      }
+    }
+    action(w);
+  });
+}
+
+TEST(ScriptDialogs, ThePromptHasItsControlsAndEnterDoesNotCloseIt) {
+  App();
+  TfrmPrompt prompt;
+  prompt.Setup(QStringLiteral("velkoran"), QStringLiteral("Name?"), QStringLiteral("start"));
+  EXPECT_EQ(prompt.size(), QSize(492, 73));
+  EXPECT_EQ(prompt.edtPrompt->geometry(), QRect(10, 41, 385, 20));
+  EXPECT_EQ(prompt.btnOK->geometry(), QRect(408, 8, 75, 25));
+  EXPECT_EQ(prompt.btnCancel->geometry(), QRect(408, 40, 75, 25));
+  EXPECT_EQ(prompt.lblText->pos(), QPoint(16, 8));
+  EXPECT_EQ(prompt.windowTitle(), "velkoran");
+  EXPECT_EQ(prompt.edtPrompt->text(), "start");
+  EXPECT_FALSE(prompt.btnOK->isDefault());
+  EXPECT_FALSE(prompt.btnOK->autoDefault());
+  prompt.show();
+  Settle();
+  QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+  QApplication::sendEvent(prompt.edtPrompt, &enter);
+  Settle();
+  EXPECT_TRUE(prompt.isVisible());
+  EXPECT_EQ(prompt.result(), 0);
+}
+
+TEST(ScriptDialogs, QuestionsThroughTheDialogs) {
+  App();
+  QtUserQuestions questions;
+  // Clear, then OK, gives the empty text, not nothing.
+  WhenModal([](QWidget* w) {
+    auto* area = dynamic_cast<TfrmTextArea*>(w);
+    ASSERT_NE(area, nullptr);
+    EXPECT_EQ(area->mmText->toPlainText(), "first");
+    EXPECT_EQ(area->size(), QSize(492, 273));
+    EXPECT_EQ(area->btnClear->geometry(), QRect(410, 89, 75, 25));
+    area->btnClear->click();
+    EXPECT_TRUE(area->isVisible());
+    area->btnOK->click();
+  });
+  const auto cleared = questions.TextArea("cap", "label", "first");
+  ASSERT_TRUE(cleared.has_value());
+  EXPECT_EQ(*cleared, "");
+
+  WhenModal([](QWidget* w) {
+    auto* area = dynamic_cast<TfrmTextArea*>(w);
+    ASSERT_NE(area, nullptr);
+    area->mmText->setPlainText(QStringLiteral("a\nb"));
+    area->btnOK->click();
+  });
+  EXPECT_EQ(questions.TextArea("cap", "label", ""), std::optional<std::string>("a\r\nb"));
+
+  WhenModal([](QWidget* w) {
+    auto* prompt = dynamic_cast<TfrmPrompt*>(w);
+    ASSERT_NE(prompt, nullptr);
+    prompt->edtPrompt->setText(QString::fromUtf8("日本語"));
+    prompt->btnOK->click();
+  });
+  EXPECT_EQ(questions.Prompt("cap", "label", "x"), std::optional<std::string>("日本語"));
+
+  WhenModal([](QWidget* w) {
+    auto* prompt = dynamic_cast<TfrmPrompt*>(w);
+    ASSERT_NE(prompt, nullptr);
+    prompt->close();  // closing counts as Cancel
+  });
+  EXPECT_EQ(questions.Prompt("cap", "label", "x"), std::nullopt);
+}
+
+}  // namespace
+}  // namespace velkoran::app
