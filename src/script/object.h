@@ -58,6 +58,8 @@ class TJName {
   TJName(const std::string& text) noexcept : text_(text) {}  // NOLINT
   TJName(const SharedString& text) noexcept : text_(text.view()), shared_(&text) {}  // NOLINT
   TJName(std::string_view text, std::uint32_t hash) noexcept : text_(text), hash_(hash), hashed_(true) {}
+  TJName(const std::string& text, std::uint32_t hash) noexcept : text_(text), hash_(hash), hashed_(true) {}
+  TJName(const char* text, std::uint32_t hash) noexcept : text_(text), hash_(hash), hashed_(true) {}
   TJName(const SharedString& text, std::uint32_t hash) noexcept
       : text_(text.view()), shared_(&text), hash_(hash), hashed_(true) {}
 

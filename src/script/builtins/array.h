@@ -1,0 +1,59 @@
+// TJArrayObject: the script's dense, zero-based array. Its elements are a counting list,
+// so every object it holds is counted.
+#pragma once
+
+#include <cstdint>
+
+#include "script/object.h"
+
+namespace kestrin {
+
+class TJArrayObject : public TJObject {
+ public:
+  TJArrayObject(TJObjectFactory* factory, const TJValueList* args);
+  static const TJClassInfo& Info();
+
+  // For other parts: append, clear, read.
+  void Append(const TJValue& v) { elements_.Add(v); }
+  void ClearElements() { elements_.Clear(); }
+  std::size_t Length() const noexcept { return elements_.Count(); }
+  const TJValue& At(std::size_t i) const noexcept { return elements_[i]; }
+  TJValueList& Elements() noexcept { return elements_; }
+  // join with a separator (null and undefined elements write nothing).
+  std::string Join(std::string_view separator) const;
+
+  void GetValue(const TJName& name, bool bracket, TJValue& out) override;
+  void SetValue(const TJName& name, const TJValue& value, bool bracket) override;
+  bool GetIndexed(std::int32_t index, TJValue& out) override;
+  bool SetIndexed(std::int32_t index, const TJValue& value) override;
+  std::string GetPropertyNames() override;
+  SharedString ToString(const TJValue* arg) override;
+  void EnumReferences(TJReferenceVisitor& visitor) override;
+  void ReleaseReferences() override;
+
+ private:
+  TJValue GetLength();
+  void DeleteMethod(TJValueList& args, TJValue& result);
+  void ClearMethod(TJValueList& args, TJValue& result);
+  void AddMethod(TJValueList& args, TJValue& result);
+  void SortMethod(TJValueList& args, TJValue& result);
+  void ConcatMethod(TJValueList& args, TJValue& result);
+  void JoinMethod(TJValueList& args, TJValue& result);
+  void PopMethod(TJValueList& args, TJValue& result);
+  void PushMethod(TJValueList& args, TJValue& result);
+  void ReverseMethod(TJValueList& args, TJValue& result);
+  void ShiftMethod(TJValueList& args, TJValue& result);
+  void SliceMethod(TJValueList& args, TJValue& result);
+  void SpliceMethod(TJValueList& args, TJValue& result);
+  void ToStringMethod(TJValueList& args, TJValue& result);
+  void UnShiftMethod(TJValueList& args, TJValue& result);
+
+  std::int32_t Compare(const TJValue& a, const TJValue& b);
+  void QuickSort(std::int32_t low, std::int32_t high);
+  TJArrayObject& NewArray();
+
+  TJValue comparator_;  // the function given to the latest sort
+  TJValueList elements_{true};
+};
+
+}  // namespace kestrin

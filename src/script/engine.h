@@ -1,0 +1,192 @@
+// TJEngine: runs a parsed program by walking its syntax tree.
+//
+// Statements run with a completion code (normal, break, continue, return) rather than
+// C++ exceptions; script errors (EJThrow), exit (EJExit) and abort (EJAbort) are
+// exceptions. Expressions are evaluated right to left as the language requires
+// (evaluate.cpp). The engine owns the object factory, the built-in singletons and the
+// symbol tables; it is created once per host component and reused for every run.
+//
+// Object lifetime: every script call (and every run) is a frame that records the
+// factory's serial counter and zero-list length when it begins. When the call ends, the
+// objects created during it that nothing counts any more are freed, except its result;
+// older objects may still be held by temporaries of the enclosing expression and wait for
+// the enclosing frame. A frame also sweeps at statement boundaries once its part of the
+// zero list has grown enough, so loops that make temporaries stay bounded. The end of a
+// run frees everything left at count 0 and every unreachable cycle.
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/questions.h"
+#include "script/object.h"
+#include "script/scopes.h"
+#include "script/syntax_tree.h"
+
+namespace kestrin {
+
+class TJGlobalObject;
+class TKestrin;
+
+// Registers the host classes on a host component (see kestrin.h); the engine keeps it so
+// that eval's fresh components get the same classes.
+using TJHostRegistrar = void (*)(TKestrin& host);
+
+// How the last run ended.
+enum class TJRunOutcome : std::uint8_t { Normal, Returned, Exited, ScriptError, Aborted };
+
+// Error raised when script calls or expressions nest too deeply for the stack.
+inline constexpr std::string_view kRecursionErrorName = "ERecursionError";
+inline constexpr std::string_view kRecursionErrorText = "too deep recursion";
+
+class TJEngine {
+ public:
+  explicit TJEngine(velkoran::platform::UserQuestions* questions = nullptr);
+  ~TJEngine();
+  TJEngine(const TJEngine&) = delete;
+  TJEngine& operator=(const TJEngine&) = delete;
+
+  // Registers a class that `new` can create under a script-visible name.
+  void RegisterClass(std::string_view name, const TJClassInfo& cls);
+
+  // Runs a program (its first statement) and yields its result: the value of a top-level
+  // return (ToInteger), the exit code, or 0. Script errors and aborts are printed.
+  std::int32_t Run(const TJStatement* root);
+  // Clears the symbol tables and forgets the functions of earlier runs.
+  void Reset();
+
+  void Print(std::string_view text);
+  void PrintLine(std::string_view text);
+
+  // A module table on the global object with the built-in names entered.
+  std::unique_ptr<TJSymbolTable> NewModuleTable();
+
+  // Calls a function value with arguments (script, native or automation function).
+  TJValue Call(const TJValue& function, TJValueList& args);
+  // Creates an object of a registered class or a script class and runs its constructor.
+  TJObject* CreateObject(std::string_view className, const TJValueList* args);
+  // Value of an expression node in the current state (for hosts and tests).
+  TJValue Evaluate(const TJExpr* node);
+
+  TJObjectFactory& ObjectFactory() noexcept { return factory_; }
+  TJSymbolTablesList& SymbolTables() noexcept { return tables_; }
+  TJGlobalObject& Global() noexcept { return *global_; }
+  // A built-in singleton by its name ("String", "Number", "RegExp", "Math", "Date"), or null.
+  TJObject* Singleton(std::string_view name) const noexcept;
+  velkoran::platform::UserQuestions* Questions() const noexcept { return questions_; }
+  // The caption of message boxes and dialogs: the program's file name without extension.
+  const std::string& Caption() const noexcept { return caption_; }
+  void SetCaption(std::string caption) { caption_ = std::move(caption); }
+
+  bool Ran = false;
+  // Set by the host; the next statement ends the run with "Abort Script".
+  bool AbortRequested = false;
+  TJRunOutcome LastOutcome = TJRunOutcome::Normal;
+
+  // All script output.
+  std::function<void(std::string_view text)> OnStdout;
+  // Every object the factory creates (after the engine's own connections).
+  std::function<void(TJEngine& engine, TJObject& object)> OnNewObject;
+  // Called while a script runs, at most every PollInterval of run time, so a host can
+  // process its events and set AbortRequested.
+  std::function<void(TJEngine& engine)> OnPoll;
+  std::chrono::milliseconds PollInterval{50};
+
+  // The generation of function records made in this run; records of earlier runs may
+  // point into trees that are gone and cannot be called.
+  std::uint32_t Generation() const noexcept { return generation_; }
+
+  // Set by the host component; eval's components register the same host classes.
+  TJHostRegistrar HostRegistrar = nullptr;
+
+ private:
+  friend class TJEvaluatorAccess;
+  enum class Completion : std::uint8_t { Normal, Break, Continue, Return };
+
+  struct Frame {
+    std::uint64_t serialMark = 0;
+    std::size_t zeroMark = 0;
+    std::size_t sweepAt = 0;
+    TJValue result;
+  };
+
+  // What a function declaration needs at each call, prepared once per declaration.
+  struct Param {
+    SharedString name;
+    std::uint32_t hash;
+  };
+  struct FunctionInfo {
+    std::vector<Param> params;  // the parameters that have an identifier, in order
+    const TJStatement* body = nullptr;
+    // The body mentions `arguments` or calls eval; only then does a call make the array.
+    bool needsArguments = false;
+  };
+
+  // --- statements (engine.cpp)
+  Completion ExecChain(const TJStatement* first, bool inLoop);
+  void Tick();
+  void SweepAtBoundary();
+  void DeclareFunction(const TJStatement* s);
+  void ExecImport(const TJStatement* s);
+  Completion ExecForIn(const TJStatement* s);
+  const FunctionInfo& InfoOf(const TJStatement* definition);
+  TJValue CallScript(TJFunction& f, TJValueList& args);
+  TJValue CallAutomation(TJFunction& f, TJValueList& args);
+  TJObject* CreateScriptObject(std::string_view className, const TJValueList* args, int depth);
+  void CheckStack() const;
+  void ConnectNewObject(TJObject& object);
+
+  // --- expressions (evaluate.cpp)
+  TJValue Eval(const TJExpr* node);
+  TJValue EvalIdentifier(const TJExpr* node);
+  TJValue EvalMemberRead(const TJExpr* node);
+  TJValue MemberOf(const TJValue& base, const TJExpr* node);
+  // The member of base named by an identifier (dot form) or by an evaluated key.
+  TJValue ReadMember(const TJValue& base, const TJExpr* memberNode, bool bracket, const TJValue& key);
+  TJValue ReadModuleMember(TJFunction& module, const TJName& name);
+  TJObject* TemporaryFor(const TJValue& base, std::string_view className);
+  TJValue EvalCall(const TJExpr* node);
+  void EvalArguments(const TJExpr* lastCell, TJValueList& out);
+  TJValue EvalNew(const TJExpr* node);
+  TJValue EvalObjectLiteral(const TJExpr* node);
+  TJValue EvalArrayLiteral(const TJExpr* node);
+  TJValue EvalAssign(const TJExpr* node);
+  TJValue EvalCompoundAssign(const TJExpr* node);
+  TJValue EvalIncrement(const TJExpr* node);
+  // A resolved assignment target: an identifier, or a member of an evaluated base.
+  struct Target {
+    enum class Kind : std::uint8_t { None, Identifier, Member } kind = Kind::None;
+    const TJExpr* node = nullptr;  // the identifier or the member expression
+    TJValue base;                  // the evaluated object part
+    bool bracket = false;          // index form: key holds the evaluated key
+    TJValue key;
+  };
+  void ResolveTarget(const TJExpr* node, Target& t);
+  TJValue ReadTarget(const Target& t);
+  void WriteTarget(const Target& t, const TJValue& value);
+
+  velkoran::platform::UserQuestions* questions_;
+  std::string caption_;
+  std::uint32_t generation_ = 1;
+
+  TJObjectFactory factory_;
+  std::unique_ptr<TJGlobalObject> global_;
+  std::vector<std::pair<std::string, std::unique_ptr<TJObject>>> singletons_;
+  TJSymbolTablesList tables_;
+
+  Frame* frame_ = nullptr;
+  std::unordered_map<const TJStatement*, std::unique_ptr<FunctionInfo>> functionInfo_;
+  const char* stackLimit_ = nullptr;
+  int runDepth_ = 0;
+  std::uint32_t pollCountdown_ = 1;
+  std::chrono::steady_clock::time_point lastPoll_{};
+};
+
+}  // namespace kestrin

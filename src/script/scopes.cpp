@@ -1,0 +1,231 @@
+#include "script/scopes.h"
+
+#include <algorithm>
+
+namespace kestrin {
+
+namespace {
+
+unsigned char LowerAscii(unsigned char c) { return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c + 32) : c; }
+
+int CompareNoCase(std::string_view a, std::string_view b) {
+  const std::size_t n = std::min(a.size(), b.size());
+  for (std::size_t i = 0; i < n; ++i) {
+    const unsigned char ca = LowerAscii(static_cast<unsigned char>(a[i]));
+    const unsigned char cb = LowerAscii(static_cast<unsigned char>(b[i]));
+    if (ca != cb) return ca < cb ? -1 : 1;
+  }
+  if (a.size() == b.size()) return 0;
+  return a.size() < b.size() ? -1 : 1;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------
+// TJSymbolTable
+
+TJSymbolTable::TJSymbolTable(TJObject* globalObject) : globalObject_(globalObject) { ClearTable(); }
+
+TJSymbolTable::~TJSymbolTable() {
+  while (localDepth_ > 0) PopLocal();
+  while (!thisStack_.empty()) PopThis();
+}
+
+void TJSymbolTable::ClearTable() {
+  while (localDepth_ > 0) PopLocal();
+  while (!thisStack_.empty()) PopThis();
+  vars_.Clear();
+  if (globalObject_ != nullptr) PushThis(globalObject_);
+  if (OnClear) OnClear(*this);
+}
+
+bool TJSymbolTable::Lookup(const TJName& name, TJValue& out) {
+  if (localDepth_ > 0) {
+    if (const TJValue* v = locals_[localDepth_ - 1].Find(name)) {
+      out = *v;
+      return true;
+    }
+  }
+  if (!thisStack_.empty()) {
+    TJObject* self = thisStack_.back();
+    if (self->HasKey(name)) {
+      self->GetValue(name, false, out);
+      return true;
+    }
+    // Global functions stay reachable inside methods and `with` bodies.
+    if (self != globalObject_ && globalObject_ != nullptr && globalObject_->HasKey(name)) {
+      globalObject_->GetValue(name, false, out);
+      return true;
+    }
+  }
+  if (const TJValue* v = vars_.Find(name)) {
+    out = *v;
+    return true;
+  }
+  return false;
+}
+
+bool TJSymbolTable::LookupMember(const TJName& name, TJValue& out) {
+  const std::size_t depth = localDepth_;
+  localDepth_ = 0;
+  struct Restore {
+    std::size_t& depth;
+    std::size_t saved;
+    ~Restore() { depth = saved; }
+  } restore{localDepth_, depth};
+  return Lookup(name, out);
+}
+
+bool TJSymbolTable::HasName(const TJName& name) {
+  TJValue ignored;
+  return Lookup(name, ignored);
+}
+
+TJValue TJSymbolTable::GetVar(const TJName& name) {
+  TJValue v;
+  Lookup(name, v);
+  return v;
+}
+
+void TJSymbolTable::SetVar(const TJName& name, const TJValue& value) {
+  if (localDepth_ > 0) {
+    locals_[localDepth_ - 1].Set(name, value);
+  } else {
+    vars_.Set(name, value);
+  }
+}
+
+void TJSymbolTable::PushLocal() {
+  if (localDepth_ == locals_.size()) locals_.emplace_back();
+  ++localDepth_;
+}
+
+void TJSymbolTable::PopLocal() noexcept {
+  if (localDepth_ == 0) return;
+  locals_[--localDepth_].Clear();
+}
+
+void TJSymbolTable::PushThis(TJObject* object) {
+  thisStack_.push_back(object);
+  if (object != nullptr) object->AddRef();
+}
+
+void TJSymbolTable::PopThis() noexcept {
+  if (thisStack_.empty()) return;
+  TJObject* o = thisStack_.back();
+  thisStack_.pop_back();
+  if (o != nullptr) o->Release();
+}
+
+void TJSymbolTable::EnumReferences(TJReferenceVisitor& visitor) const {
+  const auto visitTable = [&](const TJHash& t) {
+    for (std::size_t i = 0; i < t.Count(); ++i) {
+      const TJValue& v = t.Entry(i).Value();
+      if (v.Kind() == jkObject && v.ObjValue() != nullptr) visitor.Visit(*v.ObjValue());
+    }
+  };
+  visitTable(vars_);
+  for (std::size_t i = 0; i < localDepth_; ++i) visitTable(locals_[i]);
+  for (TJObject* o : thisStack_) {
+    if (o != nullptr) visitor.Visit(*o);
+  }
+}
+
+// ---------------------------------------------------------------------------------------
+// TJSymbolTablesList
+
+TJSymbolTablesList::TJSymbolTablesList() : currentName_("__Global__") {}
+
+TJSymbolTablesList::~TJSymbolTablesList() = default;
+
+std::vector<TJSymbolTablesList::Entry>::iterator TJSymbolTablesList::Position(std::string_view name) {
+  return std::lower_bound(tables_.begin(), tables_.end(), name,
+                          [](const Entry& e, std::string_view n) { return CompareNoCase(e.name.view(), n) < 0; });
+}
+
+std::vector<TJSymbolTablesList::Entry>::const_iterator TJSymbolTablesList::Position(std::string_view name) const {
+  return std::lower_bound(tables_.begin(), tables_.end(), name,
+                          [](const Entry& e, std::string_view n) { return CompareNoCase(e.name.view(), n) < 0; });
+}
+
+void TJSymbolTablesList::AddTable(std::string_view name, std::unique_ptr<TJSymbolTable> table) {
+  SharedString key(name);
+  table->SetTableName(key);
+  // The list is sorted without regard to case but names are told apart exactly.
+  auto it = Position(name);
+  for (auto scan = it; scan != tables_.end() && CompareNoCase(scan->name.view(), name) == 0; ++scan) {
+    if (scan->name.view() == name) {
+      if (current_ == scan->table.get()) current_ = nullptr;
+      scan->table->ClearTable();
+      retired_.push_back(std::move(scan->table));
+      tables_.erase(scan);
+      it = Position(name);
+      break;
+    }
+  }
+  while (it != tables_.end() && CompareNoCase(it->name.view(), name) == 0) ++it;
+  tables_.insert(it, Entry{std::move(key), std::move(table)});
+}
+
+TJSymbolTable& TJSymbolTablesList::FindTable(std::string_view name) {
+  for (auto it = Position(name); it != tables_.end() && CompareNoCase(it->name.view(), name) == 0; ++it) {
+    if (it->name.view() == name) return *it->table;
+  }
+  ThrowScriptError(errors::kName, name);
+}
+
+bool TJSymbolTablesList::TableExists(std::string_view name) const {
+  for (auto it = Position(name); it != tables_.end() && CompareNoCase(it->name.view(), name) == 0; ++it) {
+    if (it->name.view() == name) return true;
+  }
+  return false;
+}
+
+void TJSymbolTablesList::SetCurrent(const SharedString& name) {
+  if (current_ != nullptr && name.view() == currentName_.view()) return;
+  currentName_ = name;
+  current_ = TableExists(name.view()) ? &FindTable(name.view()) : nullptr;
+}
+
+TJSymbolTable& TJSymbolTablesList::Current() {
+  if (current_ == nullptr) current_ = &FindTable(currentName_.view());
+  return *current_;
+}
+
+bool TJSymbolTablesList::Lookup(const TJName& name, TJValue& out) {
+  TJSymbolTable& current = Current();
+  if (current.Lookup(name, out)) return true;
+  if (tables_.size() < 2) return false;
+  // Other modules lend their variables only: never the locals of a call in progress there.
+  for (Entry& e : tables_) {
+    if (e.table.get() == &current) continue;
+    if (const TJValue* v = e.table->Vars().Find(name)) {
+      out = *v;
+      return true;
+    }
+  }
+  return false;
+}
+
+bool TJSymbolTablesList::HasName(const TJName& name) {
+  TJValue ignored;
+  return Lookup(name, ignored);
+}
+
+TJValue TJSymbolTablesList::GetVar(const TJName& name) {
+  TJValue v;
+  Lookup(name, v);
+  return v;
+}
+
+void TJSymbolTablesList::ClearAll() {
+  for (Entry& e : tables_) e.table->ClearTable();
+  for (auto& t : retired_) t->ClearTable();
+}
+
+void TJSymbolTablesList::EnumReferences(TJReferenceVisitor& visitor) const {
+  for (const Entry& e : tables_) e.table->EnumReferences(visitor);
+  for (const auto& t : retired_) t->EnumReferences(visitor);
+}
+
+}  // namespace kestrin

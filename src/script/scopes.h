@@ -1,0 +1,120 @@
+// Symbol tables: where the variables of a running script live.
+//
+// One table per module (the main program "__Global__" and one per `import name;`). Inside a
+// table a bare name resolves against the innermost local scope of the running function
+// call, then the current "this" object, then the global object (the bottom of the "this"
+// stack, where print and the other global functions live), then the module's variables.
+// Names that the current table does not know are looked up in the other modules' tables.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "script/object.h"
+
+namespace kestrin {
+
+class TJSymbolTable {
+ public:
+  explicit TJSymbolTable(TJObject* globalObject);
+  ~TJSymbolTable();
+  TJSymbolTable(const TJSymbolTable&) = delete;
+  TJSymbolTable& operator=(const TJSymbolTable&) = delete;
+
+  // Pops every local scope, empties the "this" stack, the variables, pushes the global
+  // object and calls OnClear.
+  void ClearTable();
+
+  TJObject* CurrentThis() const noexcept { return thisStack_.empty() ? globalObject_ : thisStack_.back(); }
+  TJObject* GlobalObject() const noexcept { return globalObject_; }
+
+  // Resolves a bare name (locals, "this", global object, variables); false when absent.
+  bool Lookup(const TJName& name, TJValue& out);
+  bool HasName(const TJName& name);
+  TJValue GetVar(const TJName& name);
+  // A member read on the module's value (Lib.x): as Lookup without the locals of a call
+  // in progress, which belong to that call alone.
+  bool LookupMember(const TJName& name, TJValue& out);
+  // Into the innermost local scope when a function is running, else the variables.
+  void SetVar(const TJName& name, const TJValue& value);
+  // The module's variables alone (a member write on a module value goes here).
+  TJHash& Vars() noexcept { return vars_; }
+
+  // Local scopes are reused between calls, so a call does not allocate its scope.
+  void PushLocal();
+  void PopLocal() noexcept;
+  bool HasLocal() const noexcept { return localDepth_ > 0; }
+  TJHash& TopLocal() noexcept { return locals_[localDepth_ - 1]; }
+  // The "this" stack counts the objects on it.
+  void PushThis(TJObject* object);
+  void PopThis() noexcept;
+  std::size_t ThisDepth() const noexcept { return thisStack_.size(); }
+
+  const SharedString& TableName() const noexcept { return tableName_; }
+  void SetTableName(const SharedString& name) { tableName_ = name; }
+
+  std::function<void(TJSymbolTable& table)> OnClear;
+
+  // Objects held by the variables, locals and "this" stack (for the cycle collection).
+  void EnumReferences(TJReferenceVisitor& visitor) const;
+
+ private:
+  TJHash vars_;
+  std::vector<TJHash> locals_;
+  std::size_t localDepth_ = 0;
+  std::vector<TJObject*> thisStack_;
+  TJObject* globalObject_;
+  SharedString tableName_;
+};
+
+class TJSymbolTablesList {
+ public:
+  TJSymbolTablesList();
+  ~TJSymbolTablesList();
+  TJSymbolTablesList(const TJSymbolTablesList&) = delete;
+
+  // Registers the table under name; a table of the same name is taken out (it stays
+  // allocated, emptied, so module values that still name it never dangle).
+  void AddTable(std::string_view name, std::unique_ptr<TJSymbolTable> table);
+  // The table of that name; ENameError with the name when there is none.
+  TJSymbolTable& FindTable(std::string_view name);
+  bool TableExists(std::string_view name) const;
+  void SetCurrent(const SharedString& name);
+  const SharedString& CurrentName() const noexcept { return currentName_; }
+  TJSymbolTable& Current();
+
+  // Current table first; then the other tables in name order.
+  bool Lookup(const TJName& name, TJValue& out);
+  bool HasName(const TJName& name);
+  TJValue GetVar(const TJName& name);
+  void SetVar(const TJName& name, const TJValue& value) { Current().SetVar(name, value); }
+  TJObject* CurrentThis() { return Current().CurrentThis(); }
+  void PushLocal() { Current().PushLocal(); }
+  void PopLocal() { Current().PopLocal(); }
+  void PushThis(TJObject* o) { Current().PushThis(o); }
+  void PopThis() { Current().PopThis(); }
+
+  void ClearAll();
+  std::size_t Count() const noexcept { return tables_.size(); }
+  void EnumReferences(TJReferenceVisitor& visitor) const;
+
+ private:
+  struct Entry {
+    SharedString name;
+    std::unique_ptr<TJSymbolTable> table;
+  };
+  std::vector<Entry>::iterator Position(std::string_view name);
+  std::vector<Entry>::const_iterator Position(std::string_view name) const;
+
+  SharedString currentName_;
+  TJSymbolTable* current_ = nullptr;
+  std::vector<Entry> tables_;  // ascending by name without regard to case
+  std::vector<std::unique_ptr<TJSymbolTable>> retired_;
+};
+
+}  // namespace kestrin
