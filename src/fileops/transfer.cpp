@@ -28,6 +28,7 @@ class WindowDisabled {
 bool FileOperationEngine::TransferFiles(const std::vector<std::string>& sources, std::string_view destination,
                                         int operation) {
   flags_.SkipOverwriteQuestions = false;
+  flags_.BreakRequested = false;
   WindowDisabled disabled(host_);
   const std::string target = platform::HostPaths().AddTrailingSeparator(destination);
   const std::string name = OperationName(operation);
@@ -50,6 +51,12 @@ bool FileOperationEngine::TransferFiles(const std::vector<std::string>& sources,
     if (item.Size > 0) position += static_cast<std::uint64_t>(item.Size) / 1024;
     host_.SetProgressPosition(ProgressBar::Main, position);
     host_.ProcessPendingEvents();
+    // Esc between two entries ends the transfer too; otherwise the next file's copy would
+    // clear it and a transfer of small files or same-disk moves could not be stopped.
+    if (flags_.BreakRequested) {
+      succeeded = false;
+      break;
+    }
   }
   plan.items.clear();
   host_.AppendLog(name + messages::Local(succeeded ? messages::kDoneEnd : messages::kFailedEnd));

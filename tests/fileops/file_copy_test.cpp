@@ -101,6 +101,28 @@ TEST_F(FileCopyTest, BreakDuringATransferFailsItWithTheTargetLine) {
   EXPECT_TRUE(Names(dir / "dst").empty());
 }
 
+TEST_F(FileCopyTest, BreakStopsAFileSmallerThanOneBlock) {
+  WriteFile(dir / "s", "small");
+  host.onEvents = [&] { engine.RequestBreak(); };
+  EXPECT_FALSE(engine.CopyFileWithProgress(dir / "s", dir / "t"));
+  EXPECT_EQ(Names(dir.path()), (std::vector<std::string>{"s"}));
+}
+
+TEST_F(FileCopyTest, BreakBetweenEntriesStopsATransferOfSmallFiles) {
+  mkdir((dir / "src").c_str(), 0755);
+  mkdir((dir / "dst").c_str(), 0755);
+  for (const char* name : {"a", "b", "c"}) WriteFile(dir / (std::string("src/") + name), name);
+  int events = 0;
+  // The first file completes; Esc arrives while the window is serviced after it.
+  host.onEvents = [&] {
+    if (++events == 3) engine.RequestBreak();
+  };
+  EXPECT_FALSE(engine.TransferFiles({dir / "src/"}, dir / "dst", kOperationMove));
+  EXPECT_EQ(host.log.back(), L("移動失敗。"));
+  EXPECT_LT(Names(dir / "dst/src").size(), 3u);
+  EXPECT_EQ(Names(dir / "dst/src").size() + Names(dir / "src").size(), 3u);  // nothing lost
+}
+
 TEST_F(FileCopyTest, ReadOnlyTargetAndDirectoryTargetAreNotReplaced) {
   WriteFile(dir / "s", "new");
   WriteFile(dir / "ro", "protected");
