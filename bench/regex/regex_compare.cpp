@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <regex>
 #include <string>
@@ -115,15 +116,22 @@ std::size_t CountStd(const Case& c, const std::string& text) {
       std::distance(std::sregex_iterator(text.begin(), text.end(), re), std::sregex_iterator()));
 }
 
-double MedianMs(int runs, const std::function<std::size_t()>& f, std::size_t& count) {
-  std::vector<double> times;
-  for (int i = 0; i < runs; ++i) {
-    const auto t0 = Clock::now();
-    count = f();
-    times.push_back(std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
-  }
+double Median(std::vector<double> times) {
   std::sort(times.begin(), times.end());
   return times[times.size() / 2];
+}
+
+// Reads the whole text so every contender starts with the same caches.
+void Touch(const std::string& text) {
+  volatile const void* hit = std::memchr(text.data(), 1, text.size());
+  (void)hit;
+}
+
+double TimeMs(const std::string& text, const std::function<std::size_t()>& f, std::size_t& count) {
+  Touch(text);
+  const auto t0 = Clock::now();
+  count = f();
+  return std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
 }
 
 }  // namespace
@@ -149,15 +157,20 @@ int main(int argc, char** argv) {
   };
 
   std::printf("text: %zu bytes, median of %d runs (std::regex: of %d)\n\n", text.size(), runs,
-              std::max(1, runs / 2));
+              (runs + 1) / 2);
   std::printf("| Pattern | Matches | Velkoran ms | PCRE2 ms | std::regex ms | vs PCRE2 | vs std::regex |\n");
   std::printf("|---|---:|---:|---:|---:|---:|---:|\n");
   bool ok = true;
   for (const Case& c : cases) {
     std::size_t n_ours = 0, n_pcre = 0, n_std = 0;
-    const double ours = MedianMs(runs, [&] { return CountOurs(c, text); }, n_ours);
-    const double pcre = MedianMs(runs, [&] { return CountPcre(c, text); }, n_pcre);
-    const double stdr = MedianMs(std::max(1, runs / 2), [&] { return CountStd(c, text); }, n_std);
+    // The contenders take turns, so a busy moment on the machine hits them alike.
+    std::vector<double> t_ours, t_pcre, t_std;
+    for (int r = 0; r < runs; ++r) {
+      t_ours.push_back(TimeMs(text, [&] { return CountOurs(c, text); }, n_ours));
+      t_pcre.push_back(TimeMs(text, [&] { return CountPcre(c, text); }, n_pcre));
+      if (r % 2 == 0) t_std.push_back(TimeMs(text, [&] { return CountStd(c, text); }, n_std));
+    }
+    const double ours = Median(t_ours), pcre = Median(t_pcre), stdr = Median(t_std);
     if (n_ours != n_pcre || n_ours != n_std) {
       ok = false;
       std::fprintf(stderr, "match counts differ for %s: %zu / %zu / %zu\n", c.name, n_ours, n_pcre, n_std);

@@ -58,7 +58,7 @@ bool HasWidth(const Node& n) {
 
 ByteSet SetOfRange(int lo, int hi) {
   ByteSet s;
-  for (int c = lo; c <= hi; ++c) s.set(static_cast<std::size_t>(c));
+  for (int c = lo; c <= hi; ++c) s[static_cast<std::size_t>(c)] = true;
   return s;
 }
 const ByteSet& DigitSet() {
@@ -81,7 +81,7 @@ const ByteSet& WordSet() {
 ByteSet WithInvertedCase(const ByteSet& s) {
   ByteSet r = s;
   for (int c = 0; c < 256; ++c)
-    if (s.test(static_cast<std::size_t>(c))) r.set(InvertCase(static_cast<std::uint8_t>(c)));
+    if (s[static_cast<std::size_t>(c)]) r[InvertCase(static_cast<std::uint8_t>(c))] = true;
   return r;
 }
 
@@ -686,7 +686,7 @@ void ComputeSearchHints(const Node& root, Program& prog) {
   const FirstInfo f = FirstOf(root);
   prog.first_any = f.can_be_empty || f.bytes.all();
   prog.first_bytes = f.bytes;
-  for (std::size_t c = 0; c < 256; ++c) prog.first_table[c] = f.bytes.test(c) ? 1 : 0;
+  if (!prog.anchored && !prog.start_only && !prog.first_any) prog.first_table = ToTable(f.bytes);
   if (first.kind == Kind::kLiteral && !first.fold) prog.prefix = first.bytes;
   if (root.kind == Kind::kConcat) {
     for (std::size_t i = 1; i < root.children.size(); ++i) {
@@ -710,11 +710,7 @@ Program Compile(std::string_view pattern, Modifiers modifiers) {
   prog.code.push_back({.op = Op::kMatch});
   AddRepeatHints(prog);
   ComputeSearchHints(*root, prog);
-  for (const ByteSet& set : prog.sets) {
-    std::array<std::uint8_t, 256> table{};
-    for (std::size_t c = 0; c < 256; ++c) table[c] = set.test(c) ? 1 : 0;
-    prog.tables.push_back(table);
-  }
+  for (const ByteSet& set : prog.sets) prog.tables.push_back(ToTable(set));
   return prog;
 }
 

@@ -61,6 +61,8 @@ class TRegexEngine {
 
   // Backtracking entries a single search may use before it fails with error 1014.
   void set_stack_limit(std::size_t entries) { matcher_.set_stack_limit(entries); }
+  // Backtracking steps a single search may take before it fails with error 1017.
+  void set_backtrack_limit(std::uint64_t steps) { matcher_.set_backtrack_limit(steps); }
 
  private:
   void Recompile();

@@ -45,6 +45,7 @@ const char* TextOf(int code) {
     case kStackExceeded: return "TRegexEngine(exec): Loop Stack Exceeded";
     case kLoopWithoutEntry: return "TRegexEngine(exec): Loop Without LoopEntry !";
     case kInputTooLong: return "TRegexEngine(exec): Input String Too Long";
+    case kBacktrackLimit: return "TRegexEngine(exec): Backtracking Limit Exceeded";
     default: return "Unknown error";
   }
 }

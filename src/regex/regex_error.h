@@ -48,6 +48,7 @@ enum ErrorCode : int {
   kStackExceeded = 1014,
   kLoopWithoutEntry = 1015,
   kInputTooLong = 1016,
+  kBacktrackLimit = 1017,
 };
 
 // The message of an error code as the engine reports it ("Unknown error" for codes

@@ -199,6 +199,7 @@ bool Matcher::Run(const Program& prog, std::string_view input, std::uint32_t sta
         stack_.pop_back();
         continue;
       }
+      if (--backtracks_left_ == 0) throw ERegexEngine(kBacktrackLimit, 0);
       if (tag == kTagAlt) {
         pc = id;
         pos = f.value;
@@ -234,6 +235,7 @@ bool Matcher::Run(const Program& prog, std::string_view input, std::uint32_t sta
 
 bool Matcher::Search(const Program& prog, std::string_view input, std::size_t from, Captures& caps) {
   if (input.size() > kMaxInput) throw ERegexEngine(kInputTooLong, 0);
+  backtracks_left_ = backtrack_limit_ + 1;
   const std::size_t size = input.size();
   const int slots = 2 * (prog.group_count + 1);
   const auto clear = [&] {

@@ -31,6 +31,10 @@ class Matcher {
   void ResetInput() { required_at_ = kNotSearched; }
 
   void set_stack_limit(std::size_t entries) { stack_limit_ = entries; }
+  // Backtracking steps one search may take before it fails with error 1017, so that a
+  // pattern with exponential backtracking ends instead of hanging its caller.
+  static constexpr std::uint64_t kDefaultBacktrackLimit = 1'000'000'000;
+  void set_backtrack_limit(std::uint64_t steps) { backtrack_limit_ = steps; }
 
  private:
   struct Frame {
@@ -44,6 +48,8 @@ class Matcher {
   static constexpr std::size_t kNotSearched = ~std::size_t{0};
   std::vector<Frame> stack_;
   std::size_t stack_limit_ = kDefaultStackLimit;
+  std::uint64_t backtrack_limit_ = kDefaultBacktrackLimit;
+  std::uint64_t backtracks_left_ = 0;
   // Where the program's required literal was last found in the current input.
   std::size_t required_at_ = kNotSearched;
   std::size_t required_from_ = 0;

@@ -12,6 +12,29 @@
 namespace velkoran::regex {
 
 using ByteSet = std::bitset<256>;
+using ByteWords = std::array<std::uint64_t, 4>;
+
+using ByteTable = std::array<std::uint8_t, 256>;
+
+inline bool Has(const ByteWords& w, unsigned char c) { return (w[c >> 6] >> (c & 63)) & 1; }
+
+inline ByteWords ToWords(const ByteSet& s) {
+  static const ByteSet kLow64(~std::uint64_t{0});
+  ByteWords w{};
+  for (std::size_t i = 0; i < 4; ++i) w[i] = ((s >> (64 * i)) & kLow64).to_ullong();
+  return w;
+}
+
+// A lookup table (1 = member): the fastest test in the matcher's inner loops.
+inline ByteTable ToTable(const ByteSet& s) {
+  const ByteWords w = ToWords(s);
+  ByteTable t{};
+  for (std::size_t i = 0; i < 4; ++i) {
+    for (std::uint64_t bits = w[i]; bits != 0; bits &= bits - 1)
+      t[i * 64 + static_cast<std::size_t>(__builtin_ctzll(bits))] = 1;
+  }
+  return t;
+}
 
 // Maximum count of a repetition ("unbounded" for *, + and {n,}).
 inline constexpr std::uint32_t kRepeatInfinite = 2147483646;
@@ -54,15 +77,15 @@ struct Program {
   std::vector<Inst> code;
   std::string pool;           // literal bytes
   std::vector<ByteSet> sets;  // byte sets of classes and escape classes
-  // The same sets as lookup tables (1 = member), for the matcher's inner loops.
-  std::vector<std::array<std::uint8_t, 256>> tables;
+  // The same sets as lookup tables.
+  std::vector<ByteTable> tables;
   int group_count = 0;        // highest group number in the pattern
 
   // Search hints.
   bool anchored = false;      // starts with "^": try only at the search offset
   bool start_only = false;    // starts with ".*": a failure at the offset fails everywhere
   ByteSet first_bytes;        // bytes at which a match can start
-  std::array<std::uint8_t, 256> first_table{};  // first_bytes as a lookup table
+  ByteTable first_table{};    // first_bytes as a lookup table
   bool first_any = true;      // every byte can start a match (first_bytes unused)
   std::string prefix;         // every match starts with these bytes (may be empty)
   std::string required;       // every match contains these bytes (may be empty)
