@@ -745,8 +745,15 @@ void TForm_Main::ApplyTreeSelection(const DirNode* node) {
     sm->clear();
   } else {
     const QModelIndex index = treeModel_->IndexOf(node);
+    // Scrolling to a node inside a collapsed branch would open that branch in the view
+    // alone; only a node the tree shows is scrolled to.
+    bool shown = true;
+    for (const DirNode* p = node->parent; p != nullptr; p = p->parent) shown = shown && p->expanded;
+    const bool autoScroll = TV_Directorys->hasAutoScroll();
+    TV_Directorys->setAutoScroll(false);
     sm->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
-    TV_Directorys->scrollTo(index);
+    TV_Directorys->setAutoScroll(autoScroll);
+    if (shown) TV_Directorys->scrollTo(index);
   }
   --syncingTree_;
 }
@@ -868,7 +875,11 @@ void TForm_Main::TimerTick() {
   if (isVisible() && !(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen))) {
     logic_->Settings().savedGeometry = Geometry{x(), y(), width(), height()};
   }
-  // Resting the pointer on another tab switches to it.
+  // Resting the pointer on another tab switches to it; never behind an open dialog.
+  if (QApplication::activeModalWidget() != nullptr || QApplication::activePopupWidget() != nullptr) {
+    hoverStart_ = TickCount();
+    return;
+  }
   const int tab = TC_Main->tabAt(TC_Main->mapFromGlobal(QCursor::pos()));
   const std::uint32_t now = TickCount();
   if (tab < 0 || tab == logic_->CurrentTab()) {

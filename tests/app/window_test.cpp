@@ -18,6 +18,7 @@
 #include <QTabBar>
 #include <QTimer>
 #include <QTreeView>
+#include <map>
 
 #include "app/form_main.h"
 #include "app/prompt_dialog.h"
@@ -226,6 +227,50 @@ TEST_F(WindowTest, KeysActOnTheFocusedPane) {
   EXPECT_EQ(form->Logic().SelectedNode()->Path(), data / "dir/sub");
   EXPECT_EQ(bar->currentText().toStdString(), data / "dir/sub/");
   EXPECT_EQ(DirTreeModelNode(tree), form->Logic().SelectedNode());
+}
+
+TEST_F(WindowTest, ExpandingInTheViewLoadsChildrenLazily) {
+  for (const char* n : {"a/x", "b", "c/y", "d"}) MakeDirs(data / n);
+  WriteFile(home / "save/setting.ini", "TreeVisible : 1\r\nAutoExpand : 0\r\n");
+  auto form = MakeForm();
+  form->show();
+  Settle();
+  auto* tree = Child<QTreeView>(*form, "TV_Directorys");
+  QAbstractItemModel* model = tree->model();
+  ASSERT_EQ(model->rowCount(), 1);
+  const QModelIndex root = model->index(0, 0);
+  EXPECT_EQ(root.data().toString().toStdString(), data.Path());
+  EXPECT_TRUE(model->hasChildren(root));
+  EXPECT_EQ(model->rowCount(root), 1);  // only the first subdirectory so far
+  tree->expand(root);
+  Settle();
+  ASSERT_EQ(model->rowCount(root), 4);
+  std::map<std::string, bool> expanders;
+  for (int i = 0; i < 4; ++i) {
+    const QModelIndex child = model->index(i, 0, root);
+    expanders[child.data().toString().toStdString()] = model->hasChildren(child);
+  }
+  EXPECT_EQ(expanders, (std::map<std::string, bool>{{"a", true}, {"b", false}, {"c", true}, {"d", false}}));
+  EXPECT_EQ(form->Logic().Tree().CollectExpandedPaths(), std::vector<std::string>{NoSlash(data.Path())});
+
+  // Selecting inside a branch and collapsing it in the view moves the selection up.
+  QModelIndex a;
+  for (int i = 0; i < 4; ++i) {
+    if (model->index(i, 0, root).data().toString() == "a") a = model->index(i, 0, root);
+  }
+  tree->setCurrentIndex(model->index(0, 0, a));
+  Settle();
+  ASSERT_NE(form->Logic().SelectedNode(), nullptr);
+  EXPECT_EQ(form->Logic().SelectedNode()->Path(), data / "a/x");
+  tree->collapse(a);
+  Settle();
+  EXPECT_EQ(form->Logic().SelectedNode()->Path(), data / "a");
+  EXPECT_EQ(tree->currentIndex(), a);
+  // Collapsing everything leaves the selection on its root and lists it.
+  form->Action("AC_FullCol")->trigger();
+  EXPECT_TRUE(form->Logic().Tree().CollectExpandedPaths().empty());
+  EXPECT_EQ(form->Logic().SelectedNode()->Path(), NoSlash(data.Path()));
+  EXPECT_FALSE(tree->isExpanded(model->index(0, 0)));
 }
 
 TEST_F(WindowTest, SortingKeepsTheSelectionOnItsRowsAndRenameHonoursNo) {

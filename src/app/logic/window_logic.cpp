@@ -277,12 +277,19 @@ bool WindowLogic::RenameFile(int row, std::string_view newName) {
     from = services_.rules.AddTrailingSeparator(from);
     to = services_.rules.AddTrailingSeparator(to);
   }
+  const std::string oldName = r.name;
+  const std::string oldDir = list_.DirPath();
   if (!engine_.ConfirmOverwrite(to, directory ? fileops::kOverwriteDirectory : fileops::kOverwriteFile)) return false;
   const std::string fromEntry = services_.rules.RemoveTrailingSeparator(from);
   const std::string toEntry = services_.rules.RemoveTrailingSeparator(to);
   if (platform::RenameEntry(fromEntry, toEntry, platform::RenameMode::Replace) != 0) {
     AppendLog("リネーム失敗。");
     return false;
+  }
+  // The question let the window run: when the list changed meanwhile, list afresh.
+  if (row >= list_.RowCount() || list_.Row(row).name != oldName || list_.DirPath() != oldDir) {
+    ListDirectory();
+    return true;
   }
   // A row that showed the replaced entry is gone now: list afresh. Otherwise the row
   // takes its new name at once.
