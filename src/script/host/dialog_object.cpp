@@ -1,0 +1,71 @@
+#include "script/host/dialog_object.h"
+
+#include "platform/questions.h"
+#include "script/engine.h"
+#include "script/host/host_errors.h"
+#include "script/host/strings_object.h"
+#include "script/kestrin.h"
+
+namespace kestrin {
+
+const TJClassInfo& TJDialogObject::Info() {
+  using D = TJDialogObject;
+  static const TJClassInfo info = TJClassBuilder<D>("Dialog")
+                                      .Method<&D::OpenFileMethod>("openFile")
+                                      .Method<&D::OpenFilesMethod>("openFiles")
+                                      .Method<&D::SaveFileMethod>("saveFile")
+                                      .Method<&D::OpenFolderMethod>("openFolder")
+                                      .Build();
+  return info;
+}
+
+TJDialogObject::TJDialogObject(TJObjectFactory* factory, const TJValueList* args) : TJObject(factory, args) {
+  RegisterName(Info());
+}
+
+velkoran::platform::UserQuestions& TJDialogObject::Questions(std::string_view operation) {
+  TJEngine* engine = Engine();
+  velkoran::platform::UserQuestions* questions = engine != nullptr ? engine->Questions() : nullptr;
+  if (questions == nullptr || !questions->CanShowDialogs())
+    host::ThrowOperationError(host::kDialogError, operation, "this program shows no dialogs");
+  return *questions;
+}
+
+std::string TJDialogObject::Title(const TJValueList& args) {
+  if (TJValueList::Has1(&args)) return ToText(args[0]).str();
+  const TJEngine* engine = Engine();
+  return engine != nullptr && !engine->Caption().empty() ? engine->Caption() : ProgramCaption();
+}
+
+std::string TJDialogObject::Name(const TJValueList& args) {
+  return TJValueList::Has2(&args) ? ToText(args[1]).str() : std::string();
+}
+
+void TJDialogObject::OpenFileMethod(TJValueList& args, TJValue& result) {
+  auto& questions = Questions("openFile error");
+  const auto path = questions.OpenFile(Title(args), Name(args));
+  result = path ? TJValue::Text(*path) : TJValue::Null();
+}
+
+void TJDialogObject::OpenFilesMethod(TJValueList& args, TJValue& result) {
+  auto& questions = Questions("openFiles error");
+  const std::vector<std::string> paths = questions.OpenFiles(Title(args), Name(args));
+  if (TJObjectFactory* factory = Factory()) result = TJValue::Object(TJStringsObject::CreateWith(*factory, paths));
+}
+
+void TJDialogObject::SaveFileMethod(TJValueList& args, TJValue& result) {
+  auto& questions = Questions("saveFile error");
+  const auto path = questions.SaveFile(Title(args), Name(args));
+  result = path ? TJValue::Text(*path) : TJValue::Null();
+}
+
+void TJDialogObject::OpenFolderMethod(TJValueList& args, TJValue& result) {
+  auto& questions = Questions("openFolder error");
+  // The initial folder is given without its trailing separator (a root keeps it).
+  std::string initial = Name(args);
+  if (initial.size() > 1 && initial.back() == '/') initial.pop_back();
+  const auto folder = questions.OpenFolder(Title(args), initial);
+  result = folder ? TJValue::Text(*folder) : TJValue::Null();
+}
+
+}  // namespace kestrin
