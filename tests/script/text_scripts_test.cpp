@@ -1,0 +1,148 @@
+// RegExp, String and Date as scripts see them: whole scripts run through the host
+// component, checked by what they print.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <ctime>
+#include <string>
+
+#include "platform/codepage.h"
+#include "script/kestrin.h"
+
+namespace kestrin {
+namespace {
+
+std::string RunScript(std::string_view text) {
+  TKestrin k;
+  std::string out;
+  k.OnStdout = [&out](TKestrin&, std::string_view s) { out += s; };
+  if (!k.Compile(text)) return "compile failed: " + out;
+  k.Run();
+  std::string lf;  // print ends lines with CR LF
+  for (char c : out)
+    if (c != '\r') lf += c;
+  return lf;
+}
+
+class ZoneScope {
+ public:
+  explicit ZoneScope(const char* tz) {
+    if (const char* old = std::getenv("TZ")) saved_ = old, had_ = true;
+    setenv("TZ", tz, 1);
+    tzset();
+  }
+  ~ZoneScope() {
+    if (had_) setenv("TZ", saved_.c_str(), 1);
+    else unsetenv("TZ");
+    tzset();
+  }
+
+ private:
+  std::string saved_;
+  bool had_ = false;
+};
+
+TEST(TextScripts, RegExpObjectAndStaticMembers) {
+  EXPECT_EQ(RunScript(R"js(
+var re = new RegExp("(\\d+)-(\\d+)", "g");
+var r = re.exec("a 12-34 b 5-6");
+println(r.length + " " + r[0] + " " + r[1] + " " + r.input);
+println(RegExp.$1 + " " + RegExp.$2 + " " + RegExp.lastMatch + " " + RegExp.index + " " + RegExp.lastIndex);
+println(RegExp.leftContext + "|" + RegExp.rightContext + "|" + RegExp.lastParen);
+var q = new RegExp("a(b)?c");
+q.exec("xac");
+println(typeof(q.$1) + " " + q.index + " " + q.lastIndex + " [" + q.leftContext + "][" + q.rightContext + "]");
+var t = q.test("zzz");
+println(t + " " + q.index + " " + typeof(q.lastMatch));
+println(new RegExp("a").replace("banana", "o") + " " + new RegExp(",").split("a,b,,c", 2).join("|"));
+var bad = new RegExp("(");
+try { bad.exec("x"); } catch (e) { println(e); }
+var flags = new RegExp("A", "gim");
+println(flags.global + " " + flags.ignoreCase + " " + new RegExp("A", "gi").ignoreCase);
+)js"),
+            "2 12-34 5-6 a 12-34 b 5-6\n"
+            "5 6 5-6 10 13\n"
+            "a 12-34 b ||6\n"
+            "undefined 1 3 [x][]\n"
+            "false -1 undefined\n"
+            "bonono a|b\n"
+            "ERegExp\n"
+            "false false true\n");
+}
+
+TEST(TextScripts, StringMethods) {
+  EXPECT_EQ(RunScript(R"js(
+var s = "a,b,,c";
+println(s.split(",").length + " " + s.split(",", 2).join("|") + " " + s.split(",", "g", 3).join("|"));
+println("a.b".split(".").length + " " + "banana".replace("A", "i", "o") + " " + "banana".search("n"));
+var an = "banana".match("an", "g");
+println(an.join("+") + " " + RegExp.lastMatch + " " + RegExp.index);
+println("abcb".indexOf("b") + " " + "abcb".indexOf("b", 2) + " " + "abcb".indexOf("") + " " + "abcb".lastIndexOf("xb"));
+println("abcdef".slice(1, 3) + " " + "abcdef".substring(2) + " " + "abcdef".substr(-10, 2));
+println("x".bold() + " " + "x".anchor("n") + " " + typeof("x".anchor()) + " " + "x".link("u"));
+println(String.fromCharCode(72, 105, 0x121) + " " + "AbC".toLowerCase() + " " + "abc".toUpperCase());
+println("abc"[-1] + "abc"[0] + " " + "abc".charAt(10).length + " " + "abc".charCodeAt(1) + " " + "abc".charCodeAt(10));
+var c;
+try { c = "abc"["x"]; } catch (e) { println(e); }
+var boxed = new String("abc");
+try { boxed.length = 3; } catch (e) { println(e); }
+println("ab".concat("c", 1) + " " + typeof("ab".concat()));
+)js"),
+            "4 a|b a|b|\n"
+            "4 bonono 2\n"
+            "an+an an 3\n"
+            "1 3 -1 3\n"
+            "bc cdef ab\n"
+            "<B>x</B> <A NAME=\"n\">x</A> undefined <A HREF=\"u\">x</A>\n"
+            "Hi! abc ABC\n"
+            "ca 0 98 NaN\n"
+            "EIndexError\n"
+            "EPropertyError\n"
+            "abc1 undefined\n");
+}
+
+TEST(TextScripts, MultiByteStringsCountBytes) {
+  using velkoran::platform::CodePage;
+  const CodePage saved = velkoran::platform::ActiveCodePage();
+  velkoran::platform::SetActiveCodePage(CodePage::Utf8);
+  EXPECT_EQ(RunScript("var s = \"\xE3\x81\x82\\\\\"; println(s.length + \" \" + s.lastIndexOf(\"\\\\\") + \" \" + "
+                      "s.charCodeAt(0) + \" \" + s.toSJIS().length + \" \" + s.toSJIS().toUTF8().length);"),
+            "4 3 227 3 4\n");
+  velkoran::platform::SetActiveCodePage(CodePage::Cp932);
+  // "表" is 95 5C in CP932: its trail byte must not count as a backslash.
+  // Single quotes: in a double-quoted literal the trail byte would start an escape.
+  EXPECT_EQ(RunScript("var s = '\x95\x5C'; println(s.length + ' ' + s.lastIndexOf('\\') + ' ' + "
+                      "(s + '\\').lastIndexOf('\\'));"),
+            "2 -1 2\n");
+  velkoran::platform::SetActiveCodePage(saved);
+}
+
+TEST(TextScripts, DatesInAFixedZone) {
+  ZoneScope tz("JST-9");
+  EXPECT_EQ(RunScript(R"js(
+var d = new Date(2001, 2, 3, 4, 5, 6);
+println(d.toString() + " " + d.getDay() + " " + d.getMonth() + " " + d.getTime() + " " + d.getTimezoneOffset());
+println(d.toGMTString() + " " + d.getUTCDate() + " " + d.getUTCHours() + " " + d.getUTCYear());
+d.setDate(31);
+println(d.getDate());
+d.setMonth(12); d.setDate(31); d.setHours(23);
+println(d.toString());
+d.setUTCHours(15);
+println(d.toString() + " " + d.getYear());
+println(new Date(1970, 1, 1, 9, 0, 0).getTime() + " " + Date.parse("Dec 25, 1995 13:30:00") + " " + Date.UTC(1970, 1, 1, 9, 0, 0, 0));
+println(new Date("2001/01/07").toString() + " " + new Date("2001/01/07").getDay());
+var m = new Date(1999, 12, 31, 0, 0, 0);
+println(m.toString() + " " + m.getYear());
+)js"),
+            "2001/02/03 4:05:06 6 2 981140706 -540\n"
+            "2001/02/02 19:05:06 2 19 101\n"
+            "3\n"
+            "2001/12/31 23:05:06\n"
+            "2002/01/01 0:05:06 2002\n"
+            "0 819865800 0\n"
+            "2001/01/07 0\n"
+            "1999/12/31 99\n");
+}
+
+}  // namespace
+}  // namespace kestrin
