@@ -1,6 +1,8 @@
 // Listing a large directory in the file list, measured against `ls -l` by bench/run-listing.
 //   listing_bench create DIR COUNT   makes COUNT files of varied names and sizes (sparse)
 //   listing_bench list DIR RUNS      times the listing RUNS times and prints the figures
+//   listing_bench mkdirs DIR COUNT   makes COUNT subdirectories, every other one holding one
+//   listing_bench expand DIR RUNS    times expanding DIR as a tree root in the window
 // The listing is timed twice: the logic alone (enumerate, build rows, sort once, info
 // line) and the whole window (the same plus the model reset and painting the first rows).
 #include <fcntl.h>
@@ -23,6 +25,7 @@
 #include "app/form_main.h"
 #include "app/logic/file_list.h"
 #include "platform/paths.h"
+#include "platform/volumes.h"
 
 using namespace velkoran;
 
@@ -121,11 +124,76 @@ int List(const std::string& dir, int runs, int argc, char** argv) {
   return 0;
 }
 
+int MakeDirs(const std::string& dir, int count) {
+  ::mkdir(dir.c_str(), 0755);
+  for (int i = 0; i < count; ++i) {
+    const std::string sub = dir + "/dir" + std::to_string(i);
+    if (::mkdir(sub.c_str(), 0755) != 0) {
+      std::perror(sub.c_str());
+      return 1;
+    }
+    if (i % 2 == 0) ::mkdir((sub + "/inner").c_str(), 0755);
+  }
+  return 0;
+}
+
+class OneRoot final : public platform::VolumeList {
+ public:
+  explicit OneRoot(std::string root) : root_(std::move(root)) {}
+  std::vector<std::string> Roots() override { return {root_}; }
+
+ private:
+  std::string root_;
+};
+
+int Expand(const std::string& dir, int runs, int argc, char** argv) {
+  if (std::getenv("QT_QPA_PLATFORM") == nullptr) ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  QApplication app(argc, argv);
+  char home[] = "/tmp/velkoran-expand-home.XXXXXX";
+  if (::mkdtemp(home) == nullptr) return 1;
+  ::mkdir((std::string(home) + "/save").c_str(), 0755);
+  if (FILE* f = std::fopen((std::string(home) + "/save/setting.ini").c_str(), "wb")) {
+    std::fputs("TreeVisible : 1\r\nAutoExpand : 0\r\n", f);
+    std::fclose(f);
+  }
+  std::vector<double> times;
+  int children = 0;
+  {
+    OneRoot volumes(dir);
+    app::FormDependencies deps;
+    deps.programDir = home;
+    deps.volumes = &volumes;
+    deps.handleTerminationSignals = false;
+    app::TForm_Main form(deps);
+    form.show();
+    QApplication::processEvents();
+    auto* tree = form.findChild<QTreeView*>(QStringLiteral("TV_Directorys"));
+    for (int i = 0; i < runs; ++i) {
+      form.Logic().RebuildTree();
+      QApplication::processEvents();
+      const QModelIndex root = tree->model()->index(0, 0);
+      const auto start = std::chrono::steady_clock::now();
+      tree->expand(root);
+      QApplication::processEvents();  // layout and paint of the expanded level
+      times.push_back(MillisecondsSince(start));
+      children = tree->model()->rowCount(root);
+    }
+    form.close();
+  }
+  std::string cleanup = std::string("rm -rf '") + home + "'";
+  if (std::system(cleanup.c_str()) != 0) std::fprintf(stderr, "could not remove %s\n", home);
+  std::printf("children %d\n", children);
+  std::printf("expand_ms %.1f\n", Median(times));
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc == 4 && std::string(argv[1]) == "create") return Create(argv[2], std::atoi(argv[3]));
+  if (argc == 4 && std::string(argv[1]) == "mkdirs") return MakeDirs(argv[2], std::atoi(argv[3]));
+  if (argc == 4 && std::string(argv[1]) == "expand") return Expand(argv[2], std::max(1, std::atoi(argv[3])), argc, argv);
   if (argc == 4 && std::string(argv[1]) == "list") return List(argv[2], std::max(1, std::atoi(argv[3])), argc, argv);
-  std::fprintf(stderr, "usage: listing_bench create DIR COUNT | listing_bench list DIR RUNS\n");
+  std::fprintf(stderr, "usage: listing_bench create|mkdirs DIR COUNT | listing_bench list|expand DIR RUNS\n");
   return 2;
 }

@@ -70,9 +70,11 @@ void DirTreeModel::TreeReset() {
   if (reset_) reset_();
 }
 
-void DirTreeModel::ChildAboutToBeAdded(const DirNode* parent, int row) { beginInsertRows(IndexOf(parent), row, row); }
+void DirTreeModel::ChildrenAboutToBeAdded(const DirNode* parent, int first, int last) {
+  beginInsertRows(IndexOf(parent), first, last);
+}
 
-void DirTreeModel::ChildAdded(const DirNode*, int) { endInsertRows(); }
+void DirTreeModel::ChildrenAdded(const DirNode*) { endInsertRows(); }
 
 void DirTreeModel::NodeChanged(const DirNode* node) {
   const QModelIndex i = IndexOf(node);

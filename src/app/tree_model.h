@@ -38,8 +38,8 @@ class DirTreeModel final : public QAbstractItemModel, public TreeObserver {
   // TreeObserver
   void TreeAboutToReset() override;
   void TreeReset() override;
-  void ChildAboutToBeAdded(const DirNode* parent, int row) override;
-  void ChildAdded(const DirNode* parent, int row) override;
+  void ChildrenAboutToBeAdded(const DirNode* parent, int first, int last) override;
+  void ChildrenAdded(const DirNode* parent) override;
   void NodeChanged(const DirNode* node) override;
   void ExpansionChanged(const DirNode* node) override;
 

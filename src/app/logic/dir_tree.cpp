@@ -79,20 +79,26 @@ DirNode* DirTree::AddRoot(std::string name) {
   return raw;
 }
 
-DirNode* DirTree::AddChild(DirNode& parent, std::string_view name, bool isLink) {
-  auto node = std::make_unique<DirNode>();
-  node->parentPath = rules_.AddTrailingSeparator(parent.Path());
-  node->nodeName = std::string(name);
-  node->renamable = true;
-  node->isLink = isLink;
-  node->parent = &parent;
-  node->row = static_cast<int>(parent.children.size());
+DirNode* DirTree::AddChildren(DirNode& parent, std::vector<NewChild>& children) {
+  if (children.empty()) return nullptr;
+  const int first = static_cast<int>(parent.children.size());
+  const int last = first + static_cast<int>(children.size()) - 1;
   const bool notify = observer_ != nullptr && updateDepth_ == 0;
-  if (notify) observer_->ChildAboutToBeAdded(&parent, node->row);
-  DirNode* raw = node.get();
-  parent.children.push_back(std::move(node));
-  if (notify) observer_->ChildAdded(&parent, raw->row);
-  return raw;
+  if (notify) observer_->ChildrenAboutToBeAdded(&parent, first, last);
+  const std::string parentPath = rules_.AddTrailingSeparator(parent.Path());
+  parent.children.reserve(parent.children.size() + children.size());
+  for (NewChild& c : children) {
+    auto node = std::make_unique<DirNode>();
+    node->parentPath = parentPath;
+    node->nodeName = std::move(c.name);
+    node->renamable = true;
+    node->isLink = c.isLink;
+    node->parent = &parent;
+    node->row = static_cast<int>(parent.children.size());
+    parent.children.push_back(std::move(node));
+  }
+  if (notify) observer_->ChildrenAdded(&parent);
+  return parent.children[static_cast<std::size_t>(first)].get();
 }
 
 void DirTree::CollectServers(const NetResource* container, std::vector<std::string>& out) {
@@ -120,7 +126,8 @@ void DirTree::AddShares(const NetResource* container) {
           const std::string share = r.remoteName.substr(seps.back() + 1);
           for (const auto& root : roots_) {
             if (platform::SamePathIgnoreCase(root->nodeName, host)) {
-              DirNode* node = AddChild(*root, share, false);
+              std::vector<NewChild> one{{share, false}};
+              DirNode* node = AddChildren(*root, one);
               node->parentPath = rules_.AddTrailingSeparator(host);
               node->renamable = false;
               break;
@@ -153,11 +160,13 @@ void DirTree::Rebuild() {
 void DirTree::ScanChildren(DirNode& node, bool firstOnly) {
   if (node.scanState == 2 || (node.scanState == 1 && firstOnly)) return;
   const std::string path = node.Path();
+  std::vector<NewChild> found;
   if (node.scanState == 0) {
     source_.ForEachSubdirectory(path, [&](std::string_view name, bool isLink) {
-      AddChild(node, name, isLink);
+      found.push_back({std::string(name), isLink});
       return false;
     });
+    AddChildren(node, found);
     node.scanState = 1;
     return;
   }
@@ -168,9 +177,10 @@ void DirTree::ScanChildren(DirNode& node, bool firstOnly) {
     for (std::size_t i = 0; i < known; ++i) {
       if (node.children[i]->nodeName == name) return true;
     }
-    AddChild(node, name, isLink);
+    found.push_back({std::string(name), isLink});
     return true;
   });
+  AddChildren(node, found);
   node.scanState = 2;
 }
 

@@ -60,8 +60,9 @@ class TreeObserver {
   virtual ~TreeObserver() = default;
   virtual void TreeAboutToReset() = 0;
   virtual void TreeReset() = 0;
-  virtual void ChildAboutToBeAdded(const DirNode* parent, int row) = 0;
-  virtual void ChildAdded(const DirNode* parent, int row) = 0;
+  // Children first..last (inclusive) are appended to parent.
+  virtual void ChildrenAboutToBeAdded(const DirNode* parent, int first, int last) = 0;
+  virtual void ChildrenAdded(const DirNode* parent) = 0;
   virtual void NodeChanged(const DirNode* node) = 0;
   virtual void ExpansionChanged(const DirNode* node) = 0;
 };
@@ -131,7 +132,12 @@ class DirTree {
   bool InUpdate() const { return updateDepth_ > 0; }
 
  private:
-  DirNode* AddChild(DirNode& parent, std::string_view name, bool isLink);
+  struct NewChild {
+    std::string name;
+    bool isLink;
+  };
+  // Appends the children with one notification; returns the first one added.
+  DirNode* AddChildren(DirNode& parent, std::vector<NewChild>& children);
   DirNode* AddRoot(std::string name);
   void CollectServers(const platform::NetResource* container, std::vector<std::string>& out);
   void AddShares(const platform::NetResource* container);
