@@ -970,7 +970,7 @@ bool TForm_Main::DispatchKey(const QKeyCombination& rawKey) {
   }
   if (key.key() == Qt::Key_Return && mods == Qt::AltModifier) {
     QWidget* control = nullptr;
-    if (QMenu* menu = ContextMenuOf(focus, &control)) menu->popup(mapToGlobal(QPoint(0, 0)));
+    if (QMenu* menu = ContextMenuOf(focus, &control)) menu->popup(frameGeometry().topLeft());
     return control != nullptr;
   }
   if (inLocationBar) {
@@ -978,10 +978,16 @@ bool TForm_Main::DispatchKey(const QKeyCombination& rawKey) {
       GoToLocationBarText();
       return true;
     }
-    // Typing in the location bar never triggers a single-key command.
+    // Typing in the location bar never triggers a single-key command, and the usual
+    // editing keys (copy, cut, paste, select all, undo) edit the text: Ctrl+C there must
+    // not copy the buffer's files, nor Ctrl+X move them.
     const bool functionKey = key.key() >= Qt::Key_F1 && key.key() <= Qt::Key_F35;
     if (!(mods & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) && !functionKey && key.key() != Qt::Key_Escape) {
       return false;
+    }
+    for (const auto standard : {QKeySequence::Copy, QKeySequence::Cut, QKeySequence::Paste, QKeySequence::SelectAll,
+                                QKeySequence::Undo, QKeySequence::Redo}) {
+      if (QKeySequence::keyBindings(standard).contains(seq)) return false;
     }
   }
   if (TriggerFromMenu(ContextMenuOf(focus, nullptr), seq)) return true;

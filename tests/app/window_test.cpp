@@ -221,6 +221,13 @@ TEST_F(WindowTest, KeysActOnTheFocusedPane) {
   bar->setFocus();
   Settle();
   EXPECT_FALSE(form->DispatchKey(QKeyCombination(Qt::Key_Backspace)));
+  // Copy and cut edit the text there; they never copy or move the buffer's files.
+  questions.asked.clear();
+  EXPECT_FALSE(form->DispatchKey(QKeyCombination(Qt::CTRL, Qt::Key_C)));
+  EXPECT_FALSE(form->DispatchKey(QKeyCombination(Qt::CTRL, Qt::Key_X)));
+  EXPECT_TRUE(questions.asked.empty());
+  EXPECT_TRUE(form->DispatchKey(QKeyCombination(Qt::CTRL, Qt::Key_F1)));  // other commands still work
+  EXPECT_EQ(form->Logic().Buffers().Current(), 0);
   bar->setEditText(ToQ(data / "dir/sub"));
   EXPECT_TRUE(form->DispatchKey(QKeyCombination(Qt::Key_Return)));
   ASSERT_NE(form->Logic().SelectedNode(), nullptr);
@@ -334,6 +341,37 @@ TEST_F(WindowTest, CloseSavesTheStateAndTheNextStartRestoresIt) {
   EXPECT_EQ(Child<QComboBox>(*again, "CB_LocateBar")->currentText().toStdString(), data / "one/two/");
   EXPECT_EQ(again->Logic().List().SortType(), 2);
   EXPECT_TRUE(again->Logic().List().SortDescending());
+}
+
+TEST_F(WindowTest, DuringATransferOnlyTheBreakKeyGetsThrough) {
+  MakeDirs(data / "src");
+  MakeDirs(data / "dst");
+  WriteFile(data / "src/f", "new");
+  WriteFile(data / "dst/f", "old");
+  auto form = MakeForm();
+  ShowAndSelect(*form, data / "dst");
+  bool disabled = false;
+  bool breakSeen = false;
+  bool otherKeyRan = true;
+  questions.onAsk = [&] {
+    disabled = !form->centralWidget()->isEnabled();
+    QWidget* target = QApplication::focusWidget() != nullptr ? QApplication::focusWidget() : form.get();
+    QKeyEvent other(QEvent::KeyPress, Qt::Key_N, Qt::ControlModifier);
+    QApplication::sendEvent(target, &other);
+    otherKeyRan = form->Logic().Tabs().size() != 1;
+    QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(target, &esc);
+    breakSeen = form->Logic().Engine().Flags().BreakRequested;
+  };
+  questions.answers = {Answer::No};
+  form->Logic().Buffers().Toggle(data / "src/f");
+  form->Action("AC_CopyFromBufferInFileList")->trigger();
+  EXPECT_TRUE(disabled);
+  EXPECT_FALSE(otherKeyRan);
+  EXPECT_TRUE(breakSeen);
+  EXPECT_TRUE(form->centralWidget()->isEnabled());
+  EXPECT_EQ(ReadFile(data / "dst/f"), "old");
+  questions.onAsk = nullptr;
 }
 
 TEST_F(WindowTest, TerminationSignalClosesTheWindowAndSavesState) {
