@@ -422,6 +422,29 @@ TEST_F(LogicTest, ShortcutNamesAreCheckedBeforeTheyAreAdded) {
   EXPECT_TRUE(logic.Shortcuts().empty());
 }
 
+TEST_F(LogicTest, DropsTransferIntoTheSelectionOrFillTheBuffer) {
+  MakeDirs(dir / "src/d");
+  WriteFile(dir / "src/f", "F");
+  MakeDirs(dir / "dst");
+  Start();
+  rig.Select(dir / "dst");
+  // The tree reports no effect back, whatever it did, so the source deletes nothing.
+  EXPECT_EQ(logic.DropOnTree({dir / "src/f"}, 0x80000002u), 0);
+  EXPECT_FALSE(Exists(dir / "src/f"));
+  EXPECT_EQ(ReadFile(dir / "dst/f"), "F");
+  EXPECT_EQ(rig.view.caption, "dst");
+  EXPECT_EQ(rig.view.log.front(), "移動の準備中。");
+  // A drop on a row of the list transfers nothing; on free space it copies.
+  logic.DropOnList({dir / "src/d"}, 1, true);
+  EXPECT_FALSE(Exists(dir / "dst/d"));
+  logic.DropOnList({dir / "src/d"}, 1, false);
+  EXPECT_TRUE(Exists(dir / "dst/d"));
+  EXPECT_TRUE(Exists(dir / "src/d"));
+  logic.DropOnBuffer({dir / "src/d", dir / "dst/f"});
+  EXPECT_EQ(logic.Buffers().CurrentEntries(), (std::vector<std::string>{dir / "src/d/", dir / "dst/f"}));
+  EXPECT_EQ(rig.view.bufferLines, (std::vector<std::string>{"f", "d/"}));
+}
+
 TEST_F(LogicTest, TheSizeSurveyRunsOnRealDirectoriesOnly) {
   MakeDirs(dir / "d/e");
   WriteFile(dir / "d/e/f", std::string(2048, 'x'));

@@ -391,6 +391,37 @@ void WindowLogic::DeleteCurrentTab() {
   EnterTab();
 }
 
+// ---- Drops ----------------------------------------------------------------------------
+
+int WindowLogic::DropOnTree(const std::vector<std::string>& paths, std::uint32_t effect) {
+  effect &= ~0x80000000u;  // the scroll flag is no operation
+  if (selected_ != nullptr) {
+    const std::string destination = selected_->Path();
+    const std::string name = selected_->nodeName;
+    engine_.TransferFiles(paths, destination, static_cast<int>(effect));
+    view_.SetMainWindowCaption(name);
+  }
+  RelistAfterChange();
+  return 0;
+}
+
+void WindowLogic::DropOnList(const std::vector<std::string>& paths, std::uint32_t effect, bool onRow) {
+  if (selected_ == nullptr) return;
+  if (!onRow) engine_.TransferFiles(paths, selected_->Path(), static_cast<int>(effect));
+  RelistAfterChange();
+}
+
+void WindowLogic::DropOnBuffer(const std::vector<std::string>& paths) {
+  for (const std::string& path : paths) {
+    if (platform::DirectoryExists(path) && !platform::FileExists(path)) {
+      buffers_.Toggle(services_.rules.AddTrailingSeparator(path));
+    } else {
+      buffers_.Toggle(path);
+    }
+  }
+  ShowFileBuffer();
+}
+
 // ---- Location bar, shortcuts and launcher -------------------------------------------
 
 std::string WindowLogic::GoToDirectory(const std::string& text) {

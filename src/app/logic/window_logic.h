@@ -147,6 +147,17 @@ class WindowLogic : private fileops::OperationHost {
   void CopyFromBuffer();                                                // AC_CopyFromBufferInFileList
   void MoveFromBuffer();                                                // AC_MoveFromBufferInFileList
 
+  // ---- Drops --------------------------------------------------------------------------
+  // What the window does with paths dropped on it (the drag-and-drop components deliver
+  // them without trailing separators). The effect is 1 copy, 2 move or 4 link.
+  // On the tree: transfer into the selected directory; returns the effect to report back
+  // to the source, always none (0), so that the source never deletes anything itself.
+  int DropOnTree(const std::vector<std::string>& paths, std::uint32_t effect);
+  // On the list: transfer into the selected directory unless the drop landed on a row.
+  void DropOnList(const std::vector<std::string>& paths, std::uint32_t effect, bool onRow);
+  // On the buffer list: toggle every path (a directory with a trailing separator).
+  void DropOnBuffer(const std::vector<std::string>& paths);
+
   // ---- File operations ----------------------------------------------------------------
   fileops::FileOperationEngine& Engine() { return engine_; }
   bool WindowEnabled() const { return windowEnabled_; }
