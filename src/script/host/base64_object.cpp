@@ -19,19 +19,23 @@ const SharedString& Argument(const TJValueList& args, std::string_view error, Sh
 std::string DecodeHeaderText(std::string_view header, pf::CodePage cp) {
   const std::string jis = DecodeMimeHeader(header);
   if (cp == pf::CodePage::Cp932) return JISToSJIS(jis);
-  // Each double-byte stretch runs from ESC $ B (or ESC $ @) to the next ESC ( X.
+  // Under UTF-8 only the double-byte stretches change: each runs from ESC $ B (or ESC $ @)
+  // to the next ESC ( X and becomes UTF-8; a lone ESC ( X is dropped as JISToSJIS drops
+  // it; every other byte stays, so UTF-8 text around the words survives.
   std::string out;
   std::size_t pos = 0;
   while (pos < jis.size()) {
-    const std::size_t start = jis.find("\x1b$", pos);
-    if (start == std::string::npos || start + 2 >= jis.size()) break;
-    const std::size_t back = jis.find("\x1b(", start + 3);
-    const std::size_t end = back == std::string::npos ? jis.size() : std::min(back + 3, jis.size());
-    out.append(jis, pos, start - pos);
-    out += pf::ToUtf8(JISToSJIS(std::string_view(jis).substr(start, end - start)), pf::CodePage::Cp932);
-    pos = end;
+    if (jis.compare(pos, 2, "\x1b$") == 0 && pos + 2 < jis.size()) {
+      const std::size_t back = jis.find("\x1b(", pos + 3);
+      const std::size_t end = back == std::string::npos ? jis.size() : std::min(back + 3, jis.size());
+      out += pf::ToUtf8(JISToSJIS(std::string_view(jis).substr(pos, end - pos)), pf::CodePage::Cp932);
+      pos = end;
+    } else if (jis.compare(pos, 2, "\x1b(") == 0 && pos + 2 < jis.size()) {
+      pos += 3;
+    } else {
+      out += jis[pos++];
+    }
   }
-  out.append(jis, pos, std::string::npos);
   return out;
 }
 
