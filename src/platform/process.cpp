@@ -105,6 +105,10 @@ int StartDetached(const std::vector<std::string>& argv) {
   SpawnSetup setup;
   if (!setup.ready) return ENOMEM;
   posix_spawn_file_actions_addopen(&setup.actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+#if defined(__GLIBC__) && (__GLIBC__ > 2 || (__GLIBC__ == 2 && __GLIBC_MINOR__ >= 34))
+  // The program gets nothing of ours beyond the standard streams (window sockets, pipes).
+  posix_spawn_file_actions_addclosefrom_np(&setup.actions, 3);
+#endif
   // A fresh session, no blocked signals, and default handling for every signal the
   // window or the runner may ignore (a child that inherits an ignored SIGPIPE misbehaves).
   sigset_t none;
