@@ -25,21 +25,21 @@ std::size_t StackMargin(std::size_t stackSize) {
 }
 
 // The lowest address the running thread may use before the margin.
-const char* ComputeStackLimit() {
+std::uintptr_t ComputeStackLimit() {
   pthread_attr_t attr;
-  if (pthread_getattr_np(pthread_self(), &attr) != 0) return nullptr;
+  if (pthread_getattr_np(pthread_self(), &attr) != 0) return 0;
   void* addr = nullptr;
   std::size_t size = 0;
   const bool ok = pthread_attr_getstack(&attr, &addr, &size) == 0;
   pthread_attr_destroy(&attr);
-  if (!ok || addr == nullptr) return nullptr;
+  if (!ok || addr == nullptr) return 0;
   // An unlimited main-thread stack is reported as huge; count on no more than 64 MiB
   // below the current position.
   const char* here = static_cast<const char*>(__builtin_frame_address(0));
   const char* low = static_cast<const char*>(addr);
   constexpr std::size_t kAssumedMax = 64u << 20;
   if (static_cast<std::size_t>(here - low) > kAssumedMax) low = here - kAssumedMax;
-  return low + StackMargin(static_cast<std::size_t>(here - low));
+  return reinterpret_cast<std::uintptr_t>(low + StackMargin(static_cast<std::size_t>(here - low)));
 }
 
 // Does the function body use `arguments` or eval (which could be given a text that reads
@@ -111,6 +111,7 @@ TJEngine::TJEngine(velkoran::platform::UserQuestions* questions) : questions_(qu
   for (const TJBuiltinClass& b : BuiltinClasses()) factory_.RegisterClass(b.Name, b.Info());
   global_ = std::make_unique<TJGlobalObject>(&factory_, nullptr);
   global_->OnOutput = [this](std::string_view text) { Print(text); };
+  global_->WatchKeys();
   for (const TJBuiltinClass& b : BuiltinClasses()) {
     if (b.Singleton) singletons_.emplace_back(std::string(b.Name), factory_.CreateDetached(b.Name));
   }
@@ -174,7 +175,7 @@ std::int32_t TJEngine::Run(const TJStatement* root) {
   LastOutcome = TJRunOutcome::Normal;
   tables_.SetVar(TJName("__Global__"), function_factory::Module(&tables_.FindTable("__Global__")));
 
-  const char* savedLimit = stackLimit_;
+  const std::uintptr_t savedLimit = stackLimit_;
   if (runDepth_ == 0) stackLimit_ = ComputeStackLimit();
   Frame frame;
   frame.serialMark = factory_.NextSerial();
@@ -186,7 +187,7 @@ std::int32_t TJEngine::Run(const TJStatement* root) {
   struct Restore {
     TJEngine& e;
     Frame* outer;
-    const char* limit;
+    std::uintptr_t limit;
     ~Restore() {
       e.frame_ = outer;
       --e.runDepth_;
@@ -224,11 +225,7 @@ std::int32_t TJEngine::Run(const TJStatement* root) {
 // ---------------------------------------------------------------------------------------
 // Statements
 
-void TJEngine::CheckStack() const {
-  if (stackLimit_ != nullptr && static_cast<const char*>(__builtin_frame_address(0)) < stackLimit_) {
-    ThrowScriptError(kRecursionErrorName, kRecursionErrorText);
-  }
-}
+void TJEngine::StackExhausted() { ThrowScriptError(kRecursionErrorName, kRecursionErrorText); }
 
 void TJEngine::SweepAtBoundary() {
   factory_.SweepFrame(frame_->serialMark, frame_->zeroMark, nullptr);
@@ -236,20 +233,18 @@ void TJEngine::SweepAtBoundary() {
   frame_->sweepAt = factory_.ZeroListSize() + std::max(kSweepMinimum, kept);
 }
 
-inline void TJEngine::Tick() {
-  if (AbortRequested) throw EJAbort();
-  if (--pollCountdown_ == 0) {
-    pollCountdown_ = 256;
-    if (OnPoll) {
-      const auto now = std::chrono::steady_clock::now();
-      if (now - lastPoll_ >= PollInterval) {
-        lastPoll_ = now;
-        OnPoll(*this);
-        if (AbortRequested) throw EJAbort();
-      }
+void TJEngine::SlowTick() {
+  pollCountdown_ = 64;
+  if (factory_.ZeroListSize() >= frame_->sweepAt) SweepAtBoundary();
+  if (OnPoll && ++pollChecks_ >= 4) {
+    pollChecks_ = 0;
+    const auto now = std::chrono::steady_clock::now();
+    if (now - lastPoll_ >= PollInterval) {
+      lastPoll_ = now;
+      OnPoll(*this);
+      if (AbortRequested) throw EJAbort();
     }
   }
-  if (factory_.ZeroListSize() >= frame_->sweepAt) SweepAtBoundary();
 }
 
 const TJEngine::FunctionInfo& TJEngine::InfoOf(const TJStatement* definition) {
@@ -263,7 +258,25 @@ const TJEngine::FunctionInfo& TJEngine::InfoOf(const TJStatement* definition) {
         slot->params.push_back({SharedString(), 0});
       }
     }
+    slot->distinctParams = true;
+    for (std::size_t i = 0; i < slot->params.size(); ++i) {
+      for (std::size_t j = 0; j < i; ++j) {
+        if (!slot->params[i].name.empty() && slot->params[i].name.view() == slot->params[j].name.view()) {
+          slot->distinctParams = false;
+        }
+      }
+      if (slot->params[i].name.view() == "arguments") slot->distinctParams = false;
+    }
     slot->body = definition->Sub2;
+    // The usual body: a block followed by the implicit return of nothing. Its contents
+    // can run as the call's chain; falling off the end yields undefined all the same.
+    const TJStatement* block = definition->Sub2;
+    if (block != nullptr && block->Kind == skBlock && block->Next != nullptr && block->Next->Kind == skReturn &&
+        block->Next->Next == nullptr && (block->Next->Expr == nullptr || block->Next->Expr->Code == ecEmpty) &&
+        (block->Next->Expr == nullptr || (block->Next->Expr->Operand1 == nullptr && block->Next->Expr->Operand2 == nullptr))) {
+      slot->body = block->Sub;
+      slot->bodyIsContents = true;
+    }
     slot->needsArguments = ChainMentionsArguments(definition->Sub2);
   }
   return *slot;
@@ -314,11 +327,13 @@ TJEngine::Completion TJEngine::ExecForIn(const TJStatement* s) {
   return Completion::Normal;
 }
 
-TJEngine::Completion TJEngine::ExecChain(const TJStatement* s, bool inLoop) {
-  PendingException pending;
+TJEngine::Completion TJEngine::ExecChainLoop(const TJStatement* s, bool inLoop) {
+  // Made only when a try in this chain fails, so ordinary chains pay nothing for it.
+  std::unique_ptr<PendingException> pendingSlot;
   for (; s != nullptr; s = s->Next) {
     Tick();
-    if (pending.Active()) {
+    if (pendingSlot && pendingSlot->Active()) {
+      PendingException& pending = *pendingSlot;
       switch (s->Kind) {
         case skFunction:
         case skClass:
@@ -339,125 +354,122 @@ TJEngine::Completion TJEngine::ExecChain(const TJStatement* s, bool inLoop) {
           continue;
       }
     }
-    switch (s->Kind) {
-      case skEmpty:
-      case skParameter:
-      case skCatch:
-        break;
-      case skBlock: {
-        const Completion c = ExecChain(s->Sub, inLoop);
-        if (c != Completion::Normal) return c;
-        break;
+    if (s->Kind == skTry) {
+      Completion c;
+      try {
+        c = ExecChain(s->Sub, inLoop);
+      } catch (const EJThrow& e) {
+        if (!pendingSlot) pendingSlot = std::make_unique<PendingException>();
+        pendingSlot->Take(e);
+        continue;
       }
-      case skExpression:
-        Eval(s->Expr);
-        break;
-      case skIf: {
-        const TJStatement* branch = ToBoolean(Eval(s->Expr)) ? s->Sub : s->Sub2;
-        if (branch != nullptr) {
-          const Completion c = ExecChain(branch, inLoop);
-          if (c != Completion::Normal) return c;
-        }
-        break;
-      }
-      case skWhile:
-        for (;;) {
-          if (!ToBoolean(Eval(s->Expr))) break;
-          const Completion c = ExecChain(s->Sub, true);
-          if (c == Completion::Break) break;
-          if (c == Completion::Return) return c;
-        }
-        break;
-      case skFor: {
-        const TJExpr* condition = s->Sub2 != nullptr ? s->Sub2->Expr : nullptr;
-        const TJExpr* update = s->Sub2 != nullptr && s->Sub2->Next != nullptr ? s->Sub2->Next->Expr : nullptr;
-        Eval(s->Expr);
-        for (;;) {
-          if (condition != nullptr && !ToBoolean(Eval(condition))) break;
-          const Completion c = ExecChain(s->Sub, true);
-          if (c == Completion::Break) break;
-          if (c == Completion::Return) return c;
-          Eval(update);
-        }
-        break;
-      }
-      case skForIn: {
-        const Completion c = ExecForIn(s);
-        if (c == Completion::Return) return c;
-        break;
-      }
-      case skDoWhile:
-        for (;;) {
-          const Completion c = ExecChain(s->Sub, true);
-          if (c == Completion::Break) break;
-          if (c == Completion::Return) return c;
-          if (!ToBoolean(Eval(s->Expr))) break;
-        }
-        break;
-      case skFunction:
-        DeclareFunction(s);
-        break;
-      case skClass:
-        tables_.SetVar(TJName(s->Expr->Name, s->Expr->Hash), function_factory::Class(s, generation_));
-        break;
-      case skDeclarator: {
-        const TJExpr* ident = s->Expr;
-        tables_.SetVar(TJName(ident->Name, ident->Hash), Eval(ident->Operand1));
-        break;
-      }
-      case skVar: {
-        const Completion c = ExecChain(s->Sub, inLoop);
-        if (c != Completion::Normal) return c;
-        break;
-      }
-      case skBreak:
-        if (inLoop) return Completion::Break;
-        break;
-      case skContinue:
-        if (inLoop) return Completion::Continue;
-        break;
-      case skReturn:
-        frame_->result = Eval(s->Expr);
-        return Completion::Return;
-      case skTry: {
-        Completion c;
-        try {
-          c = ExecChain(s->Sub, inLoop);
-        } catch (const EJThrow& e) {
-          pending.Take(e);
-          break;
-        }
-        if (c != Completion::Normal) return c;
-        break;
-      }
-      case skFinally: {
-        const Completion c = ExecChain(s->Sub, inLoop);
-        if (c != Completion::Normal) return c;
-        break;
-      }
-      case skThrow:
-        throw EJThrow(std::string(errors::kThrow), Eval(s->Expr));
-      case skWith: {
-        const TJValue object = Eval(s->Expr);
-        if (object.Kind() != jkObject || object.ObjValue() == nullptr) ThrowScriptError(errors::kType);
-        TJSymbolTable& table = tables_.Current();
-        table.PushThis(object.ObjValue());
-        struct PopThis {
-          TJSymbolTable& t;
-          ~PopThis() { t.PopThis(); }
-        } pop{table};
-        const Completion c = ExecChain(s->Sub, inLoop);
-        if (c != Completion::Normal) return c;
-        break;
-      }
-      case skImport:
-        ExecImport(s);
-        break;
-      default:
-        break;
+      if (c != Completion::Normal) return c;
+      continue;
     }
+    const Completion c = ExecStatement(s, inLoop);
+    if (c != Completion::Normal) return c;
   }
-  if (pending.Active()) pending.Rethrow();
+  if (pendingSlot && pendingSlot->Active()) pendingSlot->Rethrow();
+  return Completion::Normal;
+}
+
+// One statement. A try statement alone (the whole of its chain) lets its exception pass,
+// exactly as a chain with no catch after the try would raise it again at its end.
+TJEngine::Completion TJEngine::ExecStatement(const TJStatement* s, bool inLoop) {
+  switch (s->Kind) {
+    case skEmpty:
+    case skParameter:
+    case skCatch:
+      break;
+    case skBlock:
+      return ExecChain(s->Sub, inLoop);
+    case skExpression:
+      Eval(s->Expr);
+      break;
+    case skIf: {
+      const TJStatement* branch = ToBoolean(Eval(s->Expr)) ? s->Sub : s->Sub2;
+      if (branch != nullptr) return ExecChain(branch, inLoop);
+      break;
+    }
+    case skWhile:
+      for (;;) {
+        if (!ToBoolean(Eval(s->Expr))) break;
+        const Completion c = ExecChain(s->Sub, true);
+        if (c == Completion::Break) break;
+        if (c == Completion::Return) return c;
+      }
+      break;
+    case skFor: {
+      const TJExpr* condition = s->Sub2 != nullptr ? s->Sub2->Expr : nullptr;
+      const TJExpr* update = s->Sub2 != nullptr && s->Sub2->Next != nullptr ? s->Sub2->Next->Expr : nullptr;
+      Eval(s->Expr);
+      for (;;) {
+        if (condition != nullptr && !ToBoolean(Eval(condition))) break;
+        const Completion c = ExecChain(s->Sub, true);
+        if (c == Completion::Break) break;
+        if (c == Completion::Return) return c;
+        Eval(update);
+      }
+      break;
+    }
+    case skForIn: {
+      const Completion c = ExecForIn(s);
+      if (c == Completion::Return) return c;
+      break;
+    }
+    case skDoWhile:
+      for (;;) {
+        const Completion c = ExecChain(s->Sub, true);
+        if (c == Completion::Break) break;
+        if (c == Completion::Return) return c;
+        if (!ToBoolean(Eval(s->Expr))) break;
+      }
+      break;
+    case skFunction:
+      DeclareFunction(s);
+      break;
+    case skClass:
+      tables_.SetVar(TJName(s->Expr->Name, s->Expr->Hash), function_factory::Class(s, generation_));
+      break;
+    case skDeclarator: {
+      const TJExpr* ident = s->Expr;
+      tables_.SetVar(TJName(ident->Name, ident->Hash), Eval(ident->Operand1));
+      break;
+    }
+    case skVar:
+      return ExecChain(s->Sub, inLoop);
+    case skBreak:
+      if (inLoop) return Completion::Break;
+      break;
+    case skContinue:
+      if (inLoop) return Completion::Continue;
+      break;
+    case skReturn:
+      frame_->result = Eval(s->Expr);
+      return Completion::Return;
+    case skTry:
+      return ExecChain(s->Sub, inLoop);
+    case skFinally:
+      return ExecChain(s->Sub, inLoop);
+    case skThrow:
+      throw EJThrow(std::string(errors::kThrow), Eval(s->Expr));
+    case skWith: {
+      const TJValue object = Eval(s->Expr);
+      if (object.Kind() != jkObject || object.ObjValue() == nullptr) ThrowScriptError(errors::kType);
+      TJSymbolTable& table = tables_.Current();
+      table.PushThis(object.ObjValue());
+      struct PopThis {
+        TJSymbolTable& t;
+        ~PopThis() { t.PopThis(); }
+      } pop{table};
+      return ExecChain(s->Sub, inLoop);
+    }
+    case skImport:
+      ExecImport(s);
+      break;
+    default:
+      break;
+  }
   return Completion::Normal;
 }
 
@@ -504,8 +516,10 @@ TJValue TJEngine::CallScript(TJFunction& f, TJValueList& args) {
   if (runDepth_ > kMaxCallDepth) ThrowScriptError(kRecursionErrorName, kRecursionErrorText);
   const auto& info = *static_cast<const FunctionInfo*>(f.Info);
 
-  const SharedString saved = tables_.CurrentName();
-  const bool switchTable = !f.ScopeName.empty() && f.ScopeName.view() != saved.view();
+  // Functions usually run in the module that is current already (the same name buffer).
+  const bool switchTable = !f.ScopeName.empty() && f.ScopeName.buffer() != tables_.CurrentName().buffer() &&
+                           f.ScopeName.view() != tables_.CurrentName().view();
+  const SharedString saved = switchTable ? tables_.CurrentName() : SharedString();
   if (switchTable) tables_.SetCurrent(f.ScopeName);
   TJSymbolTable& table = tables_.Current();
 
@@ -547,8 +561,14 @@ TJValue TJEngine::CallScript(TJFunction& f, TJValueList& args) {
     const std::size_t bound = std::min(info.params.size(), args.Count());
     for (std::size_t i = 0; i < bound; ++i) {
       const Param& p = info.params[i];
-      if (!p.name.empty()) locals.Set(TJName(p.name, p.hash), args[i]);
+      if (p.name.empty()) continue;
+      if (info.distinctParams) {
+        locals.Append(p.name, p.hash, args[i]);
+      } else {
+        locals.Set(TJName(p.name, p.hash), args[i]);
+      }
     }
+    if (info.bodyIsContents) Tick();  // the block's own statement boundary
     if (ExecChain(info.body, false) == Completion::Return) result = std::move(frame.result);
   }
   factory_.SweepFrame(frame.serialMark, frame.zeroMark, result.Kind() == jkObject ? result.ObjValue() : nullptr);

@@ -127,11 +127,30 @@ class TJEngine {
     const TJStatement* body = nullptr;
     // The body mentions `arguments` or calls eval; only then does a call make the array.
     bool needsArguments = false;
+    // No two parameters share a name: binding them needs no search.
+    bool distinctParams = true;
+    // body is the contents of the function's block (the implicit return left out).
+    bool bodyIsContents = false;
   };
 
   // --- statements (engine.cpp)
-  Completion ExecChain(const TJStatement* first, bool inLoop);
-  void Tick();
+  // Runs a chain of statements; a lone statement (the usual body of an if or a loop)
+  // skips the chain's bookkeeping.
+  Completion ExecChain(const TJStatement* first, bool inLoop) {
+    if (first != nullptr && first->Next == nullptr) {
+      Tick();
+      return ExecStatement(first, inLoop);
+    }
+    return ExecChainLoop(first, inLoop);
+  }
+  Completion ExecChainLoop(const TJStatement* first, bool inLoop);
+  Completion ExecStatement(const TJStatement* s, bool inLoop);
+  // Every statement checks for an abort; every 64th also sweeps when the frame's part of
+  // the zero list has grown enough, and looks at the clock for the host's poll.
+  void Tick() {
+    if (AbortRequested) throw EJAbort();
+    if (--pollCountdown_ == 0) SlowTick();
+  }
   void SweepAtBoundary();
   void DeclareFunction(const TJStatement* s);
   void ExecImport(const TJStatement* s);
@@ -140,12 +159,48 @@ class TJEngine {
   TJValue CallScript(TJFunction& f, TJValueList& args);
   TJValue CallAutomation(TJFunction& f, TJValueList& args);
   TJObject* CreateScriptObject(std::string_view className, const TJValueList* args, int depth);
-  void CheckStack() const;
+  // Raises ERecursionError when the stack is nearly used up.
+  void CheckStack() const {
+    volatile char probe = 0;
+    if (reinterpret_cast<std::uintptr_t>(&probe) < stackLimit_) StackExhausted();
+  }
+  [[noreturn]] static void StackExhausted();
+  void SlowTick();
   void ConnectNewObject(TJObject& object);
 
   // --- expressions (evaluate.cpp)
   TJValue Eval(const TJExpr* node);
-  TJValue EvalIdentifier(const TJExpr* node);
+  // Operands that are constants or names need no trip through the full dispatch.
+  TJValue Operand(const TJExpr* n) {
+    if (n != nullptr) {
+      if (n->Code == ecConstant && n->Constant) return *n->Constant;
+      if (n->Code == ecIdentifier) return EvalIdentifier(n);
+    }
+    return Eval(n);
+  }
+  TJValue EvalAddSubtract(const TJExpr* node);
+  TJValue EvalArithmetic(const TJExpr* node);
+  TJValue EvalComparison(const TJExpr* node);
+  TJValue EvalSimple(const TJExpr* node);
+  // A bare name: the innermost local scope first; then, at the level of a module (no
+  // method's "this"), the slot among the module's variables that the node remembers,
+  // valid while the member epoch is unchanged (nothing could have come to hide it).
+  TJValue EvalIdentifier(const TJExpr* n) {
+    TJSymbolTable& t = tables_.Current();
+    if (t.HasLocal()) {
+      if (const TJValue* v = t.TopLocal().FindHashed(n->Name, n->Hash)) return *v;
+    }
+    if (n->CacheEpoch == MemberEpoch() && n->CacheTable == &t && t.CurrentThis() == t.GlobalObject()) {
+      const TJHash& vars = t.Vars();
+      if (n->CacheSlot < vars.Count()) {
+        const TJMember& m = vars.Entry(n->CacheSlot);
+        if (m.Is(n->Name, n->Hash)) return m.Value();
+      }
+    }
+    return EvalIdentifierSlow(n);
+  }
+  TJValue EvalIdentifierSlow(const TJExpr* node);
+  void StoreIdentifier(const TJExpr* node, const TJValue& value);
   TJValue EvalMemberRead(const TJExpr* node);
   TJValue MemberOf(const TJValue& base, const TJExpr* node);
   // The member of base named by an identifier (dot form) or by an evaluated key.
@@ -183,9 +238,11 @@ class TJEngine {
 
   Frame* frame_ = nullptr;
   std::unordered_map<const TJStatement*, std::unique_ptr<FunctionInfo>> functionInfo_;
-  const char* stackLimit_ = nullptr;
+  std::uintptr_t stackLimit_ = 0;  // lowest stack address a call or expression may use
   int runDepth_ = 0;
+  // Statements until the next look at the clock and the zero list.
   std::uint32_t pollCountdown_ = 1;
+  std::uint32_t pollChecks_ = 0;
   std::chrono::steady_clock::time_point lastPoll_{};
 };
 

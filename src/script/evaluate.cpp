@@ -18,6 +18,11 @@ inline bool BothIntegers(const TJValue& a, const TJValue& b) { return a.Kind() =
 
 inline std::int32_t Wrap(std::int64_t v) { return static_cast<std::int32_t>(static_cast<std::uint32_t>(v)); }
 
+}  // namespace
+
+
+namespace {
+
 std::size_t ListLength(const TJExpr* last) {
   std::size_t n = 0;
   for (const TJExpr* c = last; c != nullptr; c = c->Operand1) ++n;
@@ -28,28 +33,18 @@ std::size_t ListLength(const TJExpr* last) {
 
 TJValue TJEngine::Evaluate(const TJExpr* node) { return Eval(node); }
 
+// The dispatcher stays small (no frame of its own); each kind of node has a handler that
+// needs only its own registers.
 TJValue TJEngine::Eval(const TJExpr* n) {
   if (n == nullptr) return TJValue();
-  if (stackLimit_ != nullptr && static_cast<const char*>(__builtin_frame_address(0)) < stackLimit_) {
-    ThrowScriptError(kRecursionErrorName, kRecursionErrorText);
-  }
   switch (n->Code) {
     case ecConstant:
       return n->Constant ? *n->Constant : TJValue();
     case ecIdentifier:
       return EvalIdentifier(n);
-
     case ecAdd:
-    case ecSubtract: {
-      TJValue b = Eval(n->Operand2);
-      TJValue a = Eval(n->Operand1);
-      if (BothIntegers(a, b)) {
-        const std::int64_t r = n->Code == ecAdd ? static_cast<std::int64_t>(a.IntValue()) + b.IntValue()
-                                                : static_cast<std::int64_t>(a.IntValue()) - b.IntValue();
-        return TJValue::Integer(Wrap(r));
-      }
-      return Arithmetic(n->Code, a, b);
-    }
+    case ecSubtract:
+      return EvalAddSubtract(n);
     case ecDivide:
     case ecMultiply:
     case ecRemainder:
@@ -59,12 +54,8 @@ TJValue TJEngine::Eval(const TJExpr* n) {
     case ecUShr:
     case ecBitAnd:
     case ecBitXor:
-    case ecBitOr: {
-      TJValue b = Eval(n->Operand2);
-      TJValue a = Eval(n->Operand1);
-      return Arithmetic(n->Code, a, b);
-    }
-
+    case ecBitOr:
+      return EvalArithmetic(n);
     case ecLess:
     case ecGreater:
     case ecLessEqual:
@@ -72,48 +63,21 @@ TJValue TJEngine::Eval(const TJExpr* n) {
     case ecEqual:
     case ecNotEqual:
     case ecStrictEqual:
-    case ecStrictNotEqual: {
-      TJValue b = Eval(n->Operand2);
-      TJValue a = Eval(n->Operand1);
-      if (BothIntegers(a, b)) {
-        const std::int32_t x = a.IntValue();
-        const std::int32_t y = b.IntValue();
-        switch (n->Code) {
-          case ecLess:
-            return TJValue::Boolean(x < y);
-          case ecGreater:
-            return TJValue::Boolean(x > y);
-          case ecLessEqual:
-            return TJValue::Boolean(x <= y);
-          case ecGreaterEqual:
-            return TJValue::Boolean(x >= y);
-          case ecEqual:
-          case ecStrictEqual:
-            return TJValue::Boolean(x == y);
-          default:
-            return TJValue::Boolean(x != y);
-        }
-      }
-      return Compare(n->Code, a, b);
-    }
+    case ecStrictNotEqual:
     case ecOr:
-    case ecAnd: {
-      TJValue b = Eval(n->Operand2);
-      TJValue a = Eval(n->Operand1);
-      return Compare(n->Code, a, b);
-    }
+    case ecAnd:
+      return EvalComparison(n);
     case ecNot:
-      return Compare(ecNot, Eval(n->Operand1), TJValue());
-
     case ecPlus:
     case ecMinus:
     case ecBitNot:
-      return Unary(n->Code, Eval(n->Operand1));
-
     case ecComma:
-      Eval(n->Operand1);
-      return Eval(n->Operand2);
-
+    case ecThis:
+    case ecDelete:
+    case ecVoid:
+    case ecTypeof:
+    case ecConditional:
+      return EvalSimple(n);
     case ecAssign:
       return EvalAssign(n);
     case ecMulAssign:
@@ -128,15 +92,10 @@ TJValue TJEngine::Eval(const TJExpr* n) {
     case ecXorAssign:
     case ecOrAssign:
       return EvalCompoundAssign(n);
-
-    case ecThis:
-      return TJValue::Object(tables_.CurrentThis());
-
     case ecMember:
     case ecIndex:
     case ecSuperMember:
       return EvalMemberRead(n);
-
     case ecNew:
       return EvalNew(n);
     case ecObjectLiteral:
@@ -145,13 +104,78 @@ TJValue TJEngine::Eval(const TJExpr* n) {
       return EvalArrayLiteral(n);
     case ecCall:
       return EvalCall(n);
-
     case ecPreIncrement:
     case ecPreDecrement:
     case ecPostIncrement:
     case ecPostDecrement:
       return EvalIncrement(n);
+    default:
+      return EvalSimple(n);
+  }
+}
 
+TJValue TJEngine::EvalAddSubtract(const TJExpr* n) {
+  CheckStack();
+  TJValue b = Operand(n->Operand2);
+  TJValue a = Operand(n->Operand1);
+  if (BothIntegers(a, b)) {
+    const std::int64_t r = n->Code == ecAdd ? static_cast<std::int64_t>(a.IntValue()) + b.IntValue()
+                                            : static_cast<std::int64_t>(a.IntValue()) - b.IntValue();
+    return TJValue::Integer(Wrap(r));
+  }
+  return Arithmetic(n->Code, a, b);
+}
+
+TJValue TJEngine::EvalArithmetic(const TJExpr* n) {
+  CheckStack();
+  TJValue b = Operand(n->Operand2);
+  TJValue a = Operand(n->Operand1);
+  return Arithmetic(n->Code, a, b);
+}
+
+TJValue TJEngine::EvalComparison(const TJExpr* n) {
+  CheckStack();
+  TJValue b = Operand(n->Operand2);
+  TJValue a = Operand(n->Operand1);
+  if (BothIntegers(a, b)) {
+    const std::int32_t x = a.IntValue();
+    const std::int32_t y = b.IntValue();
+    switch (n->Code) {
+      case ecLess:
+        return TJValue::Boolean(x < y);
+      case ecGreater:
+        return TJValue::Boolean(x > y);
+      case ecLessEqual:
+        return TJValue::Boolean(x <= y);
+      case ecGreaterEqual:
+        return TJValue::Boolean(x >= y);
+      case ecEqual:
+      case ecStrictEqual:
+        return TJValue::Boolean(x == y);
+      case ecNotEqual:
+      case ecStrictNotEqual:
+        return TJValue::Boolean(x != y);
+      default:
+        break;  // || and && go through the routine
+    }
+  }
+  return Compare(n->Code, a, b);
+}
+
+TJValue TJEngine::EvalSimple(const TJExpr* n) {
+  CheckStack();
+  switch (n->Code) {
+    case ecNot:
+      return Compare(ecNot, Eval(n->Operand1), TJValue());
+    case ecPlus:
+    case ecMinus:
+    case ecBitNot:
+      return Unary(n->Code, Eval(n->Operand1));
+    case ecComma:
+      Eval(n->Operand1);
+      return Eval(n->Operand2);
+    case ecThis:
+      return TJValue::Object(tables_.CurrentThis());
     case ecDelete:
       return TJValue();
     case ecVoid:
@@ -159,14 +183,12 @@ TJValue TJEngine::Eval(const TJExpr* n) {
       return TJValue::Null();
     case ecTypeof:
       return TJValue::Text(TypeName(Eval(n->Operand1)));
-
     case ecConditional: {
       TJValue otherwise = Eval(n->Operand3);
       TJValue then = Eval(n->Operand2);
       TJValue condition = Eval(n->Operand1);
       return Choose(condition, then, otherwise);
     }
-
     default:
       // Empty nodes, properties and list cells outside their context, unknown codes:
       // their operands are evaluated for their effects.
@@ -176,10 +198,53 @@ TJValue TJEngine::Eval(const TJExpr* n) {
   }
 }
 
-TJValue TJEngine::EvalIdentifier(const TJExpr* n) {
+// The slow half of a bare-name read (engine.h has the fast half): the full lookup, and
+// remembering in the node where a name of the module's variables lives.
+TJValue TJEngine::EvalIdentifierSlow(const TJExpr* n) {
+  TJSymbolTable& t = tables_.Current();
   TJValue v;
-  if (!tables_.Lookup(NameOf(n), v)) ThrowScriptError(errors::kName, n->Name);
-  return v;
+  const TJName name = NameOf(n);
+  switch (t.LookupWhere(name, v)) {
+    case TJSymbolTable::Found::Vars:
+      if (t.CurrentThis() == t.GlobalObject()) {
+        const std::int64_t slot = t.Vars().IndexOf(n->Name, n->Hash);
+        if (slot >= 0) {
+          n->CacheEpoch = MemberEpoch();
+          n->CacheTable = &t;
+          n->CacheSlot = static_cast<std::uint32_t>(slot);
+        }
+      }
+      return v;
+    case TJSymbolTable::Found::Nowhere:
+      if (!tables_.LookupElsewhere(name, v)) ThrowScriptError(errors::kName, n->Name);
+      return v;
+    default:
+      return v;
+  }
+}
+
+// Assignment to a bare name: the innermost local scope when a function runs, else the
+// module's variables (through the node's remembered slot when it still holds the name).
+void TJEngine::StoreIdentifier(const TJExpr* n, const TJValue& value) {
+  TJSymbolTable& t = tables_.Current();
+  if (!t.HasLocal()) {
+    TJHash& vars = t.Vars();
+    if (n->CacheTable == &t && n->CacheSlot < vars.Count() && vars.Entry(n->CacheSlot).Is(n->Name, n->Hash)) {
+      vars.Assign(n->CacheSlot, value);
+      return;
+    }
+    vars.Set(NameOf(n), value);
+    const std::int64_t slot = vars.IndexOf(n->Name, n->Hash);
+    if (slot >= 0 && n->CacheTable != &t) {
+      n->CacheEpoch = 0;  // a read still has to establish that nothing hides the variable
+      n->CacheTable = &t;
+      n->CacheSlot = static_cast<std::uint32_t>(slot);
+    } else if (slot >= 0) {
+      n->CacheSlot = static_cast<std::uint32_t>(slot);
+    }
+    return;
+  }
+  t.TopLocal().Set(NameOf(n), value);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -270,6 +335,7 @@ TJValue TJEngine::MemberOf(const TJValue& base, const TJExpr* n) {
 }
 
 TJValue TJEngine::EvalMemberRead(const TJExpr* n) {
+  CheckStack();
   if (n->Code == ecSuperMember) {
     TJObject* self = tables_.CurrentThis();
     const TJExpr* member = n->Operand2;
@@ -315,7 +381,7 @@ TJValue TJEngine::ReadTarget(const Target& t) {
 void TJEngine::WriteTarget(const Target& t, const TJValue& value) {
   switch (t.kind) {
     case Target::Kind::Identifier:
-      tables_.SetVar(NameOf(t.node), value);
+      StoreIdentifier(t.node, value);
       return;
     case Target::Kind::None:
       return;
@@ -349,10 +415,11 @@ void TJEngine::WriteTarget(const Target& t, const TJValue& value) {
 }
 
 TJValue TJEngine::EvalAssign(const TJExpr* n) {
+  CheckStack();
   TJValue value = Eval(n->Operand2);
   const TJExpr* target = n->Operand1;
   if (target != nullptr && target->Code == ecIdentifier) {
-    tables_.SetVar(NameOf(target), value);
+    StoreIdentifier(target, value);
     return value;
   }
   Target t;
@@ -362,6 +429,7 @@ TJValue TJEngine::EvalAssign(const TJExpr* n) {
 }
 
 TJValue TJEngine::EvalCompoundAssign(const TJExpr* n) {
+  CheckStack();
   static constexpr std::uint8_t kOperator[] = {
       ecMultiply, ecDivide, ecAdd, ecSubtract, ecRemainder, ecShl, ecShr, ecUShr, ecBitAnd, ecBitXor, ecBitOr,
   };
@@ -382,6 +450,7 @@ TJValue TJEngine::EvalCompoundAssign(const TJExpr* n) {
 }
 
 TJValue TJEngine::EvalIncrement(const TJExpr* n) {
+  CheckStack();
   const bool up = n->Code == ecPreIncrement || n->Code == ecPostIncrement;
   const bool prefix = n->Code == ecPreIncrement || n->Code == ecPreDecrement;
   Target t;
@@ -402,23 +471,31 @@ TJValue TJEngine::EvalIncrement(const TJExpr* n) {
 // Calls, new and literals
 
 void TJEngine::EvalArguments(const TJExpr* lastCell, TJValueList& out) {
+  if (lastCell == nullptr) return;
+  if (lastCell->Operand1 == nullptr) {  // one argument, the common case
+    out.Add(Operand(lastCell->Operand2));
+    return;
+  }
   const std::size_t n = ListLength(lastCell);
-  if (n == 0) return;
   out.Reserve(n);
-  for (const TJExpr* c = lastCell; c != nullptr; c = c->Operand1) out.Add(Eval(c->Operand2));
+  for (const TJExpr* c = lastCell; c != nullptr; c = c->Operand1) out.Add(Operand(c->Operand2));
   // Evaluated last to first; handed over in source order.
   for (std::size_t i = 0, j = n - 1; i < j; ++i, --j) out.Exchange(i, j);
 }
 
 TJValue TJEngine::EvalCall(const TJExpr* n) {
-  const TJValue callee = Eval(n->Operand1);
+  CheckStack();
+  const TJValue callee = Operand(n->Operand1);
   if (callee.Kind() != jkFunction) ThrowScriptError(errors::kCall, "call error");
   TJValueList args;
   EvalArguments(n->Operand2, args);
+  TJFunction* f = callee.FuncValue();
+  if (f != nullptr && f->FuncKind == TJFunctionKind::Script) return CallScript(*f, args);
   return Call(callee, args);
 }
 
 TJValue TJEngine::EvalNew(const TJExpr* n) {
+  CheckStack();
   TJValueList args;
   EvalArguments(n->Operand2, args);
   const TJExpr* module = n->Operand3;
@@ -435,6 +512,7 @@ TJValue TJEngine::EvalNew(const TJExpr* n) {
 }
 
 TJValue TJEngine::EvalObjectLiteral(const TJExpr* n) {
+  CheckStack();
   TJObject* object = factory_.CreateObject("Object");
   for (const TJExpr* c = n->Operand1; c != nullptr; c = c->Operand1) {
     const TJExpr* property = c->Operand2;
@@ -446,6 +524,7 @@ TJValue TJEngine::EvalObjectLiteral(const TJExpr* n) {
 }
 
 TJValue TJEngine::EvalArrayLiteral(const TJExpr* n) {
+  CheckStack();
   TJValueList elements;
   EvalArguments(n->Operand1, elements);
   return TJValue::Object(factory_.CreateObject("Array", &elements));

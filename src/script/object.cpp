@@ -11,7 +11,7 @@ namespace kestrin {
 
 namespace {
 
-constexpr std::uint32_t kIndexThreshold = 8;  // entries before a table builds its index
+constexpr std::uint32_t kIndexThreshold = 4;  // capacity past which a table keeps an index
 constexpr std::uint32_t kKeyBuckets = 100;    // the bucket count whose order Keys() shows
 
 unsigned char LowerAscii(unsigned char c) { return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c + 32) : c; }
@@ -169,15 +169,6 @@ void TJValueList::CheckIndex(std::size_t pos) const {
   if (pos >= items_.size()) throw std::out_of_range("List index out of bounds (" + std::to_string(pos) + ")");
 }
 
-void TJValueList::Add(const TJValue& v) {
-  if (counting_) RetainValue(v);
-  items_.push_back(v);
-}
-
-void TJValueList::Add(TJValue&& v) {
-  if (counting_) RetainValue(v);
-  items_.push_back(std::move(v));
-}
 
 void TJValueList::Insert(std::size_t pos, const TJValue& v) {
   if (pos > items_.size()) CheckIndex(pos);
@@ -205,7 +196,7 @@ void TJValueList::Delete(std::size_t pos) {
   items_.erase_at(pos);
 }
 
-void TJValueList::Clear() {
+void TJValueList::ClearItems() {
   while (!items_.empty()) {
     if (counting_) ReleaseValue(items_.back());
     items_.pop_back();
@@ -216,7 +207,13 @@ void TJValueList::Clear() {
 // TJHash
 
 TJHash::TJHash(TJHash&& o) noexcept
-    : cls_(o.cls_), items_(o.items_), index_(o.index_), count_(o.count_), cap_(o.cap_), classMethods_(o.classMethods_) {
+    : cls_(o.cls_),
+      items_(o.items_),
+      index_(o.index_),
+      count_(o.count_),
+      cap_(o.cap_),
+      classMethods_(o.classMethods_),
+      watched_(o.watched_) {
   o.items_ = nullptr;
   o.index_ = nullptr;
   o.count_ = 0;
@@ -232,6 +229,7 @@ TJHash& TJHash::operator=(TJHash&& o) noexcept {
     count_ = o.count_;
     cap_ = o.cap_;
     classMethods_ = o.classMethods_;
+    watched_ = o.watched_;
     o.items_ = nullptr;
     o.index_ = nullptr;
     o.count_ = 0;
@@ -240,21 +238,14 @@ TJHash& TJHash::operator=(TJHash&& o) noexcept {
   return *this;
 }
 
-TJValue* TJHash::FindHashed(std::string_view name, std::uint32_t hash) noexcept {
-  if (index_ != nullptr) {
-    const std::uint32_t mask = cap_ * 2 - 1;
-    for (std::uint32_t slot = hash & mask;; slot = (slot + 1) & mask) {
-      const std::uint32_t e = index_[slot];
-      if (e == 0) return nullptr;
-      TJMember& m = items_[e - 1];
-      if (m.Hash() == hash && m.Name() == name) return &m.Value();
-    }
+TJValue* TJHash::FindIndexed(std::string_view name, std::uint32_t hash) noexcept {
+  const std::uint32_t mask = cap_ * 2 - 1;
+  for (std::uint32_t slot = hash & mask;; slot = (slot + 1) & mask) {
+    const std::uint32_t e = index_[slot];
+    if (e == 0) return nullptr;
+    TJMember& m = items_[e - 1];
+    if (m.Is(name, hash)) return &m.Value();
   }
-  for (std::uint32_t i = 0; i < count_; ++i) {
-    TJMember& m = items_[i];
-    if (m.Hash() == hash && m.Name() == name) return &m.Value();
-  }
-  return nullptr;
 }
 
 bool TJHash::Get(const TJName& name, TJValue& out) const {
@@ -303,18 +294,40 @@ void TJHash::Set(const TJName& name, const TJValue& value) {
     *slot = value;
     return;
   }
+  Append(name.Shared(), hash, value);
+}
+
+void TJHash::Append(const SharedString& name, std::uint32_t hash, const TJValue& value) {
   if (count_ == cap_) Grow();
-  ::new (static_cast<void*>(items_ + count_)) TJMember(name.Shared(), hash, value);
+  ::new (static_cast<void*>(items_ + count_)) TJMember(name, hash, value);
+  if (watched_ != 0) BumpMemberEpoch();
   RetainValue(value);
   if (index_ != nullptr) IndexInsert(count_);
   ++count_;
 }
 
+std::int64_t TJHash::IndexOf(std::string_view name, std::uint32_t hash) const noexcept {
+  const TJValue* v = const_cast<TJHash*>(this)->FindHashed(name, hash);
+  if (v == nullptr) return -1;
+  for (std::uint32_t i = 0; i < count_; ++i) {
+    if (&items_[i].Value() == v) return i;
+  }
+  return -1;
+}
+
+void TJHash::SetSameKeys(const TJName& name, const TJValue& value) {
+  const std::uint32_t watched = watched_;
+  watched_ = 0;
+  Set(name, value);
+  watched_ = watched;
+}
+
 bool TJHash::Remove(const TJName& name) {
   const std::uint32_t hash = name.Hash();
   std::uint32_t at = 0;
-  while (at < count_ && !(items_[at].Hash() == hash && items_[at].Name() == name.Text())) ++at;
+  while (at < count_ && !(items_[at].Is(name.Text(), hash))) ++at;
   if (at == count_) return false;
+  if (watched_ != 0) BumpMemberEpoch();
   TJValue old = std::move(items_[at].Value());
   if (at + 1 != count_) items_[at] = std::move(items_[count_ - 1]);
   std::destroy_at(items_ + count_ - 1);
@@ -326,6 +339,7 @@ bool TJHash::Remove(const TJName& name) {
 
 void TJHash::Clear() noexcept {
   if (items_ == nullptr) return;
+  if (watched_ != 0) BumpMemberEpoch();
   TJMember* items = items_;
   const std::uint32_t count = count_;
   items_ = nullptr;
@@ -338,6 +352,13 @@ void TJHash::Clear() noexcept {
     std::destroy_at(items + i);
   }
   ::operator delete(items);
+}
+
+void TJHash::ResetEntries() noexcept {
+  for (std::uint32_t i = 0; i < count_; ++i) ReleaseValue(items_[i].Value());
+  for (std::uint32_t i = 0; i < count_; ++i) std::destroy_at(items_ + i);
+  count_ = 0;
+  if (index_ != nullptr) std::memset(index_, 0, sizeof(std::uint32_t) * cap_ * 2);
 }
 
 std::vector<std::string> TJHash::Keys() const {
@@ -400,7 +421,7 @@ TJValue* TJHashMembers::FindInLayer(TJHash& layer, const TJName& name, TJObject&
   const TJMethodInfo* m = layer.Class()->FindMethod(name.Text(), hash);
   if (m == nullptr) return nullptr;
   // First read of this method on this object: make its record and keep it in the layer.
-  layer.Set(TJName(m->Name, m->Hash), function_factory::Native(m->Method, &owner));
+  layer.SetSameKeys(TJName(m->Name, m->Hash), function_factory::Native(m->Method, &owner));
   return layer.FindHashed(name.Text(), hash);
 }
 
@@ -461,7 +482,7 @@ std::string TJHashMembers::KeyList() const {
 
 TJClassInfo::TJClassInfo(std::string_view name, TJObjectCreator create) : name_(name), create_(create) {}
 
-const TJMethodInfo* TJClassInfo::FindMethod(std::string_view name, std::uint32_t hash) const noexcept {
+const TJMethodInfo* TJClassInfo::LookupMethod(std::string_view name, std::uint32_t hash) const noexcept {
   auto it = std::lower_bound(methodIndex_.begin(), methodIndex_.end(), hash,
                              [](const auto& e, std::uint32_t h) { return e.first < h; });
   for (; it != methodIndex_.end() && it->first == hash; ++it) {
@@ -471,7 +492,7 @@ const TJMethodInfo* TJClassInfo::FindMethod(std::string_view name, std::uint32_t
   return nullptr;
 }
 
-const TJPropertyInfo* TJClassInfo::FindProperty(std::string_view name, std::uint32_t hash) const noexcept {
+const TJPropertyInfo* TJClassInfo::LookupProperty(std::string_view name, std::uint32_t hash) const noexcept {
   for (const TJPropertyInfo& p : properties_) {
     if (p.Hash == hash && p.Name.view() == name) return &p;
   }
@@ -487,6 +508,7 @@ void TJClassInfo::AddMethod(std::string_view name, TJNativeMethod method) {
     }
   }
   methods_.push_back({SharedString(name), hash, method});
+  Note(methodFilter_, hash);
   methodIndex_.emplace_back(hash, static_cast<std::uint32_t>(methods_.size() - 1));
   std::sort(methodIndex_.begin(), methodIndex_.end());
 }
@@ -502,6 +524,7 @@ void TJClassInfo::AddProperty(std::string_view name, TJPropertyType type, TJProp
     }
   }
   properties_.push_back({SharedString(name), hash, type, get, set});
+  Note(propertyFilter_, hash);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -543,7 +566,19 @@ std::int32_t TJObject::Release() noexcept {
   return left;
 }
 
-void TJObject::RegisterName(const TJClassInfo& cls) { members_.Push(&cls); }
+void TJObject::RegisterName(const TJClassInfo& cls) {
+  members_.Push(&cls);
+  if (watched_) {
+    members_.Top().Watch();
+    BumpMemberEpoch();
+  }
+}
+
+void TJObject::WatchKeys() {
+  watched_ = true;
+  for (std::size_t i = 0; i < members_.LayerCount(); ++i) members_.Layer(i).Watch();
+  BumpMemberEpoch();
+}
 
 void TJObject::RegisterName(std::string_view scriptClassName) {
   if (factory_ == nullptr) throw std::logic_error("a script class level needs the object factory");
@@ -733,7 +768,9 @@ void TJObject::ClearMembers() {
   for (const TJClassInfo* cls : levels) {
     members_.Push(cls);
     members_.Top().HideClassMethods();
+    if (watched_) members_.Top().Watch();
   }
+  BumpMemberEpoch();
 }
 
 void TJObject::HasKeyMethod(TJValueList& args, TJValue& result) {
@@ -809,7 +846,7 @@ void TJObjectFactory::Free(TJObject* object) {
   delete object;
 }
 
-void TJObjectFactory::SweepFrame(std::uint64_t serialMark, std::size_t zeroMark, const TJObject* keep) {
+void TJObjectFactory::SweepFrameEntries(std::uint64_t serialMark, std::size_t zeroMark, const TJObject* keep) {
   std::size_t kept = std::min(zeroMark, zeroList_.size());
   // Freeing releases members, which may append further entries; the loop reaches them.
   for (std::size_t i = kept; i < zeroList_.size(); ++i) {

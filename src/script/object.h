@@ -152,6 +152,10 @@ TJValue Module(TJSymbolTable* table);
 // ---------------------------------------------------------------------------------------
 // Value lists (arguments and array elements)
 
+// Counts the object a value holds, if any (member tables and counting lists use these).
+void RetainValue(const TJValue& v) noexcept;
+void ReleaseValue(const TJValue& v) noexcept;
+
 // An ordered list of values. A counting list (the elements of an Array) holds a count on
 // every object it contains. Small lists live inside the list itself.
 class TJValueList {
@@ -164,15 +168,23 @@ class TJValueList {
   bool Counting() const noexcept { return counting_; }
   std::size_t Count() const noexcept { return items_.size(); }
 
-  void Add(const TJValue& v);
-  void Add(TJValue&& v);
+  void Add(const TJValue& v) {
+    if (counting_) RetainValue(v);
+    items_.push_back(v);
+  }
+  void Add(TJValue&& v) {
+    if (counting_) RetainValue(v);
+    items_.push_back(std::move(v));
+  }
   void Insert(std::size_t pos, const TJValue& v);
   // A copy of the value at pos; std::out_of_range outside the list.
   TJValue Get(std::size_t pos) const;
   const TJValue& operator[](std::size_t pos) const noexcept { return items_[pos]; }
   void Set(std::size_t pos, const TJValue& v);
   void Delete(std::size_t pos);
-  void Clear();
+  void Clear() {
+    if (!items_.empty()) ClearItems();
+  }
   void Reserve(std::size_t n) { items_.reserve(n); }
   void Exchange(std::size_t a, std::size_t b) noexcept { items_[a].Swap(items_[b]); }
 
@@ -187,16 +199,26 @@ class TJValueList {
 
  private:
   void CheckIndex(std::size_t pos) const;
+  void ClearItems();
   SmallVector<TJValue, 4> items_;
   bool counting_;
 };
 
-// Counts the object a value holds, if any (member tables and counting lists use these).
-void RetainValue(const TJValue& v) noexcept;
-void ReleaseValue(const TJValue& v) noexcept;
 
 // ---------------------------------------------------------------------------------------
 // Member tables
+
+// The member epoch changes whenever a name appears in or leaves a watched member table:
+// the variables of a module and the layers of the global object. The evaluator's caches of
+// where a bare name resolves stay valid only while it is unchanged. (Per thread: an
+// engine and its objects belong to one thread.)
+namespace detail {
+inline thread_local std::uint32_t tMemberEpoch = 1;
+}
+inline std::uint32_t MemberEpoch() noexcept { return detail::tMemberEpoch; }
+inline void BumpMemberEpoch() noexcept {
+  if (++detail::tMemberEpoch == 0) detail::tMemberEpoch = 1;  // 0 means "never cached"
+}
 
 // One entry: the name (shared bytes), its hash and the value.
 class TJMember {
@@ -229,6 +251,15 @@ class TJMember {
   }
   SharedString SharedName() const noexcept { return SharedString::FromBuffer(nameBuf_, nameLen_); }
   std::uint32_t Hash() const noexcept { return hash_; }
+  // Same name as `name` whose hash is `hash` (hash first, then length, then bytes).
+  bool Is(std::string_view name, std::uint32_t hash) const noexcept {
+    if (hash_ != hash || nameLen_ != name.size()) return false;
+    const char* a = nameBuf_ != nullptr ? nameBuf_->data : "";
+    for (std::size_t i = 0; i < name.size(); ++i) {
+      if (a[i] != name[i]) return false;
+    }
+    return true;
+  }
   TJValue& Value() noexcept { return value_; }
   const TJValue& Value() const noexcept { return value_; }
 
@@ -245,8 +276,11 @@ static_assert(sizeof(TJMember) == 32, "a member entry stays four words");
 // that class's methods (see TJHashMembers).
 class TJHash {
  public:
-  TJHash() noexcept : classMethods_(0) {}
-  explicit TJHash(const TJClassInfo* cls) noexcept : cls_(cls), classMethods_(cls != nullptr ? 1 : 0) {}
+  TJHash() noexcept : classMethods_(0), watched_(0) {}
+  explicit TJHash(const TJClassInfo* cls) noexcept : cls_(cls), classMethods_(cls != nullptr ? 1 : 0), watched_(0) {}
+  // Names appearing in or leaving this table change the member epoch from now on.
+  void Watch() noexcept { watched_ = 1; }
+  bool Watched() const noexcept { return watched_ != 0; }
   TJHash(TJHash&& o) noexcept;
   TJHash& operator=(TJHash&& o) noexcept;
   TJHash(const TJHash&) = delete;
@@ -257,15 +291,36 @@ class TJHash {
   const TJValue* Find(const TJName& name) const noexcept {
     return const_cast<TJHash*>(this)->FindHashed(name.Text(), name.Hash());
   }
-  TJValue* FindHashed(std::string_view name, std::uint32_t hash) noexcept;
+  TJValue* FindHashed(std::string_view name, std::uint32_t hash) noexcept {
+    if (index_ != nullptr) return FindIndexed(name, hash);
+    for (std::uint32_t i = 0; i < count_; ++i) {
+      if (items_[i].Is(name, hash)) return &items_[i].Value();
+    }
+    return nullptr;
+  }
   bool Has(const TJName& name) const noexcept { return Find(name) != nullptr; }
   // Reads a copy; a missing name leaves out unchanged and answers false.
   bool Get(const TJName& name, TJValue& out) const;
   // Stores (adds or replaces), keeping object counts.
   void Set(const TJName& name, const TJValue& value);
+  // Adds an entry the caller knows is not there yet.
+  void Append(const SharedString& name, std::uint32_t hash, const TJValue& value);
   // Removes the entry; false when there is none.
   bool Remove(const TJName& name);
+  // Position of the entry, or -1.
+  std::int64_t IndexOf(std::string_view name, std::uint32_t hash) const noexcept;
+  // Overwrites the value of entry i, keeping object counts.
+  void Assign(std::size_t i, const TJValue& value) {
+    TJValue& slot = items_[i].Value();
+    RetainValue(value);
+    ReleaseValue(slot);
+    slot = value;
+  }
   void Clear() noexcept;
+  // Empties the table but keeps its storage for the next use (local scopes).
+  void Reset() noexcept {
+    if (count_ != 0) ResetEntries();
+  }
 
   std::size_t Count() const noexcept { return count_; }
   const TJMember& Entry(std::size_t i) const noexcept { return items_[i]; }
@@ -277,9 +332,17 @@ class TJHash {
 
   const TJClassInfo* Class() const noexcept { return cls_; }
   bool ClassMethodsVisible() const noexcept { return classMethods_ != 0; }
-  void HideClassMethods() noexcept { classMethods_ = 0; }
+  void HideClassMethods() noexcept {
+    classMethods_ = 0;
+    if (watched_ != 0) BumpMemberEpoch();
+  }
+  // Stores an entry that adds no name scripts could not already see (the record of a
+  // class method read for the first time): the member epoch stays.
+  void SetSameKeys(const TJName& name, const TJValue& value);
 
  private:
+  TJValue* FindIndexed(std::string_view name, std::uint32_t hash) noexcept;
+  void ResetEntries() noexcept;
   void Grow();
   void BuildIndex();
   void IndexInsert(std::uint32_t entry) noexcept;
@@ -288,8 +351,9 @@ class TJHash {
   TJMember* items_ = nullptr;
   std::uint32_t* index_ = nullptr;  // open addressing over entry numbers + 1, once large
   std::uint32_t count_ = 0;
-  std::uint32_t cap_ : 31 = 0;
+  std::uint32_t cap_ : 30 = 0;
   std::uint32_t classMethods_ : 1;
+  std::uint32_t watched_ : 1;
 };
 
 // TJHashStack: layers of member tables, position 0 at the top. Scopes use it as it is;
@@ -367,8 +431,12 @@ class TJClassInfo {
   TJObjectCreator Creator() const noexcept { return create_; }
   const std::vector<TJMethodInfo>& Methods() const noexcept { return methods_; }
   const std::vector<TJPropertyInfo>& Properties() const noexcept { return properties_; }
-  const TJMethodInfo* FindMethod(std::string_view name, std::uint32_t hash) const noexcept;
-  const TJPropertyInfo* FindProperty(std::string_view name, std::uint32_t hash) const noexcept;
+  const TJMethodInfo* FindMethod(std::string_view name, std::uint32_t hash) const noexcept {
+    return MayHave(methodFilter_, hash) ? LookupMethod(name, hash) : nullptr;
+  }
+  const TJPropertyInfo* FindProperty(std::string_view name, std::uint32_t hash) const noexcept {
+    return MayHave(propertyFilter_, hash) ? LookupProperty(name, hash) : nullptr;
+  }
 
   // Registering a name again replaces the earlier entry.
   void AddMethod(std::string_view name, TJNativeMethod method);
@@ -380,6 +448,24 @@ class TJClassInfo {
   std::vector<TJMethodInfo> methods_;
   std::vector<TJPropertyInfo> properties_;
   std::vector<std::pair<std::uint32_t, std::uint32_t>> methodIndex_;  // (hash, method), sorted
+  // Two bits per name in 256 (a small Bloom filter): most misses stop at the filter.
+  using Filter = std::uint64_t[4];
+  static bool MayHave(const Filter& f, std::uint32_t hash) noexcept {
+    const std::uint32_t a = hash & 255;
+    const std::uint32_t b = (hash >> 8) & 255;
+    return ((f[a >> 6] >> (a & 63)) & (f[b >> 6] >> (b & 63)) & 1) != 0;
+  }
+  static void Note(Filter& f, std::uint32_t hash) noexcept {
+    const std::uint32_t a = hash & 255;
+    const std::uint32_t b = (hash >> 8) & 255;
+    f[a >> 6] |= std::uint64_t{1} << (a & 63);
+    f[b >> 6] |= std::uint64_t{1} << (b & 63);
+  }
+  Filter methodFilter_ = {0, 0, 0, 0};
+  Filter propertyFilter_ = {0, 0, 0, 0};
+
+  const TJMethodInfo* LookupMethod(std::string_view name, std::uint32_t hash) const noexcept;
+  const TJPropertyInfo* LookupProperty(std::string_view name, std::uint32_t hash) const noexcept;
 };
 
 // Builds a class description for the C++ class C, binding member functions:
@@ -544,6 +630,8 @@ class TJObject {
   std::vector<std::string> PublishedPropertyNames() const;
 
   TJHash& TopMembers() noexcept { return members_.Top(); }
+  // Changes to this object's names change the member epoch (the global object).
+  void WatchKeys();
   TJHashMembers& Members() noexcept { return members_; }
   // Clears every layer and opens one empty layer per class level again.
   void ClearMembers();
@@ -570,6 +658,7 @@ class TJObject {
   bool listed_ = false;          // in the factory's object list
   bool onZeroList_ = false;
   bool dying_ = false;
+  bool watched_ = false;
   std::int32_t scratch_ = 0;     // working count of the cycle collection
 };
 
@@ -610,7 +699,9 @@ class TJObjectFactory {
   // Frees zero-list entries from position zeroMark on that were created at or after
   // serialMark, are still at count 0 or less and are not `keep`; older ones stay listed
   // for an enclosing frame.
-  void SweepFrame(std::uint64_t serialMark, std::size_t zeroMark, const TJObject* keep = nullptr);
+  void SweepFrame(std::uint64_t serialMark, std::size_t zeroMark, const TJObject* keep = nullptr) {
+    if (zeroList_.size() > zeroMark) SweepFrameEntries(serialMark, zeroMark, keep);
+  }
   std::size_t ObjectCount() const noexcept { return objects_.size(); }
 
   // The description of a script class level (name only), made once per name.
@@ -621,6 +712,7 @@ class TJObjectFactory {
  private:
   friend class TJObject;
   void NoteZero(TJObject* object);
+  void SweepFrameEntries(std::uint64_t serialMark, std::size_t zeroMark, const TJObject* keep);
   void Free(TJObject* object);
   std::uint64_t TakeSerial() noexcept { return nextSerial_++; }
 

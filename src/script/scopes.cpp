@@ -24,7 +24,10 @@ int CompareNoCase(std::string_view a, std::string_view b) {
 // ---------------------------------------------------------------------------------------
 // TJSymbolTable
 
-TJSymbolTable::TJSymbolTable(TJObject* globalObject) : globalObject_(globalObject) { ClearTable(); }
+TJSymbolTable::TJSymbolTable(TJObject* globalObject) : globalObject_(globalObject) {
+  vars_.Watch();
+  ClearTable();
+}
 
 TJSymbolTable::~TJSymbolTable() {
   while (localDepth_ > 0) PopLocal();
@@ -39,30 +42,30 @@ void TJSymbolTable::ClearTable() {
   if (OnClear) OnClear(*this);
 }
 
-bool TJSymbolTable::Lookup(const TJName& name, TJValue& out) {
+TJSymbolTable::Found TJSymbolTable::LookupWhere(const TJName& name, TJValue& out) {
   if (localDepth_ > 0) {
     if (const TJValue* v = locals_[localDepth_ - 1].Find(name)) {
       out = *v;
-      return true;
+      return Found::Local;
     }
   }
   if (!thisStack_.empty()) {
     TJObject* self = thisStack_.back();
     if (self->HasKey(name)) {
       self->GetValue(name, false, out);
-      return true;
+      return self == globalObject_ ? Found::Global : Found::This;
     }
     // Global functions stay reachable inside methods and `with` bodies.
     if (self != globalObject_ && globalObject_ != nullptr && globalObject_->HasKey(name)) {
       globalObject_->GetValue(name, false, out);
-      return true;
+      return Found::Global;
     }
   }
   if (const TJValue* v = vars_.Find(name)) {
     out = *v;
-    return true;
+    return Found::Vars;
   }
-  return false;
+  return Found::Nowhere;
 }
 
 bool TJSymbolTable::LookupMember(const TJName& name, TJValue& out) {
@@ -95,27 +98,6 @@ void TJSymbolTable::SetVar(const TJName& name, const TJValue& value) {
   }
 }
 
-void TJSymbolTable::PushLocal() {
-  if (localDepth_ == locals_.size()) locals_.emplace_back();
-  ++localDepth_;
-}
-
-void TJSymbolTable::PopLocal() noexcept {
-  if (localDepth_ == 0) return;
-  locals_[--localDepth_].Clear();
-}
-
-void TJSymbolTable::PushThis(TJObject* object) {
-  thisStack_.push_back(object);
-  if (object != nullptr) object->AddRef();
-}
-
-void TJSymbolTable::PopThis() noexcept {
-  if (thisStack_.empty()) return;
-  TJObject* o = thisStack_.back();
-  thisStack_.pop_back();
-  if (o != nullptr) o->Release();
-}
 
 void TJSymbolTable::EnumReferences(TJReferenceVisitor& visitor) const {
   const auto visitTable = [&](const TJHash& t) {
@@ -187,14 +169,14 @@ void TJSymbolTablesList::SetCurrent(const SharedString& name) {
   current_ = TableExists(name.view()) ? &FindTable(name.view()) : nullptr;
 }
 
-TJSymbolTable& TJSymbolTablesList::Current() {
-  if (current_ == nullptr) current_ = &FindTable(currentName_.view());
-  return *current_;
-}
 
 bool TJSymbolTablesList::Lookup(const TJName& name, TJValue& out) {
+  if (Current().Lookup(name, out)) return true;
+  return LookupElsewhere(name, out);
+}
+
+bool TJSymbolTablesList::LookupElsewhere(const TJName& name, TJValue& out) {
   TJSymbolTable& current = Current();
-  if (current.Lookup(name, out)) return true;
   if (tables_.size() < 2) return false;
   // Other modules lend their variables only: never the locals of a call in progress there.
   for (Entry& e : tables_) {

@@ -33,8 +33,11 @@ class TJSymbolTable {
   TJObject* CurrentThis() const noexcept { return thisStack_.empty() ? globalObject_ : thisStack_.back(); }
   TJObject* GlobalObject() const noexcept { return globalObject_; }
 
+  // Where Lookup found a name.
+  enum class Found : std::uint8_t { Nowhere, Local, This, Global, Vars };
   // Resolves a bare name (locals, "this", global object, variables); false when absent.
-  bool Lookup(const TJName& name, TJValue& out);
+  bool Lookup(const TJName& name, TJValue& out) { return LookupWhere(name, out) != Found::Nowhere; }
+  Found LookupWhere(const TJName& name, TJValue& out);
   bool HasName(const TJName& name);
   TJValue GetVar(const TJName& name);
   // A member read on the module's value (Lib.x): as Lookup without the locals of a call
@@ -46,13 +49,26 @@ class TJSymbolTable {
   TJHash& Vars() noexcept { return vars_; }
 
   // Local scopes are reused between calls, so a call does not allocate its scope.
-  void PushLocal();
-  void PopLocal() noexcept;
+  void PushLocal() {
+    if (localDepth_ == locals_.size()) locals_.emplace_back();
+    ++localDepth_;
+  }
+  void PopLocal() noexcept {
+    if (localDepth_ > 0) locals_[--localDepth_].Reset();
+  }
   bool HasLocal() const noexcept { return localDepth_ > 0; }
   TJHash& TopLocal() noexcept { return locals_[localDepth_ - 1]; }
   // The "this" stack counts the objects on it.
-  void PushThis(TJObject* object);
-  void PopThis() noexcept;
+  void PushThis(TJObject* object) {
+    thisStack_.push_back(object);
+    if (object != nullptr) object->AddRef();
+  }
+  void PopThis() noexcept {
+    if (thisStack_.empty()) return;
+    TJObject* o = thisStack_.back();
+    thisStack_.pop_back();
+    if (o != nullptr) o->Release();
+  }
   std::size_t ThisDepth() const noexcept { return thisStack_.size(); }
 
   const SharedString& TableName() const noexcept { return tableName_; }
@@ -86,12 +102,17 @@ class TJSymbolTablesList {
   bool TableExists(std::string_view name) const;
   void SetCurrent(const SharedString& name);
   const SharedString& CurrentName() const noexcept { return currentName_; }
-  TJSymbolTable& Current();
+  TJSymbolTable& Current() {
+    if (current_ == nullptr) current_ = &FindTable(currentName_.view());
+    return *current_;
+  }
 
   // Current table first; then the other tables in name order.
   bool Lookup(const TJName& name, TJValue& out);
   bool HasName(const TJName& name);
   TJValue GetVar(const TJName& name);
+  // The fallback of Lookup: the variables of the tables other than the current one.
+  bool LookupElsewhere(const TJName& name, TJValue& out);
   void SetVar(const TJName& name, const TJValue& value) { Current().SetVar(name, value); }
   TJObject* CurrentThis() { return Current().CurrentThis(); }
   void PushLocal() { Current().PushLocal(); }

@@ -21,9 +21,7 @@ SharedString::Buffer* SharedString::Allocate(std::size_t capacity) {
   return buf;
 }
 
-void SharedString::Release(Buffer* buf) noexcept {
-  if (buf != nullptr && --buf->refs == 0) std::free(buf);
-}
+void SharedString::Free(Buffer* buf) noexcept { std::free(buf); }
 
 SharedString::SharedString(std::string_view text) {
   if (text.empty()) return;

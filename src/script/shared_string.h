@@ -75,7 +75,9 @@ class SharedString {
   static void AddRef(Buffer* buf) noexcept {
     if (buf != nullptr) ++buf->refs;
   }
-  static void Release(Buffer* buf) noexcept;
+  static void Release(Buffer* buf) noexcept {
+    if (buf != nullptr && --buf->refs == 0) Free(buf);
+  }
 
   struct Buffer {
     std::uint32_t refs;
@@ -91,6 +93,7 @@ class SharedString {
     len_ = 0;
   }
   static Buffer* Allocate(std::size_t capacity);
+  static void Free(Buffer* buf) noexcept;
 
   Buffer* buf_ = nullptr;
   std::uint32_t len_ = 0;

@@ -114,6 +114,11 @@ struct TJExpr {
   std::uint32_t Hash = 0;
   // Room for the evaluator: a small per-node cache field may be added here (after Hash)
   // without changing what the factories or the parser do.
+  // The evaluator's cache for identifier reads: where the name was last found and under
+  // which member epoch (see TJEngine::EvalIdentifier). Only the evaluator touches it.
+  mutable std::uint32_t CacheEpoch = 0;
+  mutable std::uint32_t CacheSlot = 0;
+  mutable const void* CacheTable = nullptr;
   TJExpr* Operand1 = nullptr;
   TJExpr* Operand2 = nullptr;
   TJExpr* Operand3 = nullptr;
