@@ -16,6 +16,7 @@
 #include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSignalBlocker>
 #include <QSplitter>
 #include <QStyledItemDelegate>
@@ -102,6 +103,10 @@ TForm_Main::TForm_Main(FormDependencies deps, QWidget* parent) : QMainWindow(par
     ownShell_ = std::make_unique<QtShell>();
     deps.shell = ownShell_.get();
   }
+  tickCount_ = deps.tickCount ? std::move(deps.tickCount) : std::function<std::uint32_t()>(TickCount);
+  controlKeyHeld_ = deps.controlKeyHeld ? std::move(deps.controlKeyHeld) : std::function<bool()>([] {
+    return QGuiApplication::queryKeyboardModifiers().testFlag(Qt::ControlModifier);
+  });
   logic_ = std::make_unique<WindowLogic>(
       WindowServices{platform::HostPaths(), *deps.directories, *deps.volumes, *deps.network, *deps.questions, *deps.shell},
       *this);
@@ -112,6 +117,10 @@ TForm_Main::TForm_Main(FormDependencies deps, QWidget* parent) : QMainWindow(par
   setGeometry(267, 133, 633, 550);
   BuildLayout();
   BuildActions();
+  for (const char* name : {"AC_OpenFile", "AC_DeleteFile", "AC_GoParent", "AC_RenameFile"}) {
+    QAction* action = Action(QString::fromLatin1(name));
+    singleKeyShortcuts_.emplace_back(action, action->shortcut());
+  }
   BuildMenus();
   ConnectViews();
 
@@ -350,7 +359,10 @@ QAction* TForm_Main::AddMenuItem(QMenu* menu, QAction* action, const char* capti
   item->setShortcutContext(Qt::WidgetShortcut);
   item->setEnabled(action->isEnabled());
   connect(item, &QAction::triggered, action, &QAction::trigger);
-  connect(action, &QAction::changed, item, [item, action] { item->setEnabled(action->isEnabled()); });
+  connect(action, &QAction::changed, item, [item, action] {
+    item->setEnabled(action->isEnabled());
+    item->setShortcut(action->shortcut());
+  });
   menu->addAction(item);
   return item;
 }
@@ -403,6 +415,13 @@ void TForm_Main::BuildActions() {
     if (next == 0) {
       LV_FileList->scrollToTop();
     } else {
+      // The list moves up by one line, so that repeated Space marks rows one after another
+      // under a cursor that stays in place.
+      QScrollBar* bar = LV_FileList->verticalScrollBar();
+      const int line = LV_FileList->verticalScrollMode() == QAbstractItemView::ScrollPerItem
+                           ? 1
+                           : LV_FileList->sizeHintForRow(next);
+      bar->setValue(bar->value() + line);
       LV_FileList->scrollTo(target);
     }
   });
@@ -525,6 +544,10 @@ void TForm_Main::BuildMenus() {
   MI_ShortcutDummy = PM_Shortcut->addAction(Utf8("イベント用ダミー"));
   MI_ShortcutDummy->setObjectName(QStringLiteral("MI_ShortcutDummy"));
   MI_ShortcutDummy->setVisible(false);
+
+  for (QMenu* menu : {PM_Shortcut, PM_DirTree}) {
+    connect(menu, &QMenu::aboutToShow, this, [this] { listFocusedBeforeMenu_ = LV_FileList->hasFocus(); });
+  }
 
   PM_Script = AddMenu("PM_Script", "");
 
@@ -690,18 +713,22 @@ void TForm_Main::RebuildShortcutMenus() {
     for (QMenu* menu : {PM_Shortcut, MI_ShortcutRoot}) {
       QAction* item = menu->addAction(ToQ(shortcuts[i].name));
       item->setData(tag);
-      connect(item, &QAction::triggered, this, [this, tag] {  // MI_ShortcutDummyClick
-        if (QGuiApplication::queryKeyboardModifiers() & Qt::ControlModifier) {
-          logic_->RemoveShortcut(tag);
-          QTimer::singleShot(0, this, [this] { RebuildShortcutMenus(); });
-          return;
-        }
-        const bool listHadFocus = LV_FileList->hasFocus();
-        logic_->GoToShortcut(tag);
-        if (listHadFocus) LV_FileList->setFocus();
-      });
+      connect(item, &QAction::triggered, this, [this, tag] { ShortcutItemClicked(tag); });
     }
   }
+}
+
+void TForm_Main::ShortcutItemClicked(int tag) {
+  if (controlKeyHeld_()) {
+    logic_->RemoveShortcut(tag);
+    // The item being triggered is one of those the rebuild removes.
+    QTimer::singleShot(0, this, [this] { RebuildShortcutMenus(); });
+    return;
+  }
+  // The menu held the focus while it was open; where it was before decides.
+  const bool listHadFocus = LV_FileList->hasFocus() || listFocusedBeforeMenu_;
+  logic_->GoToShortcut(tag);
+  if (listHadFocus) LV_FileList->setFocus();
 }
 
 void TForm_Main::FillLauncherList() {
@@ -710,7 +737,9 @@ void TForm_Main::FillLauncherList() {
   CB_LocateBar->clear();
   QStringList names;
   for (const LauncherEntry& e : logic_->Launcher()) names << ToQ(e.name);
-  names.sort();
+  // The list is sorted as a sorted combo box sorts: without regard to letter case.
+  std::stable_sort(names.begin(), names.end(),
+                   [](const QString& a, const QString& b) { return QString::compare(a, b, Qt::CaseInsensitive) < 0; });
   CB_LocateBar->addItems(names);
   CB_LocateBar->setEditText(text);
 }
@@ -829,7 +858,10 @@ void TForm_Main::TabsChanged() {
   const auto& tabs = logic_->Tabs();
   while (TC_Main->count() > static_cast<int>(tabs.size())) TC_Main->removeTab(TC_Main->count() - 1);
   while (TC_Main->count() < static_cast<int>(tabs.size())) TC_Main->addTab(QString());
-  for (std::size_t i = 0; i < tabs.size(); ++i) TC_Main->setTabText(static_cast<int>(i), ToQ(tabs[i].caption));
+  // A directory name's "&" is shown as it is, not taken for a mnemonic.
+  for (std::size_t i = 0; i < tabs.size(); ++i) {
+    TC_Main->setTabText(static_cast<int>(i), ToQ(tabs[i].caption).replace(QLatin1Char('&'), QStringLiteral("&&")));
+  }
   TC_Main->setCurrentIndex(logic_->CurrentTab());
 }
 
@@ -875,27 +907,35 @@ void TForm_Main::TimerTick() {
   if (isVisible() && !(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen))) {
     logic_->Settings().savedGeometry = Geometry{x(), y(), width(), height()};
   }
-  // Resting the pointer on another tab switches to it; never behind an open dialog.
+  UpdateShortcutSuspension();
+  // Resting the pointer on another tab switches to it; never behind an open dialog or menu.
+  const std::uint32_t now = tickCount_();
   if (QApplication::activeModalWidget() != nullptr || QApplication::activePopupWidget() != nullptr) {
-    hoverStart_ = TickCount();
+    hover_.Restart(now);
     return;
   }
   const int tab = TC_Main->tabAt(TC_Main->mapFromGlobal(QCursor::pos()));
-  const std::uint32_t now = TickCount();
-  if (tab < 0 || tab == logic_->CurrentTab()) {
-    hoverStart_ = now;
-  } else if (tab == hoverTab_) {
-    if (now - hoverStart_ > static_cast<std::uint32_t>(logic_->Settings().mouseTabChangingTime)) {
-      hoverTab_ = -1;
-      logic_->SelectTab(tab);
-    }
-  } else {
-    hoverStart_ = now;
-    hoverTab_ = tab;
-  }
+  const int chosen = hover_.Step(tab, logic_->CurrentTab(), now,
+                                 static_cast<std::uint32_t>(std::max(0, logic_->Settings().mouseTabChangingTime)));
+  if (chosen >= 0) logic_->SelectTab(chosen);
+}
+
+void TForm_Main::UpdateShortcutSuspension() {
+  const bool editing = IsEditingOrTyping();
+  if (editing == shortcutsSuspended_) return;
+  // Typing in the location bar or in a name editor must never open, delete, rename or go
+  // to the parent: those four keys are taken from their actions meanwhile.
+  for (const auto& [action, key] : singleKeyShortcuts_) action->setShortcut(editing ? QKeySequence() : key);
+  shortcutsSuspended_ = editing;
 }
 
 // ---- Keys and events -------------------------------------------------------------------
+
+bool TForm_Main::IsEditingOrTyping() const {
+  if (IsEditingText()) return true;
+  QWidget* focus = QApplication::focusWidget();
+  return focus != nullptr && (focus == CB_LocateBar || CB_LocateBar->isAncestorOf(focus));
+}
 
 bool TForm_Main::IsEditingText() const {
   // An in-place editor is a line edit inside the tree's or the list's viewport.
@@ -956,6 +996,9 @@ bool TForm_Main::DispatchKey(const QKeyCombination& rawKey) {
     }
     return false;
   }
+  // The suspension follows the focus at once, not only on the next timer step, so a key
+  // pressed right after leaving the location bar finds its command.
+  UpdateShortcutSuspension();
   // A name being edited gets every key.
   if (IsEditingText()) return false;
 
@@ -969,9 +1012,13 @@ bool TForm_Main::DispatchKey(const QKeyCombination& rawKey) {
     return false;  // the key goes on to the focused control
   }
   if (key.key() == Qt::Key_Return && mods == Qt::AltModifier) {
+    // The location bar, the tree, the list and the buffer list open their own menu at the
+    // window's corner; the location bar has none. Elsewhere the key goes on as usual.
     QWidget* control = nullptr;
-    if (QMenu* menu = ContextMenuOf(focus, &control)) menu->popup(frameGeometry().topLeft());
-    return control != nullptr;
+    QMenu* menu = ContextMenuOf(focus, &control);
+    if (control == nullptr || control == LB_Log) return false;
+    if (menu != nullptr) menu->popup(frameGeometry().topLeft());
+    return true;
   }
   if (inLocationBar) {
     if (key.key() == Qt::Key_Return && mods == Qt::NoModifier) {

@@ -10,8 +10,10 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "app/logic/tab_hover.h"
 #include "app/logic/window_logic.h"
 
 class QAction;
@@ -42,6 +44,10 @@ struct FormDependencies {
   platform::Shell* shell = nullptr;
   std::string programDir;           // empty: the program folder of this process
   bool handleTerminationSignals = true;
+  // The system tick counter (monotonic milliseconds, wrapping at 32 bits) and the Ctrl
+  // key's state at this moment; empty: the host's own.
+  std::function<std::uint32_t()> tickCount;
+  std::function<bool()> controlKeyHeld;
 };
 
 class TForm_Main final : public QMainWindow, public WindowView {
@@ -66,8 +72,10 @@ class TForm_Main final : public QMainWindow, public WindowView {
   std::vector<int> SelectedFileRows() const;
   int FocusedFileRow() const;
 
-  // One timer step: keeps the saved geometry current and switches tabs on hover.
+  // One timer step: keeps the saved geometry current, suspends the single-key shortcuts
+  // while a text is edited, and switches tabs on hover.
   void TimerTick();
+  bool ShortcutsSuspended() const { return shortcutsSuspended_; }
 
   // WindowView / OperationHost
   void AppendLog(std::string_view line) override;
@@ -112,6 +120,9 @@ class TForm_Main final : public QMainWindow, public WindowView {
   QMenu* ContextMenuOf(QWidget* focus, QWidget** control) const;
   bool TriggerFromMenu(QMenu* menu, const QKeySequence& key);
   bool IsEditingText() const;
+  bool IsEditingOrTyping() const;  // a name is edited in place or the location bar has the focus
+  void UpdateShortcutSuspension();
+  void ShortcutItemClicked(int tag);  // MI_ShortcutDummyClick
   QAction* AddAction(const char* name, const char* caption, const QKeySequence& key, std::function<void()> run);
   QAction* AddMenuItem(QMenu* menu, QAction* action, const char* caption = nullptr);
   QMenu* AddMenu(const char* name, const char* caption, QMenu* parent = nullptr);
@@ -183,8 +194,13 @@ class TForm_Main final : public QMainWindow, public WindowView {
   int syncingTree_ = 0;        // the view is being brought in line with the logic
   const DirNode* pendingTop_ = nullptr;
   bool hasPendingTop_ = false;
-  int hoverTab_ = -1;
-  std::uint32_t hoverStart_ = 0;
+  TabHoverSwitch hover_;
+  std::function<std::uint32_t()> tickCount_;
+  std::function<bool()> controlKeyHeld_;
+  bool shortcutsSuspended_ = false;
+  // The four single-key shortcuts, given back when no text is edited any more.
+  std::vector<std::pair<QAction*, QKeySequence>> singleKeyShortcuts_;
+  bool listFocusedBeforeMenu_ = false;  // the file list had the focus when a shortcut menu opened
 };
 
 }  // namespace velkoran::app

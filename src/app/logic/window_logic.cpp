@@ -115,12 +115,12 @@ void WindowLogic::RevealNode(DirNode* node) {
   for (auto it = ancestors.rbegin(); it != ancestors.rend(); ++it) tree_.Expand(**it);
 }
 
-void WindowLogic::SelectNode(DirNode* node, Listing listing) {
+void WindowLogic::SelectNode(DirNode* node, Listing listing, Expansion expansion) {
   if (node == selected_) return;
   DirNode* old = selected_;
   if (node != nullptr) RevealNode(node);
   selected_ = node;
-  if (settings_.autoExpand) {
+  if (settings_.autoExpand && expansion == Expansion::Automatic) {
     // The branch of the new selection opens; the one left behind closes unless the new
     // selection lies inside it.
     if (old != nullptr && !DirTree::IsSelfOrAncestor(old, node)) tree_.Collapse(*old);
@@ -359,14 +359,18 @@ void WindowLogic::EnterTab() {
   tree_.BeginUpdate();
   tree_.CollapseAll();
   tree_.ExpandPaths(tab.expandedPaths);
+  // The selection left behind belongs to the other tab: it neither closes a branch of this
+  // one nor keeps this tab's caption from being set.
+  selected_ = nullptr;
   DirNode* node = selectedPath.empty() ? nullptr : tree_.FindNodeFromPath(selectedPath, true);
   if (node != nullptr) {
-    SelectNode(node, Listing::Never);
+    // The tab's own expansion is restored as it was left; automatic expansion would open
+    // the selected branch even where the tab had it closed.
+    SelectNode(node, Listing::Never, Expansion::AsRestored);
     view_.FocusTreeIfVisible();
     view_.SetLocationText(rules.AddTrailingSeparator(node->Path()));
   } else {
     // A tab without a place shows no selection; the list keeps what it shows.
-    selected_ = nullptr;
     view_.ShowTreeSelection(nullptr);
     view_.SetLocationText("");
   }
@@ -385,7 +389,8 @@ void WindowLogic::SelectTab(int index) {
 
 void WindowLogic::DeleteCurrentTab() {
   if (tabs_.size() < 2) return;
-  LeaveTab();
+  // Deleting shows the first tab: a switch, refused like any other during a transfer.
+  if (!LeaveTab()) return;
   tabs_.erase(tabs_.begin() + currentTab_);
   currentTab_ = 0;
   EnterTab();
@@ -438,15 +443,22 @@ std::string WindowLogic::GoToDirectory(const std::string& text) {
   return shown;
 }
 
+bool WindowLogic::OpensAsFile(const std::string& path) {
+  if (!platform::FileExists(path)) return false;
+  // A link to a directory is a place in the tree, not a document for the desktop.
+  return platform::KindOfPath(path) != platform::PathKind::Symlink || !services_.directories.DirectoryExists(path);
+}
+
 std::string WindowLogic::GoToLocation(std::string_view typed) {
   std::string text(typed);
   for (const LauncherEntry& entry : launcher_) {
     if (entry.name == text) {
       text = entry.target;
+      view_.SetLocationText(text);
       break;
     }
   }
-  if (platform::FileExists(text)) {
+  if (OpensAsFile(text)) {
     OpenWithShell(text, "");
     return text;
   }
@@ -456,9 +468,17 @@ std::string WindowLogic::GoToLocation(std::string_view typed) {
 bool WindowLogic::AddSelectedFileToLauncher(const std::vector<int>& selectedRows) {
   if (selectedRows.empty() || selectedRows.front() < 0 || selectedRows.front() >= list_.RowCount()) return false;
   const int row = selectedRows.front();
-  // A name with a colon could not be read back from Launch.txt, which splits at the first.
-  if (list_.Row(row).name.find(':') != std::string::npos) return false;
-  launcher_.push_back(LauncherEntry{list_.Row(row).name, list_.FullPath(row)});
+  const std::string& name = list_.Row(row).name;
+  const std::string target = list_.FullPath(row);
+  // Launch.txt splits a line at its first colon and trims both halves: an entry that would
+  // read back as something else is refused rather than saved wrongly.
+  const bool storable = name.find(':') == std::string::npos && FitsOnOneLine(name) && FitsOnOneLine(target) &&
+                        TrimText(name) == name && !name.empty() && TrimText(target) == target;
+  if (!storable) {
+    AppendLog("ランチャー追加失敗: " + target);
+    return false;
+  }
+  launcher_.push_back(LauncherEntry{name, target});
   return true;
 }
 
@@ -551,6 +571,9 @@ void WindowLogic::ClearBuffer() {
 void WindowLogic::DeleteFilesInBuffer() {
   const std::vector<std::string> entries = buffers_.CurrentEntries();
   engine_.DeleteWithConfirmation(entries);
+  // The buffer keeps its entries, but the tree and the list must not go on showing what
+  // is gone: they are read afresh, as after the list's own delete.
+  RelistAfterChange();
 }
 
 void WindowLogic::CopyFromBuffer() {

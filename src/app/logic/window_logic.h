@@ -173,13 +173,17 @@ class WindowLogic : private fileops::OperationHost {
   void SetMainWindowEnabled(bool enabled) override;
   void SetMainWindowCaption(std::string_view caption) override;
 
-  enum class Listing { Always, Never, IfMoved };
-  void SelectNode(DirNode* node, Listing listing);
+  enum class Listing { Always, Never };
+  // Automatic: the tree's auto-expand opens the new selection and closes the branch left.
+  // AsRestored: the expansion stays as it is (a tab's saved state was just restored).
+  enum class Expansion { Automatic, AsRestored };
+  void SelectNode(DirNode* node, Listing listing, Expansion expansion = Expansion::Automatic);
   void RevealNode(DirNode* node);
   void ApplySettings();
   void RelistAfterChange();  // RefreshTree, then ListDirectory
   std::string NodeOperationPath(const DirNode& node) const;
   std::string GoToDirectory(const std::string& text);
+  bool OpensAsFile(const std::string& path);
 
   WindowServices services_;
   WindowView& view_;
