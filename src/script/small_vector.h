@@ -50,7 +50,14 @@ class SmallVector {
 
   template <typename... Args>
   T& emplace_back(Args&&... args) {
-    if (size_ == cap_) Grow(cap_ * 2);
+    if (size_ == cap_) {
+      // The argument may be an element of this vector: build the new element first.
+      T value(std::forward<Args>(args)...);
+      Grow(cap_ * 2);
+      T* slot = ::new (static_cast<void*>(ptr_ + size_)) T(std::move(value));
+      ++size_;
+      return *slot;
+    }
     T* slot = ::new (static_cast<void*>(ptr_ + size_)) T(std::forward<Args>(args)...);
     ++size_;
     return *slot;
@@ -71,6 +78,8 @@ class SmallVector {
       return;
     }
     T value(std::forward<Args>(args)...);
+    // Room first: growing while an element of this vector is the argument would move it.
+    if (size_ == cap_) Grow(cap_ * 2);
     emplace_back(std::move(ptr_[size_ - 1]));
     for (std::size_t k = size_ - 2; k > i; --k) ptr_[k] = std::move(ptr_[k - 1]);
     ptr_[i] = std::move(value);

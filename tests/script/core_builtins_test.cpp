@@ -1,0 +1,209 @@
+// Global, Array, Number, Boolean and Math, through scripts, and the questions a script
+// asks its user.
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core_script_runner.h"
+#include "script/builtins/global.h"
+#include "script/builtins/math.h"
+
+namespace kestrin {
+namespace {
+
+using testing::Lines;
+using testing::Output;
+using testing::RunScript;
+
+TEST(Global, EscapeAndUnescape) {
+  EXPECT_EQ(EscapeText("a b"), "a+b");
+  EXPECT_EQ(EscapeText("~"), "%7E");
+  EXPECT_EQ(EscapeText("!$'()*-.@_az09AZ"), "!$'()*-.@_az09AZ");
+  EXPECT_EQ(EscapeText("\xE3\x81\x82"), "%E3%81%82");
+  EXPECT_EQ(EscapeText("%+/"), "%25%2B%2F");
+  EXPECT_EQ(UnescapeText("%41%2b+"), "A+ ");
+  EXPECT_EQ(UnescapeText("%%"), "%");
+  EXPECT_EQ(UnescapeText("%zz!"), std::string("\0!", 2));
+  EXPECT_EQ(UnescapeText("ab%4"), "ab%4");  // too close to the end: kept as it is
+  EXPECT_EQ(UnescapeText("%"), "%");
+  EXPECT_EQ(UnescapeText(EscapeText("x y~\xFF")), "x y~\xFF");
+}
+
+TEST(Global, NumberParsing) {
+  EXPECT_EQ(Output("println(parseInt('1.5'), parseInt('0x10'), parseInt('abc'), parseInt(2.5), parseInt(' 7'));"),
+            "0\n16\nNaN\n2\n7\n");
+  EXPECT_EQ(Output("println(parseFloat('12abc'), parseFloat(3), typeof(parseFloat(3)), parseFloat(' 2.5e1 '));"),
+            "NaN\n3\nnumber\n25\n");
+  EXPECT_EQ(Output("println(isNaN('12'), isNaN(true), isNaN(null), isNaN('x'));"), "false\ntrue\ntrue\ntrue\n");
+  EXPECT_EQ(Output("println(isFinite(5), isFinite('1.5'), isFinite('x'), isFinite(NaN), isFinite(1e308 * 10));"),
+            "true\ntrue\nfalse\nfalse\nfalse\n");
+}
+
+TEST(Global, PrintForms) {
+  auto run = RunScript("print(1, 'a', null); println(); println(1, 2); write('w'); writeln('x');");
+  EXPECT_EQ(run.output, "1anull1\r\n2\r\nwx\r\n");
+  int events = 0;
+  TKestrin host;
+  host.OnStdout = [&events](TKestrin&, std::string_view) { ++events; };
+  host.Compile("print(1, 2, 3); println(4, 5);");
+  host.Run();
+  EXPECT_EQ(events, 5);
+}
+
+// Answers from a script of its own; records what was asked.
+class ScriptedQuestions : public velkoran::platform::UserQuestions {
+ public:
+  std::vector<std::string> asked;
+  std::deque<std::optional<std::string>> answers;
+
+  velkoran::platform::Answer AskYesNo(std::string_view, std::string_view) override {
+    return velkoran::platform::Answer::Yes;
+  }
+  velkoran::platform::Answer AskYesNoCancel(std::string_view, std::string_view) override {
+    return velkoran::platform::Answer::Cancel;
+  }
+  void Alert(std::string_view caption, std::string_view text) override {
+    asked.push_back("alert:" + std::string(caption) + ":" + std::string(text));
+  }
+  bool Confirm(std::string_view, std::string_view text) override {
+    asked.push_back("confirm:" + std::string(text));
+    return Next().has_value();
+  }
+  std::optional<std::string> InputText(std::string_view, std::string_view, std::string_view) override { return Next(); }
+  std::optional<std::string> Prompt(std::string_view, std::string_view label, std::string_view initial) override {
+    asked.push_back("prompt:" + std::string(label) + ":" + std::string(initial));
+    return Next();
+  }
+  std::optional<std::string> TextArea(std::string_view, std::string_view label, std::string_view initial) override {
+    asked.push_back("textArea:" + std::string(label) + ":" + std::string(initial));
+    return Next();
+  }
+  bool CanShowDialogs() const override { return false; }
+  std::optional<std::string> OpenFile(std::string_view, std::string_view) override { return std::nullopt; }
+  std::vector<std::string> OpenFiles(std::string_view, std::string_view) override { return {}; }
+  std::optional<std::string> SaveFile(std::string_view, std::string_view) override { return std::nullopt; }
+  std::optional<std::string> OpenFolder(std::string_view, std::string_view) override { return std::nullopt; }
+
+ private:
+  std::optional<std::string> Next() {
+    if (answers.empty()) return std::nullopt;
+    auto a = answers.front();
+    answers.pop_front();
+    return a;
+  }
+};
+
+TEST(Global, QuestionsGoThroughTheHostsInterface) {
+  ScriptedQuestions q;
+  q.answers = {std::string("typed"), std::nullopt, std::string("ok"), std::nullopt, std::string("l1\r\nl2")};
+  TKestrin host(&q);
+  host.Engine().SetCaption("app");
+  auto run = RunScript(host,
+                       "alert('hi'); println(prompt('name?', 'def')); println(prompt('again?'));"
+                       "println(confirm('sure?')); println(confirm('really?')); println(textArea('text', 'init'));"
+                       "println(prompt());");
+  EXPECT_EQ(Lines(run.output), "typed\nnull\ntrue\nfalse\nl1\nl2\nundefined\n");
+  EXPECT_EQ(q.asked, (std::vector<std::string>{"alert:app:hi", "prompt:name?:def", "prompt:again?:", "confirm:sure?",
+                                               "confirm:really?", "textArea:text:init"}));
+  EXPECT_FALSE(ProgramCaption().empty());
+  EXPECT_EQ(ProgramCaption().find('/'), std::string::npos);
+}
+
+TEST(Array, ConstructionAccessAndErrors) {
+  EXPECT_EQ(Output("var a = new Array(3); println(a.length, a[0]); var b = [1, 2]; b[' 1'] = 5; println(b['$1'], b.length);"),
+            "1\n3\n5\n2\n");
+  EXPECT_EQ(Lines(RunScript("var a = [1]; a[1] = 2;").output), "Exception: EIndexError => 1\n");
+  EXPECT_EQ(Lines(RunScript("var a = [1]; x = a['-1'];").output), "Exception: EIndexError => -1\n");
+  EXPECT_EQ(Lines(RunScript("var a = [1]; a.length = 2;").output), "Exception: EPropertyError => get only\n");
+  EXPECT_EQ(Lines(RunScript("var a = [1]; a.delete(4);").output), "Exception: EIndexError => \n");
+  EXPECT_EQ(Output("var a = [1]; a['name'] = 'n'; println(a.name, a.getProperties(), a.hasKey('name'));"),
+            "n\n0\ntrue\n");
+  EXPECT_EQ(Output("var a = [1, 2]; println(a.getKeys());"),
+            "0\n1\nadd\nclear\nconcat\ndelete\ngetKeys\ngetMethods\ngetProperties\nhasKey\njoin\npop\npush\nreverse\n"
+            "shift\nslice\nsort\nsplice\ntoString\nunShift\n");
+}
+
+TEST(Array, JoinConcatSliceSplice) {
+  EXPECT_EQ(Output("println([1, null, 2].join(), '[' + [null].join() + ']', [1, 2].join(' - '), [1, [2, 3]].toString());"),
+            "1,,2\n[]\n1 - 2\n1,2,3\n");
+  EXPECT_EQ(Output("var a = [1, 2]; println(typeof(a.concat())); var c = a.concat([3, [4]], 5); println(c.length, c[2], c[3].length);"),
+            "undefined\n5\n3\n1\n");
+  EXPECT_EQ(Output("var a = [1, 2, 3]; println(a.slice(-2).join(), '[' + a.slice(-10).join() + ']', a.slice(1, 2).join(), a.slice(2, 1).length);"),
+            "2,3\n[]\n2\n0\n");
+  EXPECT_EQ(Output("var a = [1, 2, 3]; var r = a.splice(1, 5); println(r.length, a.join());"
+                   "r = a.splice(1, 1); println(r.join(), a.join());"
+                   "a = [1, 2, 3]; r = a.splice(1, 0, 'x', 'y'); println(r.length, a.join());"
+                   "a = [1, 2]; a.splice(-1, 1); println(a.join()); a.splice(9, 0, 'end'); println(a.join());"),
+            "0\n1,2,3\n2\n1,3\n0\n1,x,y,2,3\n1\n1,end\n");
+}
+
+TEST(Array, StackMethodsAndOrder) {
+  // One call per statement: arguments are evaluated last to first.
+  EXPECT_EQ(Output("var a = [3]; println(a.unShift(1, 2) == a); println(a.join()); println(a.push(4, 5));"
+                   "println(a.pop()); println(a.shift()); println(a.join());"
+                   "var e = []; println(typeof(e.pop())); println(typeof(e.shift())); println(e.add('x'));"
+                   "println(typeof(e.add())); println(e.join());"
+                   "println([1, 2, 3].reverse().join(), [1, 2, 3, 4].reverse().join()); e.clear(); println(e.length);"),
+            "true\n1,2,3\n5\n5\n1\n2,3,4\nundefined\nundefined\n0\nundefined\nx\n3,2,1\n4,3,2,1\n0\n");
+}
+
+TEST(Array, Sort) {
+  EXPECT_EQ(Output("function up(a, b) { return a - b; } function down(a, b) { return b - a; }"
+                   "var a = [5, 3, 9, 1, 3, 7]; a.sort(up); println(a.join()); a.sort(down); println(a.join());"
+                   "var b = [10, 9, 1, 100]; b.sort(); println(b.join()); b.sort(5); println(b.join());"
+                   "var s = ['b', 'a']; s.sort(); println(s.length);"
+                   "var big = []; for (i = 0; i < 2000; i++) big.push((i * 7919) % 1000); big.sort(up);"
+                   "var ok = true; for (i = 1; i < big.length; i++) if (big[i - 1] > big[i]) ok = false; println(ok);"),
+            "1,3,3,5,7,9\n9,7,5,3,3,1\n1,9,10,100\n1,9,10,100\n2\ntrue\n");
+  EXPECT_EQ(Lines(RunScript("function bad(a, b) { throw 'no'; } [2, 1].sort(bad);").output), "Exception: EThrow => \n");
+  // A comparison that empties the array cannot make the sort read outside it.
+  EXPECT_EQ(Output("var a = [3, 1, 2, 5, 4]; function evil(x, y) { a.clear(); return x - y; } a.sort(evil); println(a.length);"),
+            "0\n");
+}
+
+TEST(Number, ValuesConstantsAndRadix) {
+  EXPECT_EQ(Output("var n = new Number(255); println(n.toString(16), n.toString(2), n.toString(), n.toString(10));"
+                   "println(new Number(-1).toString(16), new Number(-1).toString(2).length, new Number(0).toString(2));"
+                   "println(new Number('12').toString(), new Number('x').toString(), new Number().toString());"
+                   "println(Number.MAX_VALUE, Number.MIN_VALUE, Number.NEGATIVE_INFINITY, Number.NaN);"
+                   "println((255).toString(16), (5).toString(2));"),
+            "000000FF\n11111111\n255\n255\nFFFFFFFF\n32\n0\n12\n0\n0\n1.7E308\n4.94065645841247E-323\ninfinity\nNaN\n"
+            "000000FF\n101\n");
+  EXPECT_EQ(Output("println(true.toString(), new Boolean(0).toString(), new Boolean('0').toString(), (1 == 1).toString());"),
+            "true\nfalse\ntrue\ntrue\n");
+}
+
+TEST(Math, Functions) {
+  EXPECT_EQ(Output("println(Math.round(2.5), Math.round(3.5), Math.round(-2.5), Math.abs(-3), Math.abs(-3.5), Math.abs('-2.5'));"
+                   "println(typeof(Math.max(1)), Math.max(1, 5, 9), Math.min(4, 2), Math.ceil(1.2), Math.floor(-1.2));"
+                   "println(Math.atan2(1, 0) * 2 == Math.PI, Math.PI, Math.E, Math.SQRT2);"
+                   "println(Math.pow(2, 10), Math.pow(2, -1), Math.pow(0, 3), Math.pow(5, 0), Math.pow(4, 0.5));"
+                   "println(Math.sqrt(16), Math.exp(0), Math.log(1), Math.random(7));"
+                   "var r = Math.random(); println(r >= 0 && r < 1);"),
+            "2\n4\n-2\n3\n3.5\n0\nundefined\n5\n2\n2\n-2\ntrue\n3.14159265358979\n2.71828182845905\n1.4142135623731\n"
+            "1024\n0.5\n0\n1\n2\n4\n1\n0\n7\ntrue\n");
+  EXPECT_EQ(Lines(RunScript("Math.PI = 3;").output), "Exception: EPropertyError => get only\n");
+  EXPECT_EQ(Lines(RunScript("x = Math.sqrt(-1);").output), "Exception: EMathError => sqrt error\n");
+  EXPECT_EQ(Lines(RunScript("x = Math.log(0);").output), "Exception: EMathError => log error\n");
+  EXPECT_EQ(Lines(RunScript("x = Math.round(1e12);").output), "Exception: EMathError => round error\n");
+  EXPECT_EQ(Lines(RunScript("x = Math.pow(-8, 0.5);").output), "Exception: EMathError => pow error\n");
+  EXPECT_EQ(Lines(RunScript("x = Math.asin(2);").output), "Exception: EMathError => asin error\n");
+  EXPECT_EQ(Output("try { x = Math.pow(0, -1); } catch (e) { println(e); }"), "EMathError\n");
+}
+
+TEST(Math, PowerRule) {
+  EXPECT_EQ(MathPower(3, 4), 81.0);
+  EXPECT_EQ(MathPower(2, -2), 0.25);
+  EXPECT_EQ(MathPower(-2, 3), -8.0);
+  EXPECT_EQ(MathPower(0, 0), 1.0);
+  EXPECT_FALSE(MathPower(0, -1));
+  EXPECT_FALSE(MathPower(-1, 0.5));
+  EXPECT_FALSE(MathPower(10, 400));
+  EXPECT_NEAR(*MathPower(2, 0.5), 1.4142135623730951, 1e-15);
+}
+
+}  // namespace
+}  // namespace kestrin

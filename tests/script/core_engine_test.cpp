@@ -1,0 +1,323 @@
+// The evaluator and the host component, through script texts: evaluation order,
+// scoping, statements and their pairing, classes, modules, object lifetime, printed
+// errors, runaway recursion and abort.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "core_script_runner.h"
+#include "script/builtins/global.h"
+
+namespace kestrin {
+namespace {
+
+using testing::Lines;
+using testing::Output;
+using testing::RunScript;
+
+TEST(EvaluationOrder, OperandsRightToLeftAndBothLogicalSides) {
+  // Inside a function a plain assignment makes a local, so the log is a member.
+  EXPECT_EQ(Output("var L = {s: ''}; function f() { L.s += 'f'; return 1; } function g() { L.s += 'g'; return 2; }"
+                   "function h(a, b) { L.s += 'h'; return a * 10 + b; }"
+                   "var r = f() + g(); println(L.s); println(r); L.s = '';"
+                   "r = h(f(), g()); println(L.s); println(r); L.s = '';"
+                   "r = f() || g(); println(L.s); println(r); L.s = '';"
+                   "function x() { L.s += 'x'; return 'X'; } function y() { L.s += 'y'; return 'Y'; }"
+                   "r = true ? x() : y(); println(L.s); println(r);"
+                   // Arguments are evaluated last to first: the log is read after f ran.
+                   "L.s = ''; println(L.s, f());"),
+            "gf\n3\ngfh\n12\ngf\ntrue\nyx\nX\nf\n1\n");
+}
+
+TEST(EvaluationOrder, MembersListsAndAssignments) {
+  EXPECT_EQ(Output("var L = {s: ''}; var o = {k: 1};"
+                   "function obj() { L.s += 'o'; return o; } function key() { L.s += 'k'; return 'k'; }"
+                   "function val() { L.s += 'v'; return 5; }"
+                   "obj()[key()] = val(); println(L.s); println(o.k); L.s = '';"
+                   "var a = [obj(), key(), val()]; println(L.s); L.s = '';"
+                   "var p = {a: obj(), b: key()}; println(L.s);"),
+            "vok\n5\nvko\nko\n");
+}
+
+TEST(EvaluationOrder, CompoundTargetsAreEvaluatedOnce) {
+  EXPECT_EQ(Output("var C = {n: 0}; var a = [10, 20]; function k() { C.n++; return 1; }"
+                   "a[k()] += 5; println(a[1]); println(C.n);"
+                   "var o = {b: 7}; println(o.b++); println(o.b); println(++o.b); println(o.b--); println(o.b);"
+                   "var i = 0; a[i++] = 3; println(i); println(a[0]);"),
+            "25\n1\n7\n8\n9\n9\n8\n1\n3\n");
+}
+
+TEST(Scoping, FunctionsMakeLocalsAndSeeModuleVariables) {
+  EXPECT_EQ(Output("var x = 1; function f() { x = 2; return x; } println(f(), x);"
+                   "var y = 3; function g() { return y + 1; } println(g());"),
+            "2\n1\n4\n");
+}
+
+TEST(Scoping, MethodsReadMembersByBareNameAndStillSeeGlobals) {
+  EXPECT_EQ(Output("function show() { println(v); v = 9; println(v, this.v); return parseInt('12'); }"
+                   "var o = {v: 5, show: show}; println(o.show());"),
+            "5\n9\n5\n12\n");
+}
+
+TEST(Scoping, GlobalObjectMembersShadowModuleVariables) {
+  EXPECT_EQ(Output("var print = 5; println(typeof print); var mine = 1; println(mine);"), "function\n1\n");
+}
+
+TEST(Scoping, MemberWritesOnModuleValuesReachTheModulesVariables) {
+  EXPECT_EQ(Output("var x = 1; function f(x) { __Global__.x = x + 1; return x; } println(f(10)); println(x, __Global__.x);"),
+            "10\n11\n11\n");
+}
+
+TEST(Scoping, BuiltInNamesComeBackOnTheNextRun) {
+  TKestrin host;
+  auto first = RunScript(host, "Math = 1; println(Math);");
+  EXPECT_EQ(Lines(first.output), "1\n");
+  first = RunScript(host, "println(typeof(Math), Math.floor(2.5));");
+  EXPECT_EQ(Lines(first.output), "object\n2\n");
+}
+
+TEST(Statements, DeclarationsBindWhenTheyRun) {
+  auto run = RunScript("f(); function f() {}");
+  EXPECT_EQ(Lines(run.output), "Exception: ENameError => f\n");
+  EXPECT_EQ(run.outcome, TJRunOutcome::ScriptError);
+  EXPECT_EQ(run.result, 0);
+}
+
+TEST(Statements, Loops) {
+  EXPECT_EQ(Output("for (i = 0; i < 3; i++) { if (i == 1) continue; } println(i);"
+                   "var n = 0; while (true) { n++; if (n > 4) break; } println(n);"
+                   "var m = 0; do { m += 2; } while (m < 7); println(m);"
+                   "var s = ''; for (i = 0; i < 3; i++) for (j = 0; j < 3; j++) { if (j == 2) break; s += i + '' + j + ' '; }"
+                   "println(s); break; continue; println('after');"
+                   "function first(a) { for (i = 0; i < a.length; i++) { if (a[i] > 2) return a[i]; } return -1; }"
+                   "println(first([1, 5, 3]), first([]));"),
+            "3\n5\n8\n00 01 10 11 20 21 \nafter\n5\n-1\n");
+}
+
+TEST(Statements, ForInWalksDataMembersInOrder) {
+  EXPECT_EQ(Output("var o = {b: 1, a: 2, m: 3}; o.m = 4; var s = ''; for (k in o) s += k + '=' + o[k] + ' '; println(s);"
+                   "var t = ''; for (k in [7, 8]) t += k; println(t);"),
+            "a=2 b=1 m=4 \n01\n");
+  EXPECT_EQ(Lines(RunScript("for (k in 5) {}").output), "Exception: ETypeError => \n");
+  EXPECT_EQ(Lines(RunScript("with (3) {}").output), "Exception: ETypeError => \n");
+}
+
+TEST(Statements, WithPutsAnObjectFirst) {
+  EXPECT_EQ(Output("var o = {a: 1}; with (o) { println(a); a = 5; } println(o.a, a);"), "1\n1\n5\n");
+}
+
+TEST(TryCatchFinally, PairingWithinAChain) {
+  EXPECT_EQ(Output("try { throw 5; } x = 1; catch (e) { println(e); }"), "5\n");
+  EXPECT_EQ(Lines(RunScript("try { throw 5; } x = 1; catch (e) { } println(x);").output),
+            "Exception: ENameError => x\n");
+  EXPECT_EQ(Output("try { y = undefinedName; } catch (e) { println(e); }"), "ENameError\n");
+  EXPECT_EQ(Output("try { } finally { println('fin'); }"), "fin\n");
+  auto run = RunScript("function t() { try { throw 'x'; } finally { println('f1'); } println('skipped'); }"
+                       "try { t(); } finally { println('f2'); } catch (e) { println('caught ' + e); }");
+  EXPECT_EQ(Lines(run.output), "f1\nf2\ncaught x\n");
+  run = RunScript("try { throw 'x'; } finally { println('f'); }");
+  EXPECT_EQ(Lines(run.output), "f\nException: EThrow => \n");
+  EXPECT_EQ(Output("for (i = 0; i < 5; i++) { try { if (i == 2) break; } catch (e) { } } println(i);"), "2\n");
+  EXPECT_EQ(Output("function f() { try { return 1; } finally { println('not reached'); } } println(f());"), "1\n");
+  EXPECT_EQ(Output("try { try { throw 'in'; } catch (e) { throw e + '2'; } } catch (e) { println(e); }"), "in2\n");
+  EXPECT_EQ(Output("try { throw {m: 'obj'}; } catch (e) { println(e.m); }"), "obj\n");
+}
+
+TEST(Errors, PrintedForms) {
+  EXPECT_EQ(Lines(RunScript("throw 'x';").output), "Exception: EThrow => \n");
+  EXPECT_EQ(Lines(RunScript("x = nothing;").output), "Exception: ENameError => nothing\n");
+  EXPECT_EQ(Lines(RunScript("z = 0; x = 1 / z;").output), "Exception: EZDError => \n");
+  EXPECT_EQ(Lines(RunScript("x = 5; x();").output), "Exception: ECallError => call error\n");
+  EXPECT_EQ(Lines(RunScript("x = [1]; y = x[3];").output), "Exception: EIndexError => 3\n");
+  EXPECT_EQ(Lines(RunScript("x = (5)[1];").output), "Exception: EKeyError => \n");
+  EXPECT_EQ(Lines(RunScript("class A {} A();").output), "Exception: ECallError => \n");
+  EXPECT_EQ(Lines(RunScript("x = new Nothing();").output), "Exception: ENameError => Nothing\n");
+  EXPECT_EQ(Lines(RunScript("o = {}; o.missing = 1;").output), "Exception: ENameError => missing\n");
+  EXPECT_EQ(Lines(RunScript("x = undefinedVariable + 1;").output), "Exception: ENameError => undefinedVariable\n");
+}
+
+TEST(Classes, ConstructorsMembersAndBases) {
+  EXPECT_EQ(Output("class A { v = 1; function A(x) { this.v = x; } function get() { return v; } }"
+                   "var a = new A(7); println(a.v, a.get(), a.toString());"
+                   "class B extends A { w = 2; function B(x) { this.w = x * 2; } function get() { return super.get() + 100; } }"
+                   "var b = new B(3); println(b.v, b.w, b.get(), b.toString());"
+                   "class C { n; } var c = new C(); println(c.n);"
+                   "class D(A) { } println(new D(4).v);"),
+            "7\n7\n[A]\n3\n6\n103\n[B]\nnull\n4\n");
+}
+
+TEST(Classes, BaseConstructorRunsFirstWithTheSameArguments) {
+  EXPECT_EQ(Output("var L = {s: ''}; class P { function P(a, b) { L.s += 'P' + a + b; } }"
+                   "class Q extends P { function Q(a, b) { L.s += 'Q' + a + b; } } new Q(1, 2); println(L.s);"),
+            "P12Q12\n");
+}
+
+TEST(Classes, RunawayInheritanceIsAnError) {
+  EXPECT_EQ(Lines(RunScript("class A extends B {} class B extends A {} x = new A();").output),
+            "Exception: ERecursionError => too deep recursion\n");
+}
+
+TEST(Recursion, RunawayCallsRaiseACatchableError) {
+  EXPECT_EQ(Lines(RunScript("function f() { f(); } f();").output), "Exception: ERecursionError => too deep recursion\n");
+  EXPECT_EQ(Output("function f(n) { return f(n + 1); } try { f(0); } catch (e) { println(e); } println('alive');"),
+            "ERecursionError\nalive\n");
+  // A long left-leaning expression nests as deep as the terms go.
+  std::string deep = "x = 1; y = x";
+  for (int i = 0; i < 200000; ++i) deep += "+x";
+  deep += "; println(y);";
+  auto run = RunScript(deep);
+  EXPECT_TRUE(run.output == "Exception: ERecursionError => too deep recursion\r\n" || run.output == "200001\r\n")
+      << run.output.substr(0, 200);
+}
+
+TEST(Recursion, ReasonableDepthStillWorks) {
+  EXPECT_EQ(Output("function d(n) { if (n == 0) return 0; return d(n - 1) + 1; } println(d(2000));"), "2000\n");
+}
+
+TEST(Abort, RequestedByTheHostsPoll) {
+  TKestrin host;
+  int polls = 0;
+  host.Engine().PollInterval = std::chrono::milliseconds(1);
+  host.Engine().OnPoll = [&polls](TJEngine& e) {
+    if (++polls == 3) e.AbortRequested = true;
+  };
+  auto run = RunScript(host, "println('start'); while (true) { }");
+  EXPECT_EQ(Lines(run.output), "start\nAbort Script\n");
+  EXPECT_EQ(run.outcome, TJRunOutcome::Aborted);
+  EXPECT_EQ(polls, 3);
+  // The flag is cleared when the next run starts.
+  host.Engine().OnPoll = nullptr;
+  EXPECT_EQ(Lines(RunScript(host, "println('again');").output), "again\n");
+}
+
+TEST(HostComponent, CompileErrorsAndEmptyTexts) {
+  TKestrin host;
+  std::string out;
+  host.OnStdout = [&out](TKestrin&, std::string_view s) { out += s; };
+  EXPECT_FALSE(host.Compile("x = ;"));
+  EXPECT_EQ(out, "SyntaxError: Line( 1 ) Text( ; )");
+  EXPECT_TRUE(host.CompileFailed());
+  EXPECT_EQ(host.Run(), 0);
+  out.clear();
+  EXPECT_FALSE(host.Compile("x = 1 / 0;"));
+  EXPECT_EQ(out, "Exception: EZDError => ");
+  out.clear();
+  EXPECT_FALSE(host.Compile("// only a comment"));
+  EXPECT_FALSE(host.CompileFailed());
+  EXPECT_EQ(host.Program(), nullptr);
+  EXPECT_EQ(out, "");
+}
+
+TEST(HostComponent, ArgumentsResultsAndExit) {
+  TKestrin host;
+  auto run = RunScript(host, "println(args.length, typeof(args[0]), args[0], args[1], arguments.length); return args[0] * 2;",
+                       {std::int32_t{5}, std::string("a"), true, 2.5});
+  EXPECT_EQ(Lines(run.output), "3\nnumber\n5\na\n3\n");
+  EXPECT_EQ(run.result, 10);
+  EXPECT_EQ(run.outcome, TJRunOutcome::Returned);
+  EXPECT_EQ(RunScript(host, "exit(2); println('no');").result, 2);
+  EXPECT_EQ(RunScript(host, "exit();").result, 0);
+  EXPECT_EQ(RunScript(host, "return 7;").result, 7);
+  EXPECT_EQ(RunScript(host, "return '12';").result, 12);
+  auto failed = RunScript(host, "x = nope;");
+  EXPECT_EQ(failed.result, 0);
+  EXPECT_EQ(Lines(failed.output), "Exception: ENameError => nope\n");
+}
+
+TEST(HostComponent, EveryObjectIsReportedOnce) {
+  TKestrin host;
+  int reported = 0;
+  host.OnNewObject = [&reported](TKestrin&, TJObject&) { ++reported; };
+  RunScript(host, "var s = 'abc'; var n = s.length; var o = {}; var a = [1]; var b = (5).toString();");
+  EXPECT_EQ(reported, 4);  // the String and Number temporaries, the object and the array
+}
+
+TEST(HostComponent, FunctionsOfAnEarlierProgramCannotBeCalled) {
+  TKestrin host;
+  RunScript(host, "function f() { return 1; } Math['keep'] = f; println(Math['keep']());");
+  host.Clear();
+  auto run = RunScript(host, "var g = Math['keep']; println(typeof g); g();");
+  EXPECT_EQ(Lines(run.output), "function\nException: ECallError => call error\n");
+}
+
+TEST(Eval, RunsInAFreshEngine) {
+  EXPECT_EQ(Output("var secret = 1; println(eval('exit(42);'));"
+                   "println(eval('return 6 * 7;'));"
+                   "println(typeof eval('x = ;'));"
+                   "println(eval('println(typeof secret == \"undefined\"); return 1;'));"),
+            "42\n42\nSyntaxError: Line( 1 ) Text( ; )undefined\nException: ENameError => secret\n0\n");
+}
+
+class LibraryFolder : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const char* base = std::getenv("VELKORAN_TEST_TMP");
+    dir_ = std::filesystem::path(base != nullptr ? base : "/tmp") / "kestrin-modules";
+    std::filesystem::create_directories(dir_);
+  }
+  void Write(const std::string& name, const std::string& text) {
+    std::ofstream(dir_ / name, std::ios::binary) << text;
+  }
+  std::string Run(const std::string& text) {
+    TKestrin host;
+    host.LibraryPath().push_back(dir_.string() + "/");
+    return Lines(RunScript(host, text).output);
+  }
+  std::filesystem::path dir_;
+};
+
+TEST_F(LibraryFolder, ModulesHaveTheirOwnVariables) {
+  Write("Geo.js",
+        "var origin = 0; var scale = 2;"
+        "class Point { x = 0; y = 0; function Point(a, b) { x = a; this.x = a * scale; this.y = b * scale; } }"
+        "function area(w, h) { return w * h * scale; }");
+  EXPECT_EQ(Run("import Geo; var p = new Geo.Point(1, 2); println(p.x, p.y, Geo.area(2, 3), scale);"
+                "Geo.scale = 10; println(Geo.area(1, 1), Geo.scale); var mine = 5; println(Geo.mine);"),
+            "2\n4\n12\n2\n10\n10\nundefined\n");
+  EXPECT_EQ(Run("import Nothing;"), "file not found: Nothing.js");
+}
+
+TEST_F(LibraryFolder, ImportedFunctionsRunInTheirModule) {
+  Write("Counter.js", "var count = 0; function bump() { count = count + 1; return count; } function get() { return count; }");
+  EXPECT_EQ(Run("import Counter; var count = 100; Counter.bump(); Counter.bump(); println(Counter.get(), count);"),
+            "0\n100\n");
+}
+
+TEST(Lifetime, TemporariesInLoopsStayBounded) {
+  TKestrin host;
+  std::size_t most = 0;
+  host.OnNewObject = [&most](TKestrin& h, TJObject&) { most = std::max(most, h.Engine().ObjectFactory().ObjectCount()); };
+  auto run = RunScript(host,
+                       "var n = 0; var o; for (i = 0; i < 20000; i++) { n += 'abc'.length; o = {v: i}; n += o.v % 2; }"
+                       "function mk(v) { return {v: v}; } function sum(a, b) { return a.v + b.v; }"
+                       "for (i = 0; i < 20000; i++) { n += sum(mk(1), mk(mk(2).v + 1)); } println(n);");
+  EXPECT_EQ(Lines(run.output), "150000\n");
+  EXPECT_LT(most, 5000u);
+}
+
+TEST(Lifetime, ReturnedAndThrownObjectsSurviveSweeps) {
+  EXPECT_EQ(Output("function churn() { for (i = 0; i < 3000; i++) { x = {a: [i]}; } return 1; }"
+                   "function mk(v) { churn(); return {v: v}; }"
+                   "println(mk(1).v + mk(2).v + [mk(3)][0].v);"
+                   "function t() { throw {m: 'deep'}; }"
+                   "try { t(); } finally { churn(); } catch (e) { churn(); println(e.m); }"
+                   "var keep = {list: []}; for (i = 0; i < 100; i++) keep.list.push({n: i}); churn();"
+                   "println(keep.list[99].n);"),
+            "6\ndeep\n99\n");
+}
+
+TEST(Lifetime, UnreachableObjectsAreFreedByTheEndOfTheRun) {
+  TKestrin host;
+  RunScript(host,
+            "var a = {}; var b = {x: a}; a['y'] = b; a = null; b = null;"
+            "function ring() { p = {}; q = {p: p}; p['q'] = q; return 0; } for (i = 0; i < 100; i++) ring();"
+            "var kept = {inner: {}};");
+  // Left: the global object's argument array, and the object held by `kept` and its inner one.
+  EXPECT_EQ(host.Engine().ObjectFactory().ObjectCount(), 3u);
+}
+
+}  // namespace
+}  // namespace kestrin
