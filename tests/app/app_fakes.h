@@ -113,6 +113,8 @@ class FakeView final : public WindowView {
  public:
   std::vector<std::string> log;
   std::string location;
+  std::vector<std::string> locationHistory;  // every text the location bar was given
+  int treeFocusRequests = 0;
   std::string infoLine;
   std::vector<std::string> bufferLines;
   std::string bufferCaption;
@@ -130,11 +132,14 @@ class FakeView final : public WindowView {
   void ProcessPendingEvents() override {}
   void SetMainWindowEnabled(bool e) override { enabled = e; }
   void SetMainWindowCaption(std::string_view c) override { caption = c; }
-  void SetLocationText(std::string_view text) override { location = text; }
+  void SetLocationText(std::string_view text) override {
+    location = text;
+    locationHistory.emplace_back(text);
+  }
   void ShowTreeSelection(const DirNode* node) override { selection = node; }
   const DirNode* TopTreeNode() const override { return top; }
   void SetTopTreeNode(const DirNode* node) override { top = node; }
-  void FocusTreeIfVisible() override {}
+  void FocusTreeIfVisible() override { ++treeFocusRequests; }
   void TabsChanged() override {}
   void FileListRefilled() override { ++refills; }
   void FileListSorted(const std::vector<int>&) override { ++sorts; }

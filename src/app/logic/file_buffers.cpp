@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "app/logic/ui_text.h"
+
 namespace velkoran::app {
 
 void FileBuffers::SetCurrent(int index) {
@@ -20,14 +22,14 @@ void FileBuffers::Toggle(std::string_view path) {
 
 std::vector<std::string> FileBuffers::DisplayLines() const {
   const auto& buffer = CurrentEntries();
-  if (buffer.empty()) return {"ファイルバッファ"};
+  if (buffer.empty()) return {UiText("ファイルバッファ")};
   std::vector<std::string> lines;
   lines.reserve(buffer.size());
   for (auto it = buffer.rbegin(); it != buffer.rend(); ++it) lines.push_back(DisplayName(*it));
   return lines;
 }
 
-std::string FileBuffers::IndexCaption() const { return std::to_string(current_ + 1) + "番バッファ"; }
+std::string FileBuffers::IndexCaption() const { return std::to_string(current_ + 1) + UiText("番バッファ"); }
 
 std::string FileBuffers::DisplayName(std::string_view entry) const {
   if (rules_.HasTrailingSeparator(entry)) {

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <numeric>
 
+#include "app/logic/ui_text.h"
 #include "fileops/format_size.h"
 #include "platform/codepage.h"
 #include "platform/directory.h"
@@ -95,7 +96,11 @@ void FileList::Clear() {
   totalBytes_ = 0;
 }
 
-std::string_view FileList::Caption(ColumnKind kind) {
+std::string FileList::Caption(ColumnKind kind) {
+  return UiText(CaptionUtf8(kind));
+}
+
+std::string_view FileList::CaptionUtf8(ColumnKind kind) {
   switch (kind) {
     case ColumnKind::Name: return "名前";
     case ColumnKind::FileDirectory: return "fd";

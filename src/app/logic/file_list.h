@@ -41,7 +41,8 @@ class FileList {
 
   void SetColumns(std::vector<ColumnKind> columns) { columns_ = std::move(columns); }
   const std::vector<ColumnKind>& Columns() const { return columns_; }
-  static std::string_view Caption(ColumnKind kind);
+  // The column's caption in the system code page.
+  static std::string Caption(ColumnKind kind);
 
   std::uint8_t SortType() const { return sortType_; }
   bool SortDescending() const { return sortDescending_; }
@@ -72,6 +73,8 @@ class FileList {
   std::string InfoLine(const std::vector<int>& selectedRows) const;
 
  private:
+  static std::string_view CaptionUtf8(ColumnKind kind);
+
   const platform::PathRules& rules_;
   std::string dirPath_;
   std::vector<FileRow> rows_;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "app/logic/ui_text.h"
 #include "platform/dir_helpers.h"
 #include "platform/directory.h"
 #include "platform/state_file.h"
@@ -155,7 +156,7 @@ void WindowLogic::TreeNodeCollapsed(DirNode* node) {
 bool WindowLogic::RenameTreeNode(DirNode* node, std::string_view newName) {
   if (node == nullptr) return false;
   if (!tree_.Rename(*node, newName)) {
-    AppendLog("ディレクトリ名変更失敗: " + std::string(newName));
+    AppendLog(UiText("ディレクトリ名変更失敗: ") + std::string(newName));
     return false;
   }
   // The node's path changed at once; a listing of it or of a directory below it follows.
@@ -244,7 +245,7 @@ void WindowLogic::OpenFile(const std::vector<int>& selectedRows) {
   if (selected_ != nullptr) tree_.Expand(*selected_);
   DirNode* node = tree_.FindNodeFromPath(list_.FullPath(row), false);
   if (node == nullptr) {
-    AppendLog("FindNodeFromPath失敗。");
+    AppendLog(UiText("FindNodeFromPath失敗。"));
     return;
   }
   SelectNode(node, Listing::Always);
@@ -268,7 +269,7 @@ bool WindowLogic::RenameFile(int row, std::string_view newName) {
   if (newName == r.name) return false;
   const bool directory = r.isDirectory && !r.isLink;
   if (newName.empty() || !services_.rules.SeparatorPositions(newName).empty() || newName == "." || newName == "..") {
-    AppendLog("リネーム失敗。");
+    AppendLog(UiText("リネーム失敗。"));
     return false;
   }
   std::string from = list_.FullPath(row);
@@ -283,7 +284,7 @@ bool WindowLogic::RenameFile(int row, std::string_view newName) {
   const std::string fromEntry = services_.rules.RemoveTrailingSeparator(from);
   const std::string toEntry = services_.rules.RemoveTrailingSeparator(to);
   if (platform::RenameEntry(fromEntry, toEntry, platform::RenameMode::Replace) != 0) {
-    AppendLog("リネーム失敗。");
+    AppendLog(UiText("リネーム失敗。"));
     return false;
   }
   // The question let the window run: when the list changed meanwhile, list afresh.
@@ -306,13 +307,13 @@ bool WindowLogic::RenameFile(int row, std::string_view newName) {
 
 void WindowLogic::CreateDirectory() {
   if (selected_ == nullptr) return;
-  const auto name = services_.questions.InputText("ディレクトリ作成", "作成ディレクトリ名を入力してください。", "");
+  const auto name = services_.questions.InputText(UiText("ディレクトリ作成"), UiText("作成ディレクトリ名を入力してください。"), "");
   if (!name) return;
   const std::string path = services_.rules.Join(selected_->Path(), *name);
   if (platform::ForceDirectory(path, services_.rules)) {
     RelistAfterChange();
   } else {
-    AppendLog("ディレクトリ作成失敗。");
+    AppendLog(UiText("ディレクトリ作成失敗。"));
   }
 }
 
@@ -475,7 +476,7 @@ bool WindowLogic::AddSelectedFileToLauncher(const std::vector<int>& selectedRows
   const bool storable = name.find(':') == std::string::npos && FitsOnOneLine(name) && FitsOnOneLine(target) &&
                         TrimText(name) == name && !name.empty() && TrimText(target) == target;
   if (!storable) {
-    AppendLog("ランチャー追加失敗: " + target);
+    AppendLog(UiText("ランチャー追加失敗: ") + target);
     return false;
   }
   launcher_.push_back(LauncherEntry{name, target});
@@ -484,14 +485,14 @@ bool WindowLogic::AddSelectedFileToLauncher(const std::vector<int>& selectedRows
 
 bool WindowLogic::AddShortcutForSelection() {
   if (selected_ == nullptr) return false;
-  const auto name = services_.questions.InputText("ショートカット追加", "ショートカット名を入力してください。", "");
+  const auto name = services_.questions.InputText(UiText("ショートカット追加"), UiText("ショートカット名を入力してください。"), "");
   if (!name) return false;
   if (TrimText(*name).empty()) {
-    services_.questions.Alert("Velkoran", "ショートカット名を入力してください。");
+    services_.questions.Alert("Velkoran", UiText("ショートカット名を入力してください。"));
     return false;
   }
   if (name->find(',') != std::string::npos) {
-    services_.questions.Alert("Velkoran", "ショートカット名に , は使えません。");
+    services_.questions.Alert("Velkoran", UiText("ショートカット名に , は使えません。"));
     return false;
   }
   settings_.shortcuts.push_back(ShortcutEntry{services_.rules.AddTrailingSeparator(selected_->Path()), *name});
@@ -589,12 +590,12 @@ void WindowLogic::MoveFromBuffer() {
   for (std::size_t i = 0; i < entries.size(); ++i) {
     question += entries[i] + "\r\n";
     if (i == 11) {  // the twelfth entry ends the listing
-      question += "・・・・\r\n";
+      question += UiText("・・・・") + "\r\n";
       break;
     }
   }
-  question += "を移動しますか？";
-  if (services_.questions.AskYesNo("移動確認", question) == platform::Answer::No) return;
+  question += UiText("を移動しますか？");
+  if (services_.questions.AskYesNo(UiText("移動確認"), question) == platform::Answer::No) return;
   if (selected_ == nullptr) return;
   engine_.TransferFiles(entries, selected_->Path(), fileops::kOperationMove);
   RelistAfterChange();
