@@ -1,0 +1,3 @@
+// exit ends the run with its code.
+println("bye");
+exit(261);
