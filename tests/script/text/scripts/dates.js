@@ -1,0 +1,22 @@
+// Dates in the zone the test sets (Tokyo, nine hours ahead of UTC, no daylight saving).
+var d = new Date(2004, 2, 28, 23, 30, 15);
+println(d.toString() + " " + d.getTime() + " " + d.getDay() + " " + d.getTimezoneOffset());
+println(d.getFullYear() + "/" + d.getMonth() + "/" + d.getDate() + " " + d.getHours() + ":" + d.getMinutes() + ":" + d.getSeconds());
+println(d.toGMTString() + " " + d.getUTCDate() + " " + d.getUTCHours() + " " + d.getUTCYear() + " " + d.getYear());
+d.setDate(29);
+println(d.toString());
+d.setDate(30);
+println(d.toString());
+d.setFullYear(2005);
+println(d.toString());
+d.setMonth(3); d.setDate(1); d.setHours(8); d.setMinutes(59);
+println(d.toString() + " " + d.toUTCString());
+d.setUTCMinutes(0);
+println(d.toString());
+d.setTime(0);
+println(d.toString() + " " + d.getTime());
+var midnight = new Date(1999, 12, 31, 0, 0, 0);
+println(midnight.toString() + " " + midnight.getYear() + " " + midnight.getDay());
+println(Date.parse("Dec 25, 1995 13:30:00") + " " + Date.parse("1995/12/25 13:30:00"));
+println(Date.UTC(2038, 1, 19, 12, 14, 7, 0));
+println(new Date("2000/02/29").toString() + " " + new Date("Feb 29, 2000 6:00:00").getHours());
