@@ -815,7 +815,17 @@ void TForm_Main::SetProgressPosition(fileops::ProgressBar bar, std::uint64_t pos
 void TForm_Main::ProcessPendingEvents() { QCoreApplication::processEvents(); }
 
 void TForm_Main::SetMainWindowEnabled(bool enabled) {
+  // Disabling takes the focus from the controls; it goes back where it was, so that the
+  // keyboard works on after a transfer without a click.
+  if (!enabled) {
+    QWidget* focus = QApplication::focusWidget();
+    focusBeforeDisable_ = focus != nullptr && centralWidget()->isAncestorOf(focus) ? focus : nullptr;
+  }
   centralWidget()->setEnabled(enabled);
+  if (enabled && focusBeforeDisable_ != nullptr) {
+    if (focusBeforeDisable_->isVisible() && focusBeforeDisable_->isEnabled()) focusBeforeDisable_->setFocus();
+    focusBeforeDisable_ = nullptr;
+  }
   if (enabled && closePending_) {
     closePending_ = false;
     QTimer::singleShot(0, this, [this] { close(); });

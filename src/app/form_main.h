@@ -5,6 +5,7 @@
 
 #include <QMainWindow>
 #include <QKeySequence>
+#include <QPointer>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -200,7 +201,8 @@ class TForm_Main final : public QMainWindow, public WindowView {
   bool shortcutsSuspended_ = false;
   // The four single-key shortcuts, given back when no text is edited any more.
   std::vector<std::pair<QAction*, QKeySequence>> singleKeyShortcuts_;
-  bool listFocusedBeforeMenu_ = false;  // the file list had the focus when a shortcut menu opened
+  bool listFocusedBeforeMenu_ = false;
+  QPointer<QWidget> focusBeforeDisable_;  // the control that had the focus when a transfer began  // the file list had the focus when a shortcut menu opened
 };
 
 }  // namespace velkoran::app

@@ -26,6 +26,7 @@
 #include "app/qt_text.h"
 #include "app/tree_model.h"
 #include "app_fakes.h"
+#include "qt_test_support.h"
 
 namespace velkoran::app {
 namespace {
@@ -37,21 +38,13 @@ using testing::ReadFile;
 using testing::ScratchDir;
 using testing::WriteFile;
 
-QApplication& App() {
-  static int argc = 1;
-  static char name[] = "test_window";
-  static char* argv[] = {name, nullptr};
-  static QApplication* app = new QApplication(argc, argv);
-  return *app;
-}
+using testing::App;
+using testing::Settle;
 
 std::string NoSlash(const std::string& p) { return p.substr(0, p.size() - 1); }
 
 const DirNode* DirTreeModelNode(const QTreeView* tree) { return DirTreeModel::NodeOf(tree->currentIndex()); }
 
-void Settle() {
-  for (int i = 0; i < 5; ++i) QApplication::processEvents();
-}
 
 // Captions of a menu's entries in order ("-" for a separator, ">" before a submenu).
 std::vector<std::string> Captions(const QMenu* menu) {
