@@ -94,3 +94,43 @@ TEST(RegexDifferential, WholeMatchAgreesWithBacktrackingReference) {
 
 }  // namespace
 }  // namespace velkoran::regex
+
+namespace velkoran::regex {
+namespace {
+
+// Any byte soup of metacharacters either compiles or fails with a numbered error, and
+// whatever compiles matches random input without fault (run under the sanitizers too).
+TEST(RegexRobustness, RandomPatternsCompileOrFailCleanly) {
+  std::mt19937 rng(7);
+  const std::string alphabet = "ab.^$[]()|?*+{}\\-,0123456789xdswDSW#i:";
+  int compiled = 0;
+  for (int round = 0; round < 20000; ++round) {
+    std::string pattern;
+    const int len = 1 + static_cast<int>(rng() % 12);
+    for (int i = 0; i < len; ++i) pattern += alphabet[rng() % alphabet.size()];
+    TRegexEngine e;
+    try {
+      e.SetExpression(pattern);
+    } catch (const ERegexEngine& err) {
+      EXPECT_TRUE(err.code() >= 100 && err.code() < 1000) << pattern;
+      EXPECT_NE(std::string(err.what()).find("(pos "), std::string::npos);
+      continue;
+    }
+    ++compiled;
+    std::string subject;
+    for (int i = 0; i < 16; ++i) subject += "ab0 -\n{}"[rng() % 8];
+    for (bool found = e.Search(subject); found; found = e.SearchNext()) {
+      ASSERT_GE(e.GroupStart(0), 1);
+      ASSERT_LE(e.GroupStart(0) - 1 + e.GroupLength(0), static_cast<long>(subject.size()));
+      for (int g = 1; g <= e.LastGroup(); ++g) {
+        if (e.GroupStart(g) > 0) {
+          ASSERT_LE(e.GroupStart(g) - 1 + e.GroupLength(g), static_cast<long>(subject.size()));
+        }
+      }
+    }
+  }
+  EXPECT_GT(compiled, 2000);
+}
+
+}  // namespace
+}  // namespace velkoran::regex

@@ -148,3 +148,39 @@ TEST(MimeHeader, DecodesWordsInAnyCase) {
 
 }  // namespace
 }  // namespace kestrin
+
+namespace kestrin {
+namespace {
+
+// Random bytes through every converter: nothing reads past the end (checked by the
+// sanitizer build) and outputs stay within a small multiple of the input.
+TEST(JapaneseCodes, RandomBytesStayInBounds) {
+  std::uint32_t seed = 99;
+  const auto next = [&seed] {
+    seed = seed * 1664525u + 1013904223u;
+    return seed >> 24;
+  };
+  for (int round = 0; round < 3000; ++round) {
+    std::string text;
+    const int len = static_cast<int>(next() % 9);
+    for (int i = 0; i < len; ++i) text += static_cast<char>(round % 3 == 0 ? 0x1B + next() % 16 : next());
+    const std::size_t bound = 4 * text.size() + 8;
+    EXPECT_LE(JISToEUC(text).size(), bound);
+    EXPECT_LE(JISToSJIS(text).size(), bound);
+    EXPECT_LE(EUCToJIS(text).size(), bound);
+    EXPECT_LE(EUCToSJIS(text).size(), bound);
+    EXPECT_LE(SJISToJIS(text).size(), bound);
+    EXPECT_LE(SJISToEUC(text).size(), bound);
+    for (int target : {2, 4, 5}) EXPECT_LE(ConvertCode(text, target).size(), bound);
+    EXPECT_LE(DecodeMimeHeader("=?ISO-2022-JP?B?" + Base64Encode(text) + "?=").size(), text.size() + 3);
+    EXPECT_EQ(Base64Decode(Base64Encode(text)), text);
+    const int code = DetectCode(text);
+    EXPECT_TRUE(code >= 0 && code <= 7);
+    EncodeMimeHeader(text, CodePage::Cp932);
+    EncodeMimeHeader(text, CodePage::Utf8);
+    ConvertToUtf8(text);
+  }
+}
+
+}  // namespace
+}  // namespace kestrin
