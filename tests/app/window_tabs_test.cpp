@@ -12,6 +12,7 @@
 #include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTabBar>
 #include <QTest>
 #include <QTreeView>
@@ -521,6 +522,61 @@ TEST_F(WindowTabsTest, AltEnterAndInsertOpenTheirMenus) {
   EXPECT_EQ(open, form->Menu("PM_Shortcut"));
   EXPECT_EQ(open->pos(), List()->mapToGlobal(QPoint(0, 0)));
   open->close();
+  Settle();
+}
+
+TEST_F(WindowTabsTest, SpaceInTheListMarksTheNextRowAndScrollsByOneLine) {
+  MakeDirs(data / "many");
+  for (int i = 0; i < 60; ++i) WriteFile(data / ("many/f" + std::to_string(100 + i)), "x");
+  Open();
+  Go(data / "many");
+  FocusOn(List());
+  QScrollBar* bar = List()->verticalScrollBar();
+  ASSERT_GT(bar->maximum(), 2) << "the list must be longer than its view";
+  const int line = List()->verticalScrollMode() == QAbstractItemView::ScrollPerItem ? 1 : List()->sizeHintForRow(0);
+  List()->selectionModel()->select(List()->model()->index(0, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+  EXPECT_TRUE(Key(QKeyCombination(Qt::Key_Space)));
+  EXPECT_EQ(List()->currentIndex().row(), 1);
+  EXPECT_EQ(form->SelectedFileRows(), std::vector<int>{1});  // the marked row is unselected
+  EXPECT_EQ(bar->value(), line);
+  Key(QKeyCombination(Qt::Key_Space));
+  EXPECT_EQ(bar->value(), 2 * line);
+  EXPECT_EQ(form->Logic().Buffers().CurrentEntries(), (std::vector<std::string>{data / "many/f100", data / "many/f101"}));
+  // From the last row back to the first, at the top of the list.
+  List()->setCurrentIndex(List()->model()->index(59, 0));
+  Key(QKeyCombination(Qt::Key_Space));
+  EXPECT_EQ(List()->currentIndex().row(), 0);
+  EXPECT_EQ(bar->value(), 0);
+  EXPECT_EQ(form->Logic().Buffers().CurrentEntries().back(), data / "many/f159");
+}
+
+TEST_F(WindowTabsTest, TheWindowMenuShowsTheOptionsAndARightClickClearsTheLog) {
+  Open("TreeVisible : 0\r\nShowDirectory : 1\r\nUwagaki : 1\r\nAutoExpand : 0\r\n");
+  QMenu* main = form->Menu("PM_Main");
+  emit main->aboutToShow();
+  const auto item = [&](const char* name) { return form->findChild<QAction*>(QString::fromLatin1(name)); };
+  EXPECT_FALSE(item("MI_TreeVisible")->isChecked());
+  EXPECT_TRUE(item("MI_ShowDirInFileList")->isChecked());
+  EXPECT_TRUE(item("MI_AutoUwagaki")->isChecked());
+  EXPECT_TRUE(item("MI_AutoExpand")->isChecked());  // a hidden tree always expands by itself
+  EXPECT_FALSE(item("MI_AutoExpand")->isEnabled());
+  item("MI_TreeVisible")->trigger();
+  emit main->aboutToShow();
+  item("MI_AutoExpand")->trigger();
+  emit main->aboutToShow();
+  EXPECT_TRUE(item("MI_TreeVisible")->isChecked());
+  EXPECT_FALSE(item("MI_AutoExpand")->isChecked());
+  EXPECT_TRUE(item("MI_AutoExpand")->isEnabled());
+
+  auto* log = Child<QListWidget>("LB_Log");
+  form->AppendLog("one");
+  ASSERT_EQ(log->count(), 2);
+  QTest::mouseClick(log->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
+  EXPECT_EQ(log->count(), 2);
+  QTest::mousePress(log->viewport(), Qt::RightButton, {}, QPoint(5, 5));
+  EXPECT_EQ(log->count(), 0);
+  QTest::mouseRelease(log->viewport(), Qt::RightButton, {}, QPoint(5, 5));
+  if (QWidget* popup = QApplication::activePopupWidget()) popup->close();
   Settle();
 }
 

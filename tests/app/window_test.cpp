@@ -158,7 +158,21 @@ TEST_F(WindowTest, MenusListTheirEntriesInOrder) {
   EXPECT_EQ(Captions(form->Menu("MI_Setting")),
             (std::vector<std::string>{"ツリー表示", "ファイルリストにディレクトリを表示", "上書き確認をしない", "自動でツリーを開く",
                                       "スクリプトメニュー更新"}));
-  EXPECT_EQ(Captions(form->Menu("PM_Buffer")).size(), 17u);
+  std::vector<std::string> buffer{"ファイルバッファから削除", "ファイルバッファから全削除", "-", "バッファのファイルを削除", "-"};
+  std::vector<std::string> toTree, toList, tabKeys;
+  for (int i = 1; i <= 12; ++i) {
+    buffer.push_back(std::to_string(i) + "番バッファ");
+    toTree.push_back(std::to_string(i) + "番バッファに追加");
+    tabKeys.emplace_back("タブ変更");
+  }
+  toList = toTree;
+  EXPECT_EQ(Captions(form->Menu("PM_Buffer")), buffer);
+  EXPECT_EQ(Captions(form->Menu("MI_AddDirToBuffer")), toTree);
+  EXPECT_EQ(Captions(form->Menu("MI_AddItemToBuffer")), toList);
+  EXPECT_EQ(Captions(form->Menu("MI_TabShortcut")), tabKeys);
+  EXPECT_EQ(form->Menu("MI_AddDirToBuffer")->actions()[3], form->Action("AC_AddDirToBuffer3"));
+  EXPECT_EQ(form->Menu("MI_AddItemToBuffer")->actions()[3], form->Action("AC_AddItemToBuffer3"));
+  EXPECT_EQ(form->Menu("MI_TabShortcut")->actions()[11], form->Action("AC_ChangeTab11"));
   const auto key = [&](const char* name) { return form->Action(QString::fromLatin1(name))->shortcut(); };
   EXPECT_EQ(key("AC_OpenFile"), QKeySequence(Qt::Key_Return));
   EXPECT_EQ(key("AC_RenameFile"), QKeySequence(Qt::Key_Backslash));
@@ -171,6 +185,41 @@ TEST_F(WindowTest, MenusListTheirEntriesInOrder) {
   EXPECT_EQ(key("AC_GoLocateBar"), QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_Up));
   EXPECT_EQ(key("AC_Break"), QKeySequence(Qt::Key_Escape));
   EXPECT_EQ(form->Action("AC_MakeNewTab")->text().toStdString(), "新規タブ作成");
+  EXPECT_EQ(key("AC_MakeNewTab"), QKeySequence(Qt::CTRL | Qt::Key_N));
+  EXPECT_EQ(key("AC_DeleteTab"), QKeySequence(Qt::CTRL | Qt::Key_Q));
+  EXPECT_EQ(key("AC_ChangeTab0"), QKeySequence(Qt::Key_F1));
+  EXPECT_EQ(key("AC_ChangeTab11"), QKeySequence(Qt::Key_F12));
+  EXPECT_EQ(key("AC_GoTree"), QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_Left));
+  EXPECT_EQ(key("AC_GoFileList"), QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_Right));
+  EXPECT_EQ(key("AC_GoFileBuffer"), QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_Down));
+  EXPECT_EQ(key("AC_AddShortcutInTree"), QKeySequence(Qt::CTRL | Qt::Key_S));
+  EXPECT_EQ(key("AC_Repaint"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_R));
+  EXPECT_EQ(key("AC_Buf0"), QKeySequence(Qt::CTRL | Qt::Key_F1));
+  EXPECT_EQ(key("AC_Buf11"), QKeySequence(Qt::CTRL | Qt::Key_F12));
+  EXPECT_EQ(key("AC_AddBufferInTree"), QKeySequence(Qt::Key_Space));
+  EXPECT_EQ(key("AC_AddBufferFile"), QKeySequence(Qt::Key_Space));
+  EXPECT_EQ(key("AC_AddBufferSelectFile"), QKeySequence(Qt::CTRL | Qt::Key_B));
+  EXPECT_EQ(key("AC_ClearBufferList"), QKeySequence(Qt::CTRL | Qt::Key_L));
+  EXPECT_EQ(key("AC_CopyFromBufferInFileList"), QKeySequence(Qt::CTRL | Qt::Key_C));
+  EXPECT_EQ(key("AC_MoveFromBufferInFileList"), QKeySequence(Qt::CTRL | Qt::Key_X));
+  EXPECT_EQ(form->findChild<QAction*>("Delete3")->shortcut(), QKeySequence(Qt::Key_Delete));
+  const auto caption = [&](const char* name) { return form->Action(QString::fromLatin1(name))->text().toStdString(); };
+  EXPECT_EQ(caption("AC_DeleteTab"), "タブ削除");
+  EXPECT_EQ(caption("AC_ChangeTab5"), "タブ変更");
+  EXPECT_EQ(caption("AC_GoLocateBar"), "ロケーションバーに移動");
+  EXPECT_EQ(caption("AC_AddShortcutInTree"), "ショートカットに追加");
+  EXPECT_EQ(caption("AC_Break"), "処理中止");
+  EXPECT_EQ(caption("AC_Repaint"), "再描画");
+  EXPECT_EQ(caption("AC_Buf4"), "5番バッファ");
+  EXPECT_EQ(caption("AC_AddBufferInTree"), "バッファに追加");
+  EXPECT_EQ(caption("AC_AddBufferFile"), "バッファに追加");
+  EXPECT_EQ(caption("AC_AddDirToBuffer0"), "1番バッファに追加");
+  EXPECT_EQ(caption("AC_AddItemToBuffer11"), "12番バッファに追加");
+  EXPECT_EQ(caption("AC_AddBufferSelectFile"), "選択アイテムをバッファに追加");
+  EXPECT_EQ(caption("AC_ClearBufferList"), "全削除");
+  EXPECT_EQ(caption("AC_DeleteFilesInBuffer"), "バッファのファイルを削除");
+  EXPECT_EQ(caption("AC_CopyFromBufferInFileList"), "バッファからコピー");
+  EXPECT_EQ(caption("AC_MoveFromBufferInFileList"), "バッファからファイル移動");
 }
 
 TEST_F(WindowTest, KeysActOnTheFocusedPane) {
