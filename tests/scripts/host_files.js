@@ -1,6 +1,10 @@
 // Files and directories end to end: build a small tree, write, read back by bytes and
 // lines, list it, copy, rename and delete, and catch the errors by name.
-var root = new Directory(args[0] + "/tree");
+// A scratch folder of its own under /tmp, removed again at the end.
+var token = (new Date()).getTime() + "-" + Math.floor(Math.random() * 1000000);
+var scratch = "/tmp/velkoran-host-" + token;
+new Directory(scratch).make();
+var root = new Directory(scratch + "/tree");
 println(root.exists());
 new Directory(root.dirname + "a/b/c").make();
 println(root.exists());
@@ -56,3 +60,8 @@ println(new Directory(root.dirname + "a/b/c").remove());
 println(new File(root.dirname + "a/b/copy.txt").remove());
 println(listing(new Directory(root.dirname + "a/b")));
 println(new File(root.dirname + "a/b/copy.txt").exists());
+
+new Directory(root.dirname + "a/b").remove();
+new Directory(root.dirname + "a").remove();
+root.remove();
+println(new Directory(scratch).remove());
