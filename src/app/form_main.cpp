@@ -924,7 +924,12 @@ void TForm_Main::TimerTick() {
     hover_.Restart(now);
     return;
   }
-  const int tab = TC_Main->tabAt(TC_Main->mapFromGlobal(QCursor::pos()));
+  // Only a pointer that is really over the tab row counts: not one over another window
+  // that covers it, nor the place where the row of a minimised window would be.
+  const QPoint pointer = QCursor::pos();
+  QWidget* under = QApplication::widgetAt(pointer);
+  const bool overTabs = !isMinimized() && isVisible() && under != nullptr && (under == TC_Main || TC_Main->isAncestorOf(under));
+  const int tab = overTabs ? TC_Main->tabAt(TC_Main->mapFromGlobal(pointer)) : -1;
   const int chosen = hover_.Step(tab, logic_->CurrentTab(), now,
                                  static_cast<std::uint32_t>(std::max(0, logic_->Settings().mouseTabChangingTime)));
   if (chosen >= 0) logic_->SelectTab(chosen);

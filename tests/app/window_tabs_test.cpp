@@ -247,6 +247,16 @@ TEST_F(WindowTabsTest, RestingThePointerOnATabSwitchesToItOnce) {
   clock += 51;
   form->TimerTick();
   EXPECT_EQ(form->Logic().CurrentTab(), 1);
+
+  // A minimised window's tab row is not under the pointer, wherever the pointer is.
+  PointAtTab(0);
+  form->showMinimized();
+  Settle();
+  for (int i = 0; i < 3; ++i) {
+    form->TimerTick();
+    clock += 100;
+  }
+  EXPECT_EQ(form->Logic().CurrentTab(), 1);
 }
 
 TEST_F(WindowTabsTest, NoHoverSwitchDuringATransfer) {
