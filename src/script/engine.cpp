@@ -119,13 +119,10 @@ TJEngine::TJEngine(velkoran::platform::UserQuestions* questions) : questions_(qu
   tables_.AddTable("__Global__", NewModuleTable());
 }
 
-TJEngine::~TJEngine() {
-  // Tables and singletons hold counts on listed objects; let go of them before the
-  // factory frees what is left.
-  tables_.ClearAll();
-  singletons_.clear();
-  global_.reset();
-}
+// The members go in reverse order: the tables (holding counts on objects and on the
+// global object), the singletons, the global object, and last the factory with every
+// object still listed.
+TJEngine::~TJEngine() = default;
 
 void TJEngine::RegisterClass(std::string_view name, const TJClassInfo& cls) { factory_.RegisterClass(name, cls); }
 

@@ -560,11 +560,7 @@ TJObjectLink* TJObject::Link() {
 
 TJEngine* TJObject::Engine() const noexcept { return factory_ != nullptr ? factory_->Engine() : nullptr; }
 
-std::int32_t TJObject::Release() noexcept {
-  const std::int32_t left = --refs_;
-  if (left <= 0 && listed_ && !onZeroList_ && !dying_) factory_->NoteZero(this);
-  return left;
-}
+void TJObject::NoteZeroCount() noexcept { factory_->NoteZero(this); }
 
 void TJObject::RegisterName(const TJClassInfo& cls) {
   members_.Push(&cls);

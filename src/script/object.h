@@ -605,7 +605,11 @@ class TJObject {
   std::vector<std::string> ClassNames() const;
   bool IsClass(std::string_view name) const noexcept;
   std::int32_t AddRef() noexcept { return ++refs_; }
-  std::int32_t Release() noexcept;
+  std::int32_t Release() noexcept {
+    const std::int32_t left = --refs_;
+    if (left <= 0 && listed_ && !onZeroList_ && !dying_) NoteZeroCount();
+    return left;
+  }
   std::int32_t RefCount() const noexcept { return refs_; }
   std::uint64_t Serial() const noexcept { return serial_; }
   TJObjectFactory* Factory() const noexcept { return factory_; }
@@ -648,6 +652,7 @@ class TJObject {
   void GetPropertiesMethod(TJValueList& args, TJValue& result);
   void GetMethodsMethod(TJValueList& args, TJValue& result);
   const TJPropertyInfo* FindPropertyInfo(const TJName& name) const noexcept;
+  void NoteZeroCount() noexcept;
 
   TJHashMembers members_;
   TJObjectFactory* factory_;

@@ -241,7 +241,7 @@ SharedString ToText(const TJValue& v) {
   return SharedString();
 }
 
-bool ToBoolean(const TJValue& v) noexcept {
+bool ToBooleanOf(const TJValue& v) noexcept {
   switch (v.Kind()) {
     case jkUndefined:
     case jkNull:

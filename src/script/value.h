@@ -222,7 +222,11 @@ bool SameFunction(const TJValue& a, const TJValue& b) noexcept;
 std::int32_t ToInteger(const TJValue& v);
 double ToNumber(const TJValue& v);
 SharedString ToText(const TJValue& v);
-bool ToBoolean(const TJValue& v) noexcept;
+bool ToBooleanOf(const TJValue& v) noexcept;
+// Booleans (the result of every comparison) answer without a call.
+inline bool ToBoolean(const TJValue& v) noexcept {
+  return v.Kind() == jkBoolean ? v.BoolValue() : ToBooleanOf(v);
+}
 std::string_view TypeName(const TJValue& v) noexcept;
 IDispatchRef* ToDispatch(const TJValue& v) noexcept;
 

@@ -4,7 +4,7 @@
 # NAME.out. Optional: NAME.args (one argument per line), NAME.in (standard input),
 # NAME.rc (expected exit status, default 0). Usage: run-suite.sh KESTRIN [NAME...]
 set -u
-kestrin=$1
+kestrin=$(realpath "$1")
 shift
 here=$(cd "$(dirname "$0")" && pwd)
 cd "$here"

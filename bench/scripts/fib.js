@@ -1,0 +1,6 @@
+// Recursive calls: fib(27).
+function fib(n) {
+  if (n < 2) return n;
+  return fib(n - 1) + fib(n - 2);
+}
+print(fib(27));
