@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <random>
+
 #include "app/logic/file_buffers.h"
 #include "app/logic/window_logic.h"
 #include "app_fakes.h"
@@ -79,6 +82,42 @@ TEST(FileBuffers, DisplayNames) {
   EXPECT_EQ(windows.DisplayName("C:\\Data\\f.txt"), "f.txt");
   EXPECT_EQ(windows.DisplayName("C:f.txt"), "f.txt");
   EXPECT_EQ(windows.DisplayName("\\\\host\\share\\"), "share\\");
+}
+
+TEST(FileBuffers, ManyTogglesAtOnceEqualThemOneByOne) {
+  std::mt19937 rng(7);
+  for (int round = 0; round < 300; ++round) {
+    FileBuffers batch(kPosix);
+    FileBuffers single(kPosix);
+    std::uniform_int_distribution<int> name(0, 9);
+    std::uniform_int_distribution<int> length(0, 14);
+    Lines start;
+    // Now and then a buffer read from a file holds a path twice.
+    const bool duplicates = round % 5 == 0;
+    for (int i = length(rng); i > 0; --i) {
+      std::string p = "/p" + std::to_string(name(rng));
+      if (!duplicates && std::find(start.begin(), start.end(), p) != start.end()) continue;
+      start.push_back(p);
+    }
+    batch.All()[0] = start;
+    single.All()[0] = start;
+    Lines paths;
+    for (int i = length(rng); i > 0; --i) paths.push_back("/p" + std::to_string(name(rng)));
+    batch.ToggleAll(paths);
+    for (const std::string& p : paths) single.Toggle(p);
+    ASSERT_EQ(batch.CurrentEntries(), single.CurrentEntries()) << "round " << round;
+  }
+}
+
+TEST(FileBuffers, RemovingDisplayedLines) {
+  FileBuffers buffers(kPosix);
+  buffers.ToggleAll({"/a", "/b", "/c", "/d"});
+  buffers.RemoveDisplayedLines({0, 3, 3, 9, -2});  // the newest and the oldest
+  EXPECT_EQ(buffers.CurrentEntries(), (Lines{"/b", "/c"}));
+  buffers.RemoveDisplayedLines({});
+  EXPECT_EQ(buffers.CurrentEntries().size(), 2u);
+  buffers.RemoveDisplayedLines({0, 1});
+  EXPECT_TRUE(buffers.CurrentEntries().empty());
 }
 
 TEST(FileBuffers, TextsFollowTheSystemCodePage) {

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <string>
+#include <unordered_set>
 
 #include "platform/codepage.h"
 #include "platform/dir_helpers.h"
@@ -225,14 +226,13 @@ std::vector<std::string> DirTree::CollectExpandedPaths() const {
 void DirTree::ExpandPaths(const std::vector<std::string>& paths) {
   if (paths.empty()) return;
   BeginUpdate();
+  // Paths compare exactly, so a hash set answers for each node at once (a tab may
+  // remember thousands of open directories).
+  const std::unordered_set<std::string_view> wanted(paths.begin(), paths.end());
+  std::string path;
   const std::function<void(DirNode&)> visit = [&](DirNode& n) {
-    const std::string path = n.Path();
-    for (const std::string& p : paths) {
-      if (platform::SamePath(path, p)) {
-        Expand(n);
-        break;
-      }
-    }
+    path.assign(n.parentPath).append(n.nodeName);
+    if (wanted.count(path) != 0) Expand(n);
     // Expansion may add children; index the vector afresh on each step.
     for (std::size_t i = 0; i < n.children.size(); ++i) visit(*n.children[i]);
   };

@@ -1,6 +1,8 @@
 #include "app/logic/file_buffers.h"
 
 #include <algorithm>
+#include <optional>
+#include <unordered_map>
 
 #include "app/logic/ui_text.h"
 
@@ -18,6 +20,61 @@ void FileBuffers::Toggle(std::string_view path) {
   } else {
     buffer.emplace_back(path);
   }
+}
+
+void FileBuffers::ToggleAll(const std::vector<std::string>& paths) {
+  auto& buffer = buffers_[static_cast<std::size_t>(current_)];
+  if (paths.size() == 1) {
+    Toggle(paths.front());
+    return;
+  }
+  // Every entry, old or appended, keeps its slot; a removed one leaves an empty slot that
+  // is squeezed out at the end. The map knows the slot of each entry present.
+  std::vector<std::optional<std::string>> slots;
+  slots.reserve(buffer.size() + paths.size());
+  std::unordered_map<std::string_view, std::size_t> slotOf;
+  slotOf.reserve(buffer.size() + paths.size());
+  for (std::string& entry : buffer) slots.emplace_back(std::move(entry));
+  for (std::size_t i = 0; i < slots.size(); ++i) {
+    if (!slotOf.emplace(*slots[i], i).second) {
+      // A buffer read with a path twice in it: only single toggles know which copy goes.
+      buffer.clear();
+      for (auto& slot : slots) buffer.push_back(std::move(*slot));
+      for (const std::string& path : paths) Toggle(path);
+      return;
+    }
+  }
+  for (const std::string& path : paths) {
+    const auto it = slotOf.find(path);
+    if (it != slotOf.end()) {
+      const std::size_t slot = it->second;
+      slotOf.erase(it);  // before the string it views goes
+      slots[slot].reset();
+    } else {
+      slots.emplace_back(path);
+      slotOf.emplace(*slots.back(), slots.size() - 1);
+    }
+  }
+  buffer.clear();
+  for (auto& slot : slots) {
+    if (slot) buffer.push_back(std::move(*slot));
+  }
+}
+
+void FileBuffers::RemoveDisplayedLines(const std::vector<int>& lines) {
+  auto& buffer = buffers_[static_cast<std::size_t>(current_)];
+  const int count = static_cast<int>(buffer.size());
+  std::vector<bool> doomed(buffer.size(), false);
+  for (int k : lines) {
+    if (k >= 0 && k < count) doomed[static_cast<std::size_t>(count - 1 - k)] = true;
+  }
+  std::size_t kept = 0;
+  for (std::size_t i = 0; i < buffer.size(); ++i) {
+    if (doomed[i]) continue;
+    if (kept != i) buffer[kept] = std::move(buffer[i]);
+    ++kept;
+  }
+  buffer.resize(kept);
 }
 
 std::vector<std::string> FileBuffers::DisplayLines() const {

@@ -25,6 +25,12 @@ class FileBuffers {
   // Removes the path from the current buffer when it is there (exact comparison: names
   // are case-sensitive), appends it otherwise.
   void Toggle(std::string_view path);
+  // Toggles each path in order, as many single toggles would, in time linear in the
+  // number of paths and entries (a whole listing of a large directory at once).
+  void ToggleAll(const std::vector<std::string>& paths);
+  // Removes the entries shown on the given lines of the buffer list (line k shows entry
+  // count - 1 - k); lines that show no entry are ignored.
+  void RemoveDisplayedLines(const std::vector<int>& lines);
   void ClearCurrent() { buffers_[static_cast<std::size_t>(current_)].clear(); }
 
   // What the buffer list shows: newest entry first, or the placeholder line.

@@ -418,13 +418,13 @@ void WindowLogic::DropOnList(const std::vector<std::string>& paths, std::uint32_
 }
 
 void WindowLogic::DropOnBuffer(const std::vector<std::string>& paths) {
+  std::vector<std::string> entries;
+  entries.reserve(paths.size());
   for (const std::string& path : paths) {
-    if (platform::DirectoryExists(path) && !platform::FileExists(path)) {
-      buffers_.Toggle(services_.rules.AddTrailingSeparator(path));
-    } else {
-      buffers_.Toggle(path);
-    }
+    const bool directory = platform::DirectoryExists(path) && !platform::FileExists(path);
+    entries.push_back(directory ? services_.rules.AddTrailingSeparator(path) : path);
   }
+  buffers_.ToggleAll(entries);
   ShowFileBuffer();
 }
 
@@ -543,24 +543,17 @@ int WindowLogic::AddFocusedFileToBuffer(int focusedRow) {
 
 void WindowLogic::AddSelectedFilesToBuffer(const std::vector<int>& selectedRows, int index) {
   if (index >= 0) buffers_.SetCurrent(index);
+  std::vector<std::string> paths;
+  paths.reserve(selectedRows.size());
   for (int row : selectedRows) {
-    if (row >= 0 && row < list_.RowCount()) buffers_.Toggle(list_.FullPath(row));
+    if (row >= 0 && row < list_.RowCount()) paths.push_back(list_.FullPath(row));
   }
+  buffers_.ToggleAll(paths);
   ShowFileBuffer();
 }
 
 void WindowLogic::RemoveBufferLines(const std::vector<int>& selectedLines) {
-  auto& entries = buffers_.All()[static_cast<std::size_t>(buffers_.Current())];
-  if (entries.empty()) return;
-  std::vector<int> lines = selectedLines;
-  std::sort(lines.begin(), lines.end());
-  lines.erase(std::unique(lines.begin(), lines.end()), lines.end());
-  // Line k shows entry count - 1 - k; increasing k removes from the back first.
-  const int count = static_cast<int>(entries.size());
-  for (int k : lines) {
-    const int entry = count - 1 - k;
-    if (entry >= 0 && entry < static_cast<int>(entries.size())) entries.erase(entries.begin() + entry);
-  }
+  buffers_.RemoveDisplayedLines(selectedLines);
   ShowFileBuffer();
 }
 
