@@ -506,7 +506,9 @@ TJValue TJEngine::CallAutomation(TJFunction& f, TJValueList& args) {
   return VariantToValue(result);
 }
 
-TJValue TJEngine::CallScript(TJFunction& f, TJValueList& args) {
+TJValue TJEngine::CallScript(TJFunction& f, TJValueList& args) { return CallScript(f, args.begin(), args.Count()); }
+
+TJValue TJEngine::CallScript(TJFunction& f, const TJValue* args, std::size_t count) {
   // A function of an earlier run may belong to a tree that no longer exists.
   if (f.Generation != generation_ || f.Info == nullptr) ThrowScriptError(errors::kCall, "call error");
   CheckStack();
@@ -552,10 +554,13 @@ TJValue TJEngine::CallScript(TJFunction& f, TJValueList& args) {
 
     TJHash& locals = table.TopLocal();
     if (info.needsArguments) {
-      TJObject* arguments = factory_.CreateObject("Array", &args);
+      TJValueList list;
+      list.Reserve(count);
+      for (std::size_t i = 0; i < count; ++i) list.Add(args[i]);
+      TJObject* arguments = factory_.CreateObject("Array", &list);
       locals.Set(TJName("arguments"), TJValue::Object(arguments));
     }
-    const std::size_t bound = std::min(info.params.size(), args.Count());
+    const std::size_t bound = std::min(info.params.size(), count);
     for (std::size_t i = 0; i < bound; ++i) {
       const Param& p = info.params[i];
       if (p.name.empty()) continue;

@@ -157,6 +157,7 @@ class TJEngine {
   Completion ExecForIn(const TJStatement* s);
   const FunctionInfo& InfoOf(const TJStatement* definition);
   TJValue CallScript(TJFunction& f, TJValueList& args);
+  TJValue CallScript(TJFunction& f, const TJValue* args, std::size_t count);
   TJValue CallAutomation(TJFunction& f, TJValueList& args);
   TJObject* CreateScriptObject(std::string_view className, const TJValueList* args, int depth);
   // Raises ERecursionError when the stack is nearly used up.

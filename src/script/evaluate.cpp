@@ -487,9 +487,23 @@ TJValue TJEngine::EvalCall(const TJExpr* n) {
   CheckStack();
   const TJValue callee = Operand(n->Operand1);
   if (callee.Kind() != jkFunction) ThrowScriptError(errors::kCall, "call error");
-  TJValueList args;
-  EvalArguments(n->Operand2, args);
   TJFunction* f = callee.FuncValue();
+  const TJExpr* last = n->Operand2;
+  // A script function with at most two arguments: the values stay here, no list.
+  if (f != nullptr && f->FuncKind == TJFunctionKind::Script && (last == nullptr || last->Operand1 == nullptr ||
+                                                                last->Operand1->Operand1 == nullptr)) {
+    if (last == nullptr) return CallScript(*f, nullptr, 0);
+    if (last->Operand1 == nullptr) {
+      const TJValue one = Operand(last->Operand2);
+      return CallScript(*f, &one, 1);
+    }
+    TJValue two[2];
+    two[1] = Operand(last->Operand2);
+    two[0] = Operand(last->Operand1->Operand2);
+    return CallScript(*f, two, 2);
+  }
+  TJValueList args;
+  EvalArguments(last, args);
   if (f != nullptr && f->FuncKind == TJFunctionKind::Script) return CallScript(*f, args);
   return Call(callee, args);
 }

@@ -562,6 +562,8 @@ TJEngine* TJObject::Engine() const noexcept { return factory_ != nullptr ? facto
 
 void TJObject::NoteZeroCount() noexcept { factory_->NoteZero(this); }
 
+void TJObject::NoteCandidate() noexcept { factory_->NoteCandidate(this); }
+
 void TJObject::RegisterName(const TJClassInfo& cls) {
   members_.Push(&cls);
   if (watched_) {
@@ -753,9 +755,6 @@ void TJObject::EnumReferences(TJReferenceVisitor& visitor) {
   }
 }
 
-void TJObject::ReleaseReferences() {
-  for (std::size_t i = 0; i < members_.LayerCount(); ++i) members_.Layer(i).Clear();
-}
 
 void TJObject::ClearMembers() {
   std::vector<const TJClassInfo*> levels;
@@ -832,7 +831,20 @@ void TJObjectFactory::NoteZero(TJObject* object) {
   zeroList_.push_back(object);
 }
 
+void TJObjectFactory::NoteCandidate(TJObject* object) {
+  if (freeingAll_) return;
+  object->candidate_ = static_cast<std::uint32_t>(candidates_.size());
+  candidates_.push_back(object);
+}
+
+void TJObjectFactory::ForgetCandidate(TJObject* object) noexcept {
+  if (object->candidate_ == TJObject::kNoCandidate) return;
+  candidates_[object->candidate_] = nullptr;
+  object->candidate_ = TJObject::kNoCandidate;
+}
+
 void TJObjectFactory::Free(TJObject* object) {
+  ForgetCandidate(object);
   const std::uint32_t at = object->listIndex_;
   TJObject* last = objects_.back();
   objects_[at] = last;
@@ -873,64 +885,98 @@ namespace {
 // Destroys a set of objects that may still point at each other: every destructor runs
 // before any memory is returned, and releases between them only touch counts.
 void DestroyTogether(const std::vector<TJObject*>& doomed) {
-  for (TJObject* o : doomed) o->ReleaseReferences();
   for (TJObject* o : doomed) std::destroy_at(o);
   for (TJObject* o : doomed) ::operator delete(static_cast<void*>(o));
 }
 
 }  // namespace
 
+// Trial deletion from the candidates: in the part of the graph they reach, take away the
+// counts that come from inside that part (gray). What keeps a count is held from outside
+// and lives, with everything it reaches (black); the rest is garbage (white).
 void TJObjectFactory::CollectCycles() {
-  if (objects_.empty()) return;
-  // Counts that other listed objects account for; what remains comes from outside (a
-  // variable, the "this" stack, the host) and makes the object a root.
-  struct Discount final : TJReferenceVisitor {
-    void Visit(TJObject& o) override {
-      if (o.listed_) --o.scratch_;
-    }
-  } discount;
-  for (TJObject* o : objects_) o->scratch_ = o->refs_;
-  for (TJObject* o : objects_) o->EnumReferences(discount);
+  enum : std::uint8_t { kNone = 0, kGray = 1, kBlack = 2, kWhite = 3 };
+  std::vector<TJObject*> roots;
+  for (TJObject* o : candidates_) {
+    if (o == nullptr) continue;
+    o->candidate_ = TJObject::kNoCandidate;
+    if (o->listed_ && o->refs_ > 0) roots.push_back(o);
+  }
+  candidates_.clear();
+  if (roots.empty()) return;
 
-  struct Mark final : TJReferenceVisitor {
+  std::vector<TJObject*> gray;
+  struct Graying final : TJReferenceVisitor {
+    std::vector<TJObject*>& gray;
+    std::vector<TJObject*> work;
+    explicit Graying(std::vector<TJObject*>& g) : gray(g) {}
+    void Reach(TJObject& o) {
+      if (o.color_ != kNone) return;
+      o.color_ = kGray;
+      o.scratch_ = o.refs_;
+      gray.push_back(&o);
+      work.push_back(&o);
+    }
+    void Visit(TJObject& o) override {
+      if (!o.listed_) return;
+      Reach(o);
+      --o.scratch_;
+    }
+  } graying(gray);
+  for (TJObject* r : roots) {
+    if (r->color_ != kNone) continue;
+    graying.Reach(*r);
+    while (!graying.work.empty()) {
+      TJObject* o = graying.work.back();
+      graying.work.pop_back();
+      o->EnumReferences(graying);
+    }
+  }
+
+  struct Blackening final : TJReferenceVisitor {
     std::vector<TJObject*> work;
     void Visit(TJObject& o) override {
-      if (o.listed_ && o.scratch_ <= 0) {
-        o.scratch_ = 1;
+      if (o.color_ == kGray || o.color_ == kWhite) {
+        o.color_ = kBlack;
         work.push_back(&o);
       }
     }
-  } mark;
-  for (TJObject* o : objects_) {
-    if (o->scratch_ > 0) mark.work.push_back(o);
-  }
-  while (!mark.work.empty()) {
-    TJObject* o = mark.work.back();
-    mark.work.pop_back();
-    o->EnumReferences(mark);
-  }
-  std::vector<TJObject*> garbage;
-  for (TJObject* o : objects_) {
-    if (o->scratch_ <= 0) garbage.push_back(o);
-  }
-  if (garbage.empty()) return;
-  for (TJObject* o : garbage) o->dying_ = true;
-  // Take them out of the list first (the list's own order does not matter).
-  std::vector<TJObject*> keep;
-  keep.reserve(objects_.size() - garbage.size());
-  for (TJObject* o : objects_) {
-    if (!o->dying_) {
-      o->listIndex_ = static_cast<std::uint32_t>(keep.size());
-      keep.push_back(o);
-    } else {
-      o->listed_ = false;
-      if (o->onZeroList_) {
-        zeroList_.erase(std::remove(zeroList_.begin(), zeroList_.end(), o), zeroList_.end());
-        o->onZeroList_ = false;
+  } blackening;
+  for (TJObject* o : gray) {
+    if (o->color_ == kGray && o->scratch_ > 0) {
+      o->color_ = kBlack;
+      blackening.work.push_back(o);
+      while (!blackening.work.empty()) {
+        TJObject* b = blackening.work.back();
+        blackening.work.pop_back();
+        b->EnumReferences(blackening);
       }
     }
   }
-  objects_.swap(keep);
+
+  std::vector<TJObject*> garbage;
+  for (TJObject* o : gray) {
+    if (o->color_ == kGray || o->color_ == kWhite) {
+      garbage.push_back(o);
+    }
+    o->color_ = kNone;
+  }
+  if (garbage.empty()) return;
+  for (TJObject* o : garbage) {
+    o->dying_ = true;
+    ForgetCandidate(o);
+    if (o->onZeroList_) {
+      zeroList_.erase(std::remove(zeroList_.begin(), zeroList_.end(), o), zeroList_.end());
+      o->onZeroList_ = false;
+    }
+    // Out of the list first; the list's own order does not matter.
+    const std::uint32_t at = o->listIndex_;
+    TJObject* last = objects_.back();
+    objects_[at] = last;
+    last->listIndex_ = at;
+    objects_.pop_back();
+    o->listed_ = false;
+  }
   DestroyTogether(garbage);
 }
 
@@ -939,9 +985,11 @@ void TJObjectFactory::FreeAll() {
   std::vector<TJObject*> all;
   all.swap(objects_);
   zeroList_.clear();
+  candidates_.clear();
   for (TJObject* o : all) {
     o->dying_ = true;
     o->listed_ = false;
+    o->candidate_ = TJObject::kNoCandidate;
   }
   DestroyTogether(all);
   freeingAll_ = false;

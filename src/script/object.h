@@ -595,9 +595,6 @@ class TJObject {
   // that keeps counted references elsewhere must report them here; unreported ones only
   // make the end-of-run cycle collection keep more than it could.
   virtual void EnumReferences(TJReferenceVisitor& visitor);
-  // Drops the counted references (members and the like) before the object is freed as
-  // part of an unreachable cycle.
-  virtual void ReleaseReferences();
 
   // --- identity and lifetime
   std::string_view ScriptClassName() const noexcept;
@@ -607,7 +604,12 @@ class TJObject {
   std::int32_t AddRef() noexcept { return ++refs_; }
   std::int32_t Release() noexcept {
     const std::int32_t left = --refs_;
-    if (left <= 0 && listed_ && !onZeroList_ && !dying_) NoteZeroCount();
+    if (left <= 0) {
+      if (listed_ && !onZeroList_ && !dying_) NoteZeroCount();
+    } else if (candidate_ == kNoCandidate && listed_ && !dying_) {
+      // A count that drops but stays above zero may have left a cycle unreachable.
+      NoteCandidate();
+    }
     return left;
   }
   std::int32_t RefCount() const noexcept { return refs_; }
@@ -653,6 +655,8 @@ class TJObject {
   void GetMethodsMethod(TJValueList& args, TJValue& result);
   const TJPropertyInfo* FindPropertyInfo(const TJName& name) const noexcept;
   void NoteZeroCount() noexcept;
+  void NoteCandidate() noexcept;
+  static constexpr std::uint32_t kNoCandidate = 0xFFFFFFFFu;
 
   TJHashMembers members_;
   TJObjectFactory* factory_;
@@ -665,6 +669,8 @@ class TJObject {
   bool dying_ = false;
   bool watched_ = false;
   std::int32_t scratch_ = 0;     // working count of the cycle collection
+  std::uint32_t candidate_ = kNoCandidate;  // position in the factory's cycle candidates
+  std::uint8_t color_ = 0;       // cycle collection: 0 none, 1 gray, 2 black, 3 white
 };
 
 // ---------------------------------------------------------------------------------------
@@ -692,8 +698,11 @@ class TJObjectFactory {
   std::unique_ptr<TJObject> CreateDetached(std::string_view name, const TJValueList* args = nullptr);
 
   // Frees every listed object whose count is 0 or less (repeating while freeing releases
-  // more), then every unreachable cycle of listed objects.
+  // more).
   void Sweep();
+  // Frees every unreachable cycle of listed objects. Only objects whose count dropped
+  // without reaching zero since the last collection can hold the last reference into such
+  // a cycle, so only what they reach is examined.
   void CollectCycles();
   // Frees every listed object whatever its count.
   void FreeAll();
@@ -717,6 +726,8 @@ class TJObjectFactory {
  private:
   friend class TJObject;
   void NoteZero(TJObject* object);
+  void NoteCandidate(TJObject* object);
+  void ForgetCandidate(TJObject* object) noexcept;
   void SweepFrameEntries(std::uint64_t serialMark, std::size_t zeroMark, const TJObject* keep);
   void Free(TJObject* object);
   std::uint64_t TakeSerial() noexcept { return nextSerial_++; }
@@ -725,6 +736,7 @@ class TJObjectFactory {
   TPointerHashTable classes_{100, false};
   std::vector<TJObject*> objects_;
   std::vector<TJObject*> zeroList_;
+  std::vector<TJObject*> candidates_;  // possible roots of garbage cycles (null: freed)
   std::uint64_t nextSerial_ = 1;
   std::vector<std::unique_ptr<TJClassInfo>> scriptClasses_;
   TStringHashTable scriptClassIndex_{100, false};

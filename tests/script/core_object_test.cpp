@@ -317,8 +317,12 @@ TEST(Lifetime, CyclesAreCollectedRootsKept) {
   TJObjectFactory f;
   TJObject* a = f.CreateObject("Object");
   TJObject* b = f.CreateObject("Object");
+  a->AddRef();  // held by variables while the cycle is made
+  b->AddRef();
   a->SetValue("next", TJValue::Object(b), true);
   b->SetValue("next", TJValue::Object(a), true);
+  a->Release();  // the variables let go: only the cycle holds them now
+  b->Release();
   TJObject* root = f.CreateObject("Object");
   root->AddRef();  // a variable holds it
   TJObject* c = f.CreateObject("Object");

@@ -107,11 +107,6 @@ void TJArrayObject::EnumReferences(TJReferenceVisitor& visitor) {
   }
 }
 
-void TJArrayObject::ReleaseReferences() {
-  TJObject::ReleaseReferences();
-  elements_.Clear();
-}
-
 TJArrayObject& TJArrayObject::NewArray() {
   TJObjectFactory* f = Factory();
   TJObject* o = f != nullptr ? f->CreateObject("Array") : nullptr;

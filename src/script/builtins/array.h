@@ -29,7 +29,6 @@ class TJArrayObject : public TJObject {
   std::string GetPropertyNames() override;
   SharedString ToString(const TJValue* arg) override;
   void EnumReferences(TJReferenceVisitor& visitor) override;
-  void ReleaseReferences() override;
 
  private:
   TJValue GetLength();
