@@ -211,6 +211,18 @@ TEST(HostComponent, CompileErrorsAndEmptyTexts) {
   EXPECT_EQ(out, "");
 }
 
+TEST(HostComponent, LexerTraceReachesOnDebugout) {
+  TKestrin host;
+  std::vector<std::string> traces;
+  host.OnDebugout = [&traces](TKestrin&, std::string_view t) { traces.emplace_back(t); };
+  EXPECT_TRUE(host.Compile("x = 1;"));
+  EXPECT_GE(traces.size(), 4u);  // one trace per token
+  host.OnDebugout = nullptr;
+  traces.clear();
+  EXPECT_TRUE(host.Compile("y = 2;"));
+  EXPECT_TRUE(traces.empty());
+}
+
 TEST(HostComponent, ArgumentsResultsAndExit) {
   TKestrin host;
   auto run = RunScript(host, "println(args.length, typeof(args[0]), args[0], args[1], arguments.length); return args[0] * 2;",
