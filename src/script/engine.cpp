@@ -161,8 +161,10 @@ void TJEngine::PrintLine(std::string_view text) {
 void TJEngine::Reset() {
   tables_.ClearAll();
   functionInfo_.clear();
-  // Function records of earlier runs may name nodes of trees that are gone.
+  // Function records of earlier runs may name nodes of trees that are gone, and module
+  // values tables that an import replaced; both are refused from now on.
   ++generation_;
+  tables_.DropRetired();
   Ran = false;
 }
 
@@ -170,7 +172,7 @@ std::int32_t TJEngine::Run(const TJStatement* root) {
   AbortRequested = false;
   Reset();
   LastOutcome = TJRunOutcome::Normal;
-  tables_.SetVar(TJName("__Global__"), function_factory::Module(&tables_.FindTable("__Global__")));
+  tables_.SetVar(TJName("__Global__"), function_factory::Module(&tables_.FindTable("__Global__"), generation_));
 
   const std::uintptr_t savedLimit = stackLimit_;
   if (runDepth_ == 0) stackLimit_ = ComputeStackLimit();
@@ -289,7 +291,7 @@ void TJEngine::ExecImport(const TJStatement* s) {
   const TJExpr* name = s->Expr;
   auto table = NewModuleTable();
   TJSymbolTable* module = table.get();
-  tables_.SetVar(TJName(name->Name, name->Hash), function_factory::Module(module));
+  tables_.SetVar(TJName(name->Name, name->Hash), function_factory::Module(module, generation_));
   tables_.AddTable(name->Name, std::move(table));
   const SharedString saved = tables_.CurrentName();
   struct RestoreCurrent {

@@ -207,6 +207,7 @@ class TJEngine {
   // The member of base named by an identifier (dot form) or by an evaluated key.
   TJValue ReadMember(const TJValue& base, const TJExpr* memberNode, bool bracket, const TJValue& key);
   TJValue ReadModuleMember(TJFunction& module, const TJName& name);
+  TJSymbolTable& ModuleTable(const TJFunction& module, std::string_view name);
   TJObject* TemporaryFor(const TJValue& base, std::string_view className);
   TJValue EvalCall(const TJExpr* node);
   void EvalArguments(const TJExpr* lastCell, TJValueList& out);

@@ -256,10 +256,15 @@ TJObject* TJEngine::TemporaryFor(const TJValue& base, std::string_view className
   return factory_.CreateObject(className, &args);
 }
 
+TJSymbolTable& TJEngine::ModuleTable(const TJFunction& module, std::string_view name) {
+  // A module value of an earlier run may name a table that is gone.
+  if (module.Generation != generation_ || module.Definition == nullptr) ThrowScriptError(errors::kName, name);
+  return *static_cast<TJSymbolTable*>(const_cast<void*>(module.Definition));
+}
+
 TJValue TJEngine::ReadModuleMember(TJFunction& module, const TJName& name) {
-  auto* table = static_cast<TJSymbolTable*>(const_cast<void*>(module.Definition));
+  TJSymbolTable* table = &ModuleTable(module, name.Text());
   TJValue v;
-  if (table == nullptr) return v;
   table->LookupMember(name, v);
   if (v.Kind() == jkFunction && v.FuncValue() != nullptr && v.FuncValue()->FuncKind == TJFunctionKind::Script) {
     v.FuncValue()->ScopeName = table->TableName();
@@ -402,7 +407,7 @@ void TJEngine::WriteTarget(const Target& t, const TJValue& value) {
   if (t.base.Kind() == jkFunction && t.base.FuncValue() != nullptr &&
       t.base.FuncValue()->FuncKind == TJFunctionKind::Module) {
     // A module's variables, never the running function's locals.
-    auto* table = static_cast<TJSymbolTable*>(const_cast<void*>(t.base.FuncValue()->Definition));
+    TJSymbolTable* table = &ModuleTable(*t.base.FuncValue(), member != nullptr ? std::string_view(member->Name) : std::string_view());
     if (!t.bracket) {
       table->Vars().Set(NameOf(member), value);
     } else {

@@ -145,10 +145,11 @@ TJValue Class(const TJStatement* definition, std::uint32_t generation) {
   return TJValue::Function(f);
 }
 
-TJValue Module(TJSymbolTable* table) {
+TJValue Module(TJSymbolTable* table, std::uint32_t generation) {
   auto* f = new TJFunction();
   f->FuncKind = TJFunctionKind::Module;
   f->Definition = table;
+  f->Generation = generation;
   return TJValue::Function(f);
 }
 

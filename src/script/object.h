@@ -146,7 +146,7 @@ TJValue Automation(IDispatchRef* dispatch, std::int32_t dispId);
 TJValue Script(const TJStatement* definition, const TJStatement* params, SharedString scopeName,
                std::uint32_t generation, const void* info);
 TJValue Class(const TJStatement* definition, std::uint32_t generation);
-TJValue Module(TJSymbolTable* table);
+TJValue Module(TJSymbolTable* table, std::uint32_t generation);
 }  // namespace function_factory
 
 // ---------------------------------------------------------------------------------------

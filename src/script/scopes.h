@@ -95,7 +95,7 @@ class TJSymbolTablesList {
   TJSymbolTablesList(const TJSymbolTablesList&) = delete;
 
   // Registers the table under name; a table of the same name is taken out (it stays
-  // allocated, emptied, so module values that still name it never dangle).
+  // allocated, emptied, until DropRetired, so module values of this run never dangle).
   void AddTable(std::string_view name, std::unique_ptr<TJSymbolTable> table);
   // The table of that name; ENameError with the name when there is none.
   TJSymbolTable& FindTable(std::string_view name);
@@ -121,6 +121,8 @@ class TJSymbolTablesList {
   void PopThis() { Current().PopThis(); }
 
   void ClearAll();
+  // Frees the tables that AddTable replaced (once no module value can reach them).
+  void DropRetired() noexcept { retired_.clear(); }
   std::size_t Count() const noexcept { return tables_.size(); }
   void EnumReferences(TJReferenceVisitor& visitor) const;
 

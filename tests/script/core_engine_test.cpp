@@ -292,6 +292,16 @@ TEST_F(LibraryFolder, ModulesHaveTheirOwnVariables) {
   EXPECT_EQ(Run("import Nothing;"), "file not found: Nothing.js");
 }
 
+TEST_F(LibraryFolder, ModuleValuesOfEarlierRunsAreRefused) {
+  Write("Keep.js", "var x = 5;");
+  TKestrin host;
+  host.LibraryPath().push_back(dir_.string() + "/");
+  EXPECT_EQ(Lines(RunScript(host, "import Keep; Math['m'] = Keep; var again = Keep; import Keep; println(again.x, Keep.x);").output),
+            "undefined\n5\n");
+  EXPECT_EQ(Lines(RunScript(host, "var m = Math['m']; println(typeof(m)); println(m.x);").output),
+            "function\nException: ENameError => x\n");
+}
+
 TEST_F(LibraryFolder, ImportedFunctionsRunInTheirModule) {
   Write("Counter.js", "var count = 0; function bump() { count = count + 1; return count; } function get() { return count; }");
   EXPECT_EQ(Run("import Counter; var count = 100; Counter.bump(); Counter.bump(); println(Counter.get(), count);"),
