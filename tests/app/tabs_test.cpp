@@ -366,11 +366,16 @@ TEST_F(TabsTest, ShortcutsNeedASelectionAndKeepTheNameAsTyped) {
   EXPECT_FALSE(logic.AddShortcutForSelection());  // nothing selected: nothing asked
   EXPECT_TRUE(rig.questions.asked.empty());
   rig.Select(dir / "a/b");
-  rig.questions.inputs = {std::nullopt, std::string(" two words ")};
+  rig.questions.inputs = {std::nullopt, std::string(" \t "), std::string("a,b"), std::string(" two words ")};
   EXPECT_FALSE(logic.AddShortcutForSelection());  // cancelled
   ASSERT_EQ(rig.questions.asked.size(), 1u);
   EXPECT_EQ(rig.questions.asked[0].caption, "ショートカット追加");
   EXPECT_EQ(rig.questions.asked[0].text, "ショートカット名を入力してください。");
+  EXPECT_FALSE(logic.AddShortcutForSelection());  // blanks only
+  EXPECT_EQ(rig.questions.asked.back().kind, "alert");
+  EXPECT_EQ(rig.questions.asked.back().text, "ショートカット名を入力してください。");
+  EXPECT_FALSE(logic.AddShortcutForSelection());
+  EXPECT_EQ(rig.questions.asked.back().text, "ショートカット名に , は使えません。");
   EXPECT_TRUE(logic.Shortcuts().empty());
   EXPECT_TRUE(logic.AddShortcutForSelection());
   EXPECT_EQ(logic.Shortcuts(), std::vector<ShortcutEntry>{(ShortcutEntry{dir / "a/b/", " two words "})});
