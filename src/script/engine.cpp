@@ -11,10 +11,6 @@ namespace kestrin {
 
 namespace {
 
-// A frame sweeps at a statement boundary once this many entries joined its part of the
-// zero list (and then again when that part has doubled).
-constexpr std::size_t kSweepMinimum = 1024;
-
 // Script calls nest at most this deep whatever the stack allows; deeper is runaway.
 constexpr int kMaxCallDepth = 100000;
 
@@ -178,8 +174,7 @@ std::int32_t TJEngine::Run(const TJStatement* root) {
   if (runDepth_ == 0) stackLimit_ = ComputeStackLimit();
   Frame frame;
   frame.serialMark = factory_.NextSerial();
-  frame.zeroMark = factory_.ZeroListSize();
-  frame.sweepAt = frame.zeroMark + kSweepMinimum;
+  frame.scanFrom = factory_.ZeroListSize();
   Frame* outer = frame_;
   frame_ = &frame;
   ++runDepth_;
@@ -227,14 +222,13 @@ std::int32_t TJEngine::Run(const TJStatement* root) {
 void TJEngine::StackExhausted() { ThrowScriptError(kRecursionErrorName, kRecursionErrorText); }
 
 void TJEngine::SweepAtBoundary() {
-  factory_.SweepFrame(frame_->serialMark, frame_->zeroMark, nullptr);
-  const std::size_t kept = factory_.ZeroListSize() - std::min(factory_.ZeroListSize(), frame_->zeroMark);
-  frame_->sweepAt = factory_.ZeroListSize() + std::max(kSweepMinimum, kept);
+  factory_.SweepFrame(frame_->serialMark, frame_->scanFrom, nullptr);
+  // What is left past the mark is older than the frame: it waits for an enclosing one.
+  frame_->scanFrom = factory_.ZeroListSize();
 }
 
 void TJEngine::SlowTick() {
   pollCountdown_ = 64;
-  if (factory_.ZeroListSize() >= frame_->sweepAt) SweepAtBoundary();
   if (OnPoll && ++pollChecks_ >= 4) {
     pollChecks_ = 0;
     const auto now = std::chrono::steady_clock::now();
@@ -526,8 +520,7 @@ TJValue TJEngine::CallScript(TJFunction& f, const TJValue* args, std::size_t cou
 
   Frame frame;
   frame.serialMark = factory_.NextSerial();
-  frame.zeroMark = factory_.ZeroListSize();
-  frame.sweepAt = frame.zeroMark + kSweepMinimum;
+  frame.scanFrom = factory_.ZeroListSize();
 
   struct Scope {
     TJEngine& e;
@@ -575,7 +568,7 @@ TJValue TJEngine::CallScript(TJFunction& f, const TJValue* args, std::size_t cou
     if (info.bodyIsContents) Tick();  // the block's own statement boundary
     if (ExecChain(info.body, false) == Completion::Return) result = std::move(frame.result);
   }
-  factory_.SweepFrame(frame.serialMark, frame.zeroMark, result.Kind() == jkObject ? result.ObjValue() : nullptr);
+  factory_.SweepFrame(frame.serialMark, frame.scanFrom, result.Kind() == jkObject ? result.ObjValue() : nullptr);
   return result;
 }
 

@@ -112,8 +112,9 @@ class TJEngine {
 
   struct Frame {
     std::uint64_t serialMark = 0;
-    std::size_t zeroMark = 0;
-    std::size_t sweepAt = 0;
+    // Zero-list entries before this position belong to enclosing frames, or are objects
+    // older than this frame that it can never free; sweeps look only past it.
+    std::size_t scanFrom = 0;
     TJValue result;
   };
 
@@ -145,10 +146,11 @@ class TJEngine {
   }
   Completion ExecChainLoop(const TJStatement* first, bool inLoop);
   Completion ExecStatement(const TJStatement* s, bool inLoop);
-  // Every statement checks for an abort; every 64th also sweeps when the frame's part of
-  // the zero list has grown enough, and looks at the clock for the host's poll.
+  // Every statement checks for an abort and frees what the frame's earlier statements left
+  // unreferenced; every 64th also looks at the clock for the host's poll.
   void Tick() {
     if (AbortRequested) throw EJAbort();
+    if (factory_.ZeroListSize() > frame_->scanFrom) SweepAtBoundary();
     if (--pollCountdown_ == 0) SlowTick();
   }
   void SweepAtBoundary();

@@ -331,6 +331,33 @@ TEST(Lifetime, ReturnedAndThrownObjectsSurviveSweeps) {
             "6\ndeep\n99\n");
 }
 
+// A host object whose destruction is observable (as a file's closing would be).
+struct Probe : TJObject {
+  static inline int alive = 0;
+  Probe(TJObjectFactory* f, const TJValueList* a) : TJObject(f, a) {
+    RegisterName(Info());
+    ++alive;
+  }
+  ~Probe() override { --alive; }
+  void Alive(TJValueList&, TJValue& r) { r = TJValue::Integer(alive); }
+  static const TJClassInfo& Info() {
+    static const TJClassInfo info = TJClassBuilder<Probe>("Probe").Method<&Probe::Alive>("alive").Build();
+    return info;
+  }
+};
+
+TEST(Lifetime, DroppedObjectsAreFreedAtTheNextStatementOrCallEnd) {
+  TKestrin host;
+  host.RegisterClass("Probe", Probe::Info());
+  Probe::alive = 0;
+  auto run = RunScript(host,
+                       "var census = new Probe(); var p = new Probe(); println(census.alive()); p = null;"
+                       "println(census.alive());"
+                       "function f() { q = new Probe(); return q.alive(); } println(f()); println(census.alive());"
+                       "function g() { return new Probe(); } var kept = g(); println(census.alive());");
+  EXPECT_EQ(Lines(run.output), "2\n1\n2\n1\n2\n");
+}
+
 TEST(Lifetime, UnreachableObjectsAreFreedByTheEndOfTheRun) {
   TKestrin host;
   RunScript(host,
