@@ -757,6 +757,10 @@ void TJObject::EnumReferences(TJReferenceVisitor& visitor) {
 }
 
 
+void TJObject::DropReferences() {
+  for (std::size_t i = 0; i < members_.LayerCount(); ++i) members_.Layer(i).Clear();
+}
+
 void TJObject::ClearMembers() {
   std::vector<const TJClassInfo*> levels;
   for (std::size_t i = members_.LayerCount(); i-- > 0;) levels.push_back(members_.Layer(i).Class());
@@ -883,11 +887,11 @@ void TJObjectFactory::Sweep() {
 
 namespace {
 
-// Destroys a set of objects that may still point at each other: every destructor runs
-// before any memory is returned, and releases between them only touch counts.
+// Destroys a set of objects that may point at each other: all of them let go of their
+// references first (releases between them only touch counts), then each is destroyed.
 void DestroyTogether(const std::vector<TJObject*>& doomed) {
-  for (TJObject* o : doomed) std::destroy_at(o);
-  for (TJObject* o : doomed) ::operator delete(static_cast<void*>(o));
+  for (TJObject* o : doomed) o->DropReferences();
+  for (TJObject* o : doomed) delete o;
 }
 
 }  // namespace

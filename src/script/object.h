@@ -595,6 +595,11 @@ class TJObject {
   // that keeps counted references elsewhere must report them here; unreported ones only
   // make the end-of-run cycle collection keep more than it could.
   virtual void EnumReferences(TJReferenceVisitor& visitor);
+  // Lets go of every counted reference (members, counting lists). Objects freed together
+  // (an unreachable cycle, or all of them when the engine goes) are all emptied this way
+  // before any destructor runs, so no destructor touches an object already destroyed. A
+  // class that keeps counted references elsewhere must drop them here as well.
+  virtual void DropReferences();
 
   // --- identity and lifetime
   std::string_view ScriptClassName() const noexcept;

@@ -107,6 +107,12 @@ void TJArrayObject::EnumReferences(TJReferenceVisitor& visitor) {
   }
 }
 
+void TJArrayObject::DropReferences() {
+  TJObject::DropReferences();
+  elements_.Clear();
+  comparator_ = TJValue();
+}
+
 TJArrayObject& TJArrayObject::NewArray() {
   TJObjectFactory* f = Factory();
   TJObject* o = f != nullptr ? f->CreateObject("Array") : nullptr;

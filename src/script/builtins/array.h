@@ -29,6 +29,7 @@ class TJArrayObject : public TJObject {
   std::string GetPropertyNames() override;
   SharedString ToString(const TJValue* arg) override;
   void EnumReferences(TJReferenceVisitor& visitor) override;
+  void DropReferences() override;
 
  private:
   TJValue GetLength();
