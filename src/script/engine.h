@@ -10,9 +10,10 @@
 // factory's serial counter and zero-list length when it begins. When the call ends, the
 // objects created during it that nothing counts any more are freed, except its result;
 // older objects may still be held by temporaries of the enclosing expression and wait for
-// the enclosing frame. A frame also sweeps at statement boundaries once its part of the
-// zero list has grown enough, so loops that make temporaries stay bounded. The end of a
-// run frees everything left at count 0 and every unreachable cycle.
+// the enclosing frame. A frame also sweeps at every statement boundary what its finished
+// statements left, so loops that make temporaries stay small and objects a script lets go
+// of are freed at once. The end of a run frees everything left at count 0 and every
+// unreachable cycle.
 #pragma once
 
 #include <chrono>

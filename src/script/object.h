@@ -11,11 +11,12 @@
 //
 // Reference counting: an object's count counts the member-table entries and counting-list
 // slots that hold it. Objects whose count falls to zero go on the factory's zero list; the
-// engine sweeps that list at the end of every script call and now and then at statement
-// boundaries, freeing only objects created since the sweeping frame began (anything older
-// may still be held by a temporary of an enclosing expression). See docs/interpreter.md.
+// engine sweeps that list at the end of every script call and at statement boundaries,
+// freeing only objects created since the sweeping frame began (anything older may still
+// be held by a temporary of an enclosing expression). See docs/interpreter.md.
 //
-// Everything here is used by the one thread that runs the engine.
+// Everything here is used by one thread at a time; the class descriptions are shared by
+// every engine of the process, so engines must not run on two threads at once.
 #pragma once
 
 #include <cstddef>
