@@ -36,6 +36,8 @@
 #include "fileops/progress_scale.h"
 #include "platform/dir_helpers.h"
 #include "platform/folders.h"
+#include "script/host/host_classes.h"
+#include "script/kestrin.h"
 
 namespace velkoran::app {
 namespace {
@@ -72,6 +74,32 @@ QKeyCombination Normalised(QKeyCombination k) {
   if (key == Qt::Key_Enter) key = Qt::Key_Return;
   return QKeyCombination(k.keyboardModifiers() & ~Qt::KeypadModifier, key);
 }
+
+// What a person does to the window: while a script runs, none of it reaches the controls.
+bool IsUserInput(QEvent::Type type) {
+  switch (type) {
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::ContextMenu:
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::Drop:
+    case QEvent::InputMethod:
+    case QEvent::TouchBegin:
+    case QEvent::TouchUpdate:
+    case QEvent::TouchEnd:
+    case QEvent::TabletPress:
+    case QEvent::TabletRelease:
+      return true;
+    default:
+      return false;
+  }
+}
+
+QByteArray Bytes(const std::string& s) { return QByteArray(s.data(), static_cast<qsizetype>(s.size())); }
 
 }  // namespace
 
@@ -110,6 +138,15 @@ TForm_Main::TForm_Main(FormDependencies deps, QWidget* parent) : QMainWindow(par
   logic_ = std::make_unique<WindowLogic>(
       WindowServices{platform::HostPaths(), *deps.directories, *deps.volumes, *deps.network, *deps.questions, *deps.shell},
       *this);
+
+  // The interpreter: host classes, dialogs through the window's questions, output to the
+  // log, and the window's events handled while a script runs.
+  Kestrin = std::make_unique<kestrin::TKestrin>(deps.questions, &kestrin::RegisterHostClasses);
+  Kestrin->OnStdout = [this](kestrin::TKestrin&, std::string_view text) { KestrinStdout(text); };
+  Kestrin->OnNewObject = [this](kestrin::TKestrin&, kestrin::TJObject& object) {
+    if (auto* velko = dynamic_cast<TVelkoran*>(&object)) velko->Bind(this);
+  };
+  Kestrin->Engine().OnPoll = [](kestrin::TJEngine&) { QCoreApplication::processEvents(); };
 
   setObjectName(QStringLiteral("TForm_Main"));
   setWindowTitle(QStringLiteral("Velkoran"));
@@ -342,7 +379,12 @@ QAction* TForm_Main::AddAction(const char* name, const char* caption, const QKey
   // first, then the action list); Qt's shortcut map never sees them, so two panes may use
   // the same key.
   action->setShortcutContext(Qt::WidgetShortcut);
-  connect(action, &QAction::triggered, this, [run = std::move(run)] { run(); });
+  // While a script runs only the break and the repaint commands act.
+  const bool runsDuringScript = std::string_view(name) == "AC_Break" || std::string_view(name) == "AC_Repaint";
+  connect(action, &QAction::triggered, this, [this, runsDuringScript, run = std::move(run)] {
+    if (scriptRunning_ && !runsDuringScript) return;
+    run();
+  });
   actions_.push_back(action);
   actionByName_[action->objectName()] = action;
   return action;
@@ -471,7 +513,13 @@ void TForm_Main::BuildActions() {
   AddAction("AC_GoTree", "ツリーに移動", Key(Qt::CTRL | Qt::ALT | Qt::Key_Left), [this] { TV_Directorys->setFocus(); });
   AddAction("AC_GoFileList", "ファイルリストに移動", Key(Qt::CTRL | Qt::ALT | Qt::Key_Right), [this] { LV_FileList->setFocus(); });
   AddAction("AC_GoFileBuffer", "ファイルバッファに移動", Key(Qt::CTRL | Qt::ALT | Qt::Key_Down), [this] { LB_Buffer->setFocus(); });
-  AddAction("AC_Break", "処理中止", Key(Qt::Key_Escape), [&L] { L.RequestBreak(); });
+  AddAction("AC_Break", "処理中止", Key(Qt::Key_Escape), [this] {
+    if (scriptRunning_) {
+      AbortScript();
+    } else {
+      logic_->RequestBreak();
+    }
+  });
   AddAction("AC_Repaint", "再描画", Key(Qt::CTRL | Qt::SHIFT | Qt::Key_R), [this] { update(); repaint(); });
 }
 
@@ -488,10 +536,10 @@ void TForm_Main::BuildMenus() {
   MI_ShortcutRoot = AddMenu("MI_ShortcutRoot", "ショートカット", PM_DirTree);
   AddMenuItem(PM_DirTree, Action("AC_AddShortcutInTree"));
   PM_DirTree->addSeparator();
-  AddMenu("MI_ScriptRoot_Tree", "スクリプト", PM_DirTree);
+  MI_ScriptRoot_Tree = AddMenu("MI_ScriptRoot_Tree", "スクリプト", PM_DirTree);
   PM_DirTree->addSeparator();
   AddMenuItem(PM_DirTree, Action("AC_UpdateTree"));
-  QAction* n21 = PM_DirTree->addAction(Utf8("ディレクトリサイズ調査"), this, [&L] { L.CheckTreeDirectorySize(); });
+  QAction* n21 = PM_DirTree->addAction(Utf8("ディレクトリサイズ調査"), this, WhenIdle([&L] { L.CheckTreeDirectorySize(); }));
   n21->setObjectName(QStringLiteral("N21"));
   AddMenuItem(PM_DirTree, Action("AC_FullCol"));
 
@@ -512,12 +560,12 @@ void TForm_Main::BuildMenus() {
   PM_File->addSeparator();
   AddMenuItem(PM_File, Action("AC_GoParent"));
   PM_File->addSeparator();
-  AddMenu("MI_ScriptRoot_File", "スクリプト", PM_File);
+  MI_ScriptRoot_File = AddMenu("MI_ScriptRoot_File", "スクリプト", PM_File);
   PM_File->addSeparator();
   AddMenuItem(PM_File, Action("AC_UpdateTree"));
   AddMenuItem(PM_File, Action("AC_UpdateFileList"));
   MI_CheckDirSize = PM_File->addAction(Utf8("ディレクトリサイズ調査"), this,
-                                       [this] { logic_->CheckListDirectorySize(SelectedFileRows()); });
+                                       WhenIdle([this] { logic_->CheckListDirectorySize(SelectedFileRows()); }));
   MI_CheckDirSize->setObjectName(QStringLiteral("MI_CheckDirSize"));
   connect(PM_File, &QMenu::aboutToShow, this, [this] {  // PM_FilePopup
     MI_CheckDirSize->setEnabled(logic_->CanCheckDirectorySize(SelectedFileRows()));
@@ -525,11 +573,11 @@ void TForm_Main::BuildMenus() {
 
   // The buffer list's menu.
   PM_Buffer = AddMenu("PM_Buffer", "");
-  QAction* delete3 = PM_Buffer->addAction(Utf8("ファイルバッファから削除"), this, [this] {
+  QAction* delete3 = PM_Buffer->addAction(Utf8("ファイルバッファから削除"), this, WhenIdle([this] {
     std::vector<int> lines;
     for (const QModelIndex& i : LB_Buffer->selectionModel()->selectedRows()) lines.push_back(i.row());
     logic_->RemoveBufferLines(lines);
-  });
+  }));
   delete3->setObjectName(QStringLiteral("Delete3"));
   delete3->setShortcut(Key(Qt::Key_Delete));
   delete3->setShortcutContext(Qt::WidgetShortcut);
@@ -562,20 +610,22 @@ void TForm_Main::BuildMenus() {
   AddMenuItem(PM_Main, Action("AC_GoTree"));
   PM_Main->addSeparator();
   QMenu* settings = AddMenu("MI_Setting", "設定", PM_Main);
-  MI_TreeVisible = settings->addAction(Utf8("ツリー表示"), this, [&L] { L.ToggleTreeVisible(); });
+  MI_TreeVisible = settings->addAction(Utf8("ツリー表示"), this, WhenIdle([&L] { L.ToggleTreeVisible(); }));
   MI_TreeVisible->setObjectName(QStringLiteral("MI_TreeVisible"));
-  MI_ShowDirInFileList = settings->addAction(Utf8("ファイルリストにディレクトリを表示"), this, [&L] { L.ToggleShowDirectory(); });
+  MI_ShowDirInFileList =
+      settings->addAction(Utf8("ファイルリストにディレクトリを表示"), this, WhenIdle([&L] { L.ToggleShowDirectory(); }));
   MI_ShowDirInFileList->setObjectName(QStringLiteral("MI_ShowDirInFileList"));
-  MI_AutoUwagaki = settings->addAction(Utf8("上書き確認をしない"), this, [&L] { L.Engine().ToggleAutoOverwrite(); });
+  MI_AutoUwagaki = settings->addAction(Utf8("上書き確認をしない"), this, WhenIdle([&L] { L.Engine().ToggleAutoOverwrite(); }));
   MI_AutoUwagaki->setObjectName(QStringLiteral("MI_AutoUwagaki"));
-  MI_AutoExpand = settings->addAction(Utf8("自動でツリーを開く"), this, [&L] { L.ToggleAutoExpand(); });
+  MI_AutoExpand = settings->addAction(Utf8("自動でツリーを開く"), this, WhenIdle([&L] { L.ToggleAutoExpand(); }));
   MI_AutoExpand->setObjectName(QStringLiteral("MI_AutoExpand"));
   for (QAction* a : {MI_TreeVisible, MI_ShowDirInFileList, MI_AutoUwagaki, MI_AutoExpand}) a->setCheckable(true);
-  QAction* updateScripts = settings->addAction(Utf8("スクリプトメニュー更新"));
+  QAction* updateScripts = settings->addAction(Utf8("スクリプトメニュー更新"), this, [this] { MI_UpdateScriptListClick(); });
   updateScripts->setObjectName(QStringLiteral("MI_UpdateScriptList"));
-  QAction* scriptDummy = settings->addAction(Utf8("スクリプトダミー"));
-  scriptDummy->setObjectName(QStringLiteral("MI_ScriptDummy"));
-  scriptDummy->setVisible(false);
+  // The hidden template of the script items: they share its click handler.
+  MI_ScriptDummy = settings->addAction(Utf8("スクリプトダミー"));
+  MI_ScriptDummy->setObjectName(QStringLiteral("MI_ScriptDummy"));
+  MI_ScriptDummy->setVisible(false);
   PM_Main->addSeparator();
   QMenu* tabKeys = AddMenu("MI_TabShortcut", "タブショートカット", PM_Main);
   for (int i = 0; i < 12; ++i) AddMenuItem(tabKeys, Action(QStringLiteral("AC_ChangeTab%1").arg(i)));
@@ -591,9 +641,9 @@ void TForm_Main::BuildMenus() {
     MI_AutoExpand->setEnabled(s.treeVisible);
   });
 
-  connect(toLauncher, &QAction::triggered, this, [this] {
+  connect(toLauncher, &QAction::triggered, this, WhenIdle([this] {
     if (logic_->AddSelectedFileToLauncher(SelectedFileRows())) FillLauncherList();
-  });
+  }));
 }
 
 // ---- Views -----------------------------------------------------------------------------
@@ -645,6 +695,10 @@ void TForm_Main::ConnectViews() {
   connect(TC_Main, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) { PM_Main->popup(TC_Main->mapToGlobal(pos)); });
   connect(this, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) { PM_Main->popup(mapToGlobal(pos)); });
   connect(TC_Main, &QTabBar::currentChanged, this, [this](int index) {
+    if (scriptRunning_) {
+      TabsChanged();  // the tabs stay as the script leaves them
+      return;
+    }
     if (index >= 0 && index != logic_->CurrentTab()) {
       logic_->SelectTab(index);
       TabsChanged();  // a refused change returns the bar to the current tab
@@ -713,7 +767,7 @@ void TForm_Main::RebuildShortcutMenus() {
     for (QMenu* menu : {PM_Shortcut, MI_ShortcutRoot}) {
       QAction* item = menu->addAction(ToQ(shortcuts[i].name));
       item->setData(tag);
-      connect(item, &QAction::triggered, this, [this, tag] { ShortcutItemClicked(tag); });
+      connect(item, &QAction::triggered, this, WhenIdle([this, tag] { ShortcutItemClicked(tag); }));
     }
   }
 }
@@ -920,7 +974,7 @@ void TForm_Main::TimerTick() {
   UpdateShortcutSuspension();
   // Resting the pointer on another tab switches to it; never behind an open dialog or menu.
   const std::uint32_t now = tickCount_();
-  if (QApplication::activeModalWidget() != nullptr || QApplication::activePopupWidget() != nullptr) {
+  if (scriptRunning_ || QApplication::activeModalWidget() != nullptr || QApplication::activePopupWidget() != nullptr) {
     hover_.Restart(now);
     return;
   }
@@ -1063,6 +1117,22 @@ bool TForm_Main::DispatchKey(const QKeyCombination& rawKey) {
 }
 
 bool TForm_Main::eventFilter(QObject* watched, QEvent* event) {
+  if (scriptRunning_ && IsUserInput(event->type())) {
+    // A running script holds the window: input to its controls is dropped, except the
+    // keys of the break and repaint commands. Dialogs the script shows are other windows
+    // and work as usual.
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (widget != nullptr && widget->window() == this) {
+      if (event->type() == QEvent::KeyPress) {
+        const QKeySequence seq(Normalised(static_cast<QKeyEvent*>(event)->keyCombination()));
+        for (const char* name : {"AC_Break", "AC_Repaint"}) {
+          QAction* action = Action(QString::fromLatin1(name));
+          if (action->shortcut() == seq) action->trigger();
+        }
+      }
+      return true;
+    }
+  }
   switch (event->type()) {
     case QEvent::KeyPress: {
       if (QApplication::activeModalWidget() != nullptr || QApplication::activePopupWidget() != nullptr) break;
@@ -1107,9 +1177,18 @@ void TForm_Main::showEvent(QShowEvent* event) {
   // FormShow.
   logic_->Show();
   FillLauncherList();
+  MI_UpdateScriptListClick();
+  Kestrin->RegisterClass("Velkoran", TVelkoran::Info());
 }
 
 void TForm_Main::closeEvent(QCloseEvent* event) {
+  if (scriptRunning_) {
+    // The script ends at its next statement; the window closes once it has.
+    AbortScript();
+    closePending_ = true;
+    event->ignore();
+    return;
+  }
   logic_->RequestBreak();  // a survey or copy in progress stops at its next step
   if (!logic_->WindowEnabled()) {
     // A transfer is running; the window closes as soon as it has ended.
@@ -1128,5 +1207,145 @@ void TForm_Main::closeEvent(QCloseEvent* event) {
   }
   event->accept();
 }
+
+// ---- Scripts ---------------------------------------------------------------------------
+
+void TForm_Main::MI_UpdateScriptListClick() {
+  if (scriptRunning_) return;
+  for (QMenu* menu : {MI_ScriptRoot_Tree, MI_ScriptRoot_File, PM_Script}) {
+    for (QAction* item : menu->actions()) {
+      menu->removeAction(item);
+      item->deleteLater();  // the item may be the one being triggered
+    }
+  }
+  for (const std::string& fileName : ListScriptFiles(scriptDir_)) {
+    // "&" is shown as it is: the script menus assign no accelerators.
+    const QString caption = ToQ(ScriptCaption(fileName)).replace(QLatin1Char('&'), QStringLiteral("&&"));
+    for (QMenu* menu : {MI_ScriptRoot_Tree, MI_ScriptRoot_File, PM_Script}) {
+      auto* item = new QAction(caption, menu);
+      // The file's own name, whatever the case of its extension.
+      item->setData(Bytes(fileName));
+      connect(item, &QAction::triggered, this, [this, item] { MI_ScriptDummyClick(item); });
+      menu->addAction(item);
+    }
+  }
+}
+
+void TForm_Main::MI_ScriptDummyClick(QAction* item) {
+  if (scriptRunning_ || item == nullptr) return;  // one script at a time
+  const QByteArray fileName = item->data().toByteArray();
+  if (fileName.isEmpty()) return;
+  const std::string path = scriptDir_ + fileName.toStdString();
+  const ScriptFileText file = ReadScriptFile(path);
+  if (!file.ok) {
+    AppendLog(ScriptOpenFailureMessage(path, file.error));
+    return;
+  }
+  const platform::PathRules& rules = platform::HostPaths();
+  std::string program;
+  if (MI_ScriptRoot_Tree->actions().contains(item)) {
+    const DirNode* node = logic_->SelectedNode();
+    program = TreeScriptPrefix(rules, node != nullptr ? std::optional<std::string>(node->Path()) : std::nullopt);
+  } else {
+    std::vector<ScriptSelectionEntry> selection;
+    const FileList& list = logic_->List();
+    for (const int row : SelectedFileRows()) selection.push_back({list.FullPath(row), list.Row(row).isDirectory});
+    program = ListScriptPrefix(rules, selection);
+  }
+  AppendScriptLines(program, file.text);
+  RunScriptProgram(program);
+}
+
+void TForm_Main::RunScriptProgram(std::string_view program) {
+  scriptRunning_ = true;
+  struct Done {
+    TForm_Main& form;
+    ~Done() {
+      form.ReleaseScriptObjects();
+      form.scriptRunning_ = false;
+      if (form.closePending_) {
+        form.closePending_ = false;
+        QTimer::singleShot(0, &form, [f = &form] { f->close(); });
+      }
+    }
+  } done{*this};
+  try {
+    // A syntax error arrives without a line end; it is a line of its own all the same.
+    if (!Kestrin->Compile(program) && Kestrin->CompileFailed()) KestrinStdout("\r\n");
+    Kestrin->Run();
+  } catch (const std::exception& e) {
+    // A failure of the system that no script error stands for ends the run.
+    AppendLog(e.what());
+  }
+}
+
+void TForm_Main::ReleaseScriptObjects() {
+  // Nothing of a finished script stays alive: its variables are dropped and its objects
+  // freed, so files it left open are closed and their locks released now, not at the
+  // next run.
+  Kestrin->Clear();
+  kestrin::TJObjectFactory& objects = Kestrin->Engine().ObjectFactory();
+  objects.Sweep();
+  objects.CollectCycles();
+}
+
+void TForm_Main::AbortScript() { Kestrin->Engine().AbortRequested = true; }
+
+void TForm_Main::KestrinStdout(std::string_view text) {
+  if (std::optional<std::string> line = scriptOutput_.Add(text)) AppendLog(*line);
+}
+
+// ---- The application object's window ------------------------------------------------
+
+namespace {
+
+constexpr std::int32_t ClampToInt32(std::uint64_t v) {
+  return v > static_cast<std::uint64_t>(INT32_MAX) ? INT32_MAX : static_cast<std::int32_t>(v);
+}
+
+}  // namespace
+
+int TForm_Main::ScriptTabIndex() const { return logic_->CurrentTab(); }
+
+int TForm_Main::ScriptTabCount() const { return static_cast<int>(logic_->Tabs().size()); }
+
+std::int32_t TForm_Main::ScriptProgressPosition(ScriptProgressBar bar) const {
+  return ClampToInt32((bar == ScriptProgressBar::Main ? mainProgress_ : subProgress_).position);
+}
+
+std::int32_t TForm_Main::ScriptProgressMaximum(ScriptProgressBar bar) const {
+  return ClampToInt32((bar == ScriptProgressBar::Main ? mainProgress_ : subProgress_).maximum);
+}
+
+void TForm_Main::SetScriptProgressPosition(ScriptProgressBar bar, std::int32_t position) {
+  const std::uint64_t maximum = (bar == ScriptProgressBar::Main ? mainProgress_ : subProgress_).maximum;
+  const std::uint64_t clamped = position < 0 ? 0 : std::min<std::uint64_t>(static_cast<std::uint64_t>(position), maximum);
+  SetProgressPosition(bar == ScriptProgressBar::Main ? fileops::ProgressBar::Main : fileops::ProgressBar::Sub, clamped);
+}
+
+void TForm_Main::SetScriptProgressMaximum(ScriptProgressBar bar, std::int32_t maximum) {
+  const ProgressState& state = bar == ScriptProgressBar::Main ? mainProgress_ : subProgress_;
+  const fileops::ProgressBar which = bar == ScriptProgressBar::Main ? fileops::ProgressBar::Main : fileops::ProgressBar::Sub;
+  const std::uint64_t m = maximum < 0 ? 0 : static_cast<std::uint64_t>(maximum);
+  // A position beyond the new range moves to its end.
+  if (state.position > m) SetProgressPosition(which, m);
+  SetProgressMaximum(which, m);
+}
+
+int TForm_Main::ScriptFileBufferIndex() const { return logic_->Buffers().Current(); }
+
+void TForm_Main::SetScriptFileBufferIndex(int index) { logic_->Buffers().SetCurrent(index); }
+
+void TForm_Main::ScriptUpdateTree() { logic_->RefreshTree(); }
+
+void TForm_Main::ScriptUpdateFileList() { logic_->ListDirectory(); }
+
+void TForm_Main::ScriptLog(std::string_view text) { AppendLog(text); }
+
+void TForm_Main::ScriptChangeTab(int index) { logic_->SelectTab(index); }
+
+void TForm_Main::ScriptToggleBufferEntry(std::string_view path) { logic_->Buffers().Toggle(path); }
+
+void TForm_Main::ScriptShowFileBuffer() { logic_->ShowFileBuffer(); }
 
 }  // namespace velkoran::app

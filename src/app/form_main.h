@@ -14,6 +14,8 @@
 #include <utility>
 #include <vector>
 
+#include "app/app_script_object.h"
+#include "app/logic/script_launch.h"
 #include "app/logic/tab_hover.h"
 #include "app/logic/window_logic.h"
 
@@ -28,6 +30,10 @@ class QSplitter;
 class QTabBar;
 class QTimer;
 class QTreeView;
+
+namespace kestrin {
+class TKestrin;
+}
 
 namespace velkoran::app {
 
@@ -51,7 +57,7 @@ struct FormDependencies {
   std::function<bool()> controlKeyHeld;
 };
 
-class TForm_Main final : public QMainWindow, public WindowView {
+class TForm_Main final : public QMainWindow, public WindowView, private TVelkoranHost {
  public:
   explicit TForm_Main(FormDependencies deps = {}, QWidget* parent = nullptr);
   ~TForm_Main() override;
@@ -77,6 +83,17 @@ class TForm_Main final : public QMainWindow, public WindowView {
   // while a text is edited, and switches tabs on hover.
   void TimerTick();
   bool ShortcutsSuspended() const { return shortcutsSuspended_; }
+
+  // ---- Scripts (see docs/scripts.md) ---------------------------------------------------
+  // Rebuilds the three script menus from the script folder ("スクリプトメニュー更新").
+  void MI_UpdateScriptListClick();
+  // Runs the script of a script menu item over the tree's or the list's selection.
+  void MI_ScriptDummyClick(QAction* item);
+  // Script output: complete lines go to the log.
+  void KestrinStdout(std::string_view text);
+  // True while a script runs; the window then takes only Esc (abort) and repainting.
+  bool ScriptRunning() const { return scriptRunning_; }
+  kestrin::TKestrin& ScriptHost() { return *Kestrin; }
 
   // WindowView / OperationHost
   void AppendLog(std::string_view line) override;
@@ -124,6 +141,33 @@ class TForm_Main final : public QMainWindow, public WindowView {
   bool IsEditingOrTyping() const;  // a name is edited in place or the location bar has the focus
   void UpdateShortcutSuspension();
   void ShortcutItemClicked(int tag);  // MI_ShortcutDummyClick
+  // Compiles and runs a generated program, then frees what the script left.
+  void RunScriptProgram(std::string_view program);
+  void ReleaseScriptObjects();
+  void AbortScript();
+  // A command of a menu or key that must wait while a script runs.
+  template <typename F>
+  auto WhenIdle(F run) {
+    return [this, run = std::move(run)] {
+      if (!scriptRunning_) run();
+    };
+  }
+
+  // TVelkoranHost: what the application object of a script drives.
+  int ScriptTabIndex() const override;
+  int ScriptTabCount() const override;
+  std::int32_t ScriptProgressPosition(ScriptProgressBar bar) const override;
+  std::int32_t ScriptProgressMaximum(ScriptProgressBar bar) const override;
+  void SetScriptProgressPosition(ScriptProgressBar bar, std::int32_t position) override;
+  void SetScriptProgressMaximum(ScriptProgressBar bar, std::int32_t maximum) override;
+  int ScriptFileBufferIndex() const override;
+  void SetScriptFileBufferIndex(int index) override;
+  void ScriptUpdateTree() override;
+  void ScriptUpdateFileList() override;
+  void ScriptLog(std::string_view text) override;
+  void ScriptChangeTab(int index) override;
+  void ScriptToggleBufferEntry(std::string_view path) override;
+  void ScriptShowFileBuffer() override;
   QAction* AddAction(const char* name, const char* caption, const QKeySequence& key, std::function<void()> run);
   QAction* AddMenuItem(QMenu* menu, QAction* action, const char* caption = nullptr);
   QMenu* AddMenu(const char* name, const char* caption, QMenu* parent = nullptr);
@@ -174,6 +218,9 @@ class TForm_Main final : public QMainWindow, public WindowView {
   QMenu* PM_Buffer = nullptr;
   QMenu* PM_Shortcut = nullptr;
   QMenu* PM_Script = nullptr;
+  QMenu* MI_ScriptRoot_Tree = nullptr;
+  QMenu* MI_ScriptRoot_File = nullptr;
+  QAction* MI_ScriptDummy = nullptr;
   QMenu* MI_ShortcutRoot = nullptr;
   QAction* MI_ShortcutDummy = nullptr;
   QAction* MI_CheckDirSize = nullptr;
@@ -203,6 +250,11 @@ class TForm_Main final : public QMainWindow, public WindowView {
   std::vector<std::pair<QAction*, QKeySequence>> singleKeyShortcuts_;
   bool listFocusedBeforeMenu_ = false;
   QPointer<QWidget> focusBeforeDisable_;  // the control that had the focus when a transfer began  // the file list had the focus when a shortcut menu opened
+
+  // The script interpreter; it goes before the logic its scripts act on.
+  std::unique_ptr<kestrin::TKestrin> Kestrin;
+  ScriptOutputLines scriptOutput_;  // LineBuffer
+  bool scriptRunning_ = false;
 };
 
 }  // namespace velkoran::app
