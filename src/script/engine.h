@@ -251,4 +251,85 @@ class TJEngine {
   std::chrono::steady_clock::time_point lastPoll_{};
 };
 
+// The dispatcher stays small (no frame of its own); each kind of node has a handler that
+// needs only its own registers.
+inline TJValue TJEngine::Eval(const TJExpr* n) {
+  if (n == nullptr) return TJValue();
+  switch (n->Code) {
+    case ecConstant:
+      return n->Constant ? *n->Constant : TJValue();
+    case ecIdentifier:
+      return EvalIdentifier(n);
+    case ecAdd:
+    case ecSubtract:
+      return EvalAddSubtract(n);
+    case ecDivide:
+    case ecMultiply:
+    case ecRemainder:
+    case ecIntDivide:
+    case ecShl:
+    case ecShr:
+    case ecUShr:
+    case ecBitAnd:
+    case ecBitXor:
+    case ecBitOr:
+      return EvalArithmetic(n);
+    case ecLess:
+    case ecGreater:
+    case ecLessEqual:
+    case ecGreaterEqual:
+    case ecEqual:
+    case ecNotEqual:
+    case ecStrictEqual:
+    case ecStrictNotEqual:
+    case ecOr:
+    case ecAnd:
+      return EvalComparison(n);
+    case ecNot:
+    case ecPlus:
+    case ecMinus:
+    case ecBitNot:
+    case ecComma:
+    case ecThis:
+    case ecDelete:
+    case ecVoid:
+    case ecTypeof:
+    case ecConditional:
+      return EvalSimple(n);
+    case ecAssign:
+      return EvalAssign(n);
+    case ecMulAssign:
+    case ecDivAssign:
+    case ecAddAssign:
+    case ecSubAssign:
+    case ecModAssign:
+    case ecShlAssign:
+    case ecShrAssign:
+    case ecUShrAssign:
+    case ecAndAssign:
+    case ecXorAssign:
+    case ecOrAssign:
+      return EvalCompoundAssign(n);
+    case ecMember:
+    case ecIndex:
+    case ecSuperMember:
+      return EvalMemberRead(n);
+    case ecNew:
+      return EvalNew(n);
+    case ecObjectLiteral:
+      return EvalObjectLiteral(n);
+    case ecArrayLiteral:
+      return EvalArrayLiteral(n);
+    case ecCall:
+      return EvalCall(n);
+    case ecPreIncrement:
+    case ecPreDecrement:
+    case ecPostIncrement:
+    case ecPostDecrement:
+      return EvalIncrement(n);
+    default:
+      return EvalSimple(n);
+  }
+}
+
 }  // namespace kestrin
