@@ -79,6 +79,14 @@ bool FakeQuestions::Confirm(std::string_view caption, std::string_view text) {
   return Next() == platform::Answer::Yes;
 }
 
+std::optional<std::string> FakeQuestions::Prompt(std::string_view caption, std::string_view text, std::string_view) {
+  asked.push_back({"prompt", std::string(caption), std::string(text)});
+  if (prompts.empty()) return std::nullopt;
+  auto v = prompts.front();
+  prompts.pop_front();
+  return v;
+}
+
 std::optional<std::string> FakeQuestions::InputText(std::string_view caption, std::string_view prompt, std::string_view) {
   asked.push_back({"input", std::string(caption), std::string(prompt)});
   if (inputs.empty()) return std::nullopt;

@@ -57,7 +57,8 @@ class FakeQuestions final : public platform::UserQuestions {
   bool Confirm(std::string_view caption, std::string_view text) override;
   std::optional<std::string> InputText(std::string_view caption, std::string_view prompt,
                                        std::string_view initial) override;
-  std::optional<std::string> Prompt(std::string_view, std::string_view, std::string_view) override { return std::nullopt; }
+  std::deque<std::optional<std::string>> prompts;  // answers to a script's prompt, in order
+  std::optional<std::string> Prompt(std::string_view caption, std::string_view text, std::string_view initial) override;
   std::optional<std::string> TextArea(std::string_view, std::string_view, std::string_view) override { return std::nullopt; }
   bool CanShowDialogs() const override { return false; }
   std::optional<std::string> OpenFile(std::string_view, std::string_view) override { return std::nullopt; }
