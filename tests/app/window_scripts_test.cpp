@@ -203,6 +203,19 @@ TEST_F(WindowScriptsTest, MsgWritesItsFirstArgumentAsText) {
   EXPECT_EQ(LogSince(mark), (std::vector<std::string>{"12", "a", "1.5", "[Velkoran]"}));
 }
 
+TEST_F(WindowScriptsTest, VelkoListsItsPropertiesInDeclarationOrderAndItsMethods) {
+  Script("keys.txt", "println(Velko.getProperties()); println(Velko.getMethods()); v = new Velkoran; println(v.TabCount);");
+  Open();
+  const std::size_t mark = LogCount();
+  RunFrom("PM_Script", "keys");
+  EXPECT_EQ(LogSince(mark),
+            (std::vector<std::string>{
+                "TabIndex\r\nMainBarPosition\r\nSubBarPosition\r\nMainBarMax\r\nSubBarMax\r\nTabCount\r\nFileBufferIndex",
+                "AddToFileBuffer\r\nChangeTab\r\ngetKeys\r\ngetMethods\r\ngetProperties\r\nhasKey\r\nMsg\r\n"
+                "ShowFileBuffer\r\ntoString\r\nUpdateFileList\r\nUpdateTree",
+                "1"}));
+}
+
 TEST_F(WindowScriptsTest, ChangeTabWithOneAndWithTwoTabs) {
   Script("tab.txt",
          "Velko.ChangeTab(1); Velko.ChangeTab(); Velko.ChangeTab(-1);\n"
