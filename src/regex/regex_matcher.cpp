@@ -116,7 +116,8 @@ bool Matcher::Run(const Program& prog, std::string_view input, std::uint32_t sta
         switch (in.rep_kind) {
           case Op::kAnyByte: n = most; break;
           case Op::kAnyButLf: {
-            const void* lf = std::memchr(s + pos, '\n', most);
+            // An empty subject has no bytes to point at; memchr must not see its null pointer.
+            const void* lf = most > 0 ? std::memchr(s + pos, '\n', most) : nullptr;
             n = lf ? static_cast<std::uint32_t>(static_cast<const unsigned char*>(lf) - (s + pos)) : most;
             break;
           }
@@ -247,7 +248,7 @@ bool Matcher::Search(const Program& prog, std::string_view input, std::size_t fr
     if (required_at_ == kNotSearched || from < required_from_ ||
         (required_at_ != std::string_view::npos && from > required_at_)) {
       required_from_ = from;
-      const void* hit = from <= input.size()
+      const void* hit = from <= input.size() && input.size() - from >= prog.required.size()
                             ? memmem(input.data() + from, input.size() - from, prog.required.data(),
                                      prog.required.size())
                             : nullptr;

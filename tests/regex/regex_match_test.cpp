@@ -35,6 +35,15 @@ TEST(RegexMatch, QuantifiersAreGreedyAndBacktrack) {
   EXPECT_EQ(Find("(?i)a+B", "xAaAb"), "AaAb");
 }
 
+TEST(RegexMatch, EmptySubjectsAreSearchedSafely) {
+  // An empty subject has no data pointer; the search hints must not hand it to the C
+  // library (a sanitized build aborts on that).
+  EXPECT_EQ(Find("a", ""), "<none>");
+  EXPECT_EQ(Find("xa", std::string_view()), "<none>");
+  EXPECT_EQ(Find("(?-s).*", std::string_view()), "<none>");
+  EXPECT_EQ(Find("b.*c", ""), "<none>");
+}
+
 TEST(RegexMatch, AlternativesLeftToRight) {
   EXPECT_EQ(Find("ab|abc", "abc"), "ab");
   EXPECT_EQ(Find("abc|ab", "abc"), "abc");
