@@ -67,9 +67,6 @@ bool FileOperationEngine::CopyRegularFile(std::string_view source, std::string_v
   position += rest;
   host_.SetProgressPosition(ProgressBar::Sub, position);
   host_.ProcessPendingEvents();
-  // Checked after the last block too: a file smaller than one block has no other point
-  // where Esc could stop it, and a transfer of many small files must stay stoppable.
-  if (flags_.BreakRequested) return false;
 
   // Only a copy as long as the source was takes the target's name.
   platform::FileInfo written;

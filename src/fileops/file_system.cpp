@@ -2,12 +2,19 @@
 
 #include <string>
 
+#include "platform/directory.h"
 #include "platform/paths.h"
 
 namespace velkoran::fileops {
 
 bool FileSystem::Stat(std::string_view path, platform::FileInfo& info) {
   return platform::StatNoFollow(path, info);
+}
+
+bool FileSystem::ListDirectory(std::string_view dir,
+                               const std::function<bool(const platform::DirEntry&)>& visit) {
+  return platform::ForEachEntry(dir, platform::EnumDetail::Full,
+                                [&visit](const platform::DirEntry& entry) { return visit(entry); });
 }
 
 bool FileSystem::SameFileSystem(std::string_view source, std::string_view target) {

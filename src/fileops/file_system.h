@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string_view>
 #include <vector>
 
@@ -17,6 +18,9 @@ class FileSystem {
 
   // The entry itself, links not followed.
   virtual bool Stat(std::string_view path, platform::FileInfo& info);
+  // The entries of a directory with their sizes ("." and ".." skipped, links reported as
+  // links); visit returns false to stop. False when the directory cannot be read.
+  virtual bool ListDirectory(std::string_view dir, const std::function<bool(const platform::DirEntry&)>& visit);
   // Whether a rename from source to target can work: the source entry and the directory
   // that will hold the target lie on the same file system (same device). When either
   // cannot be examined the answer is yes and the rename reports the real error.

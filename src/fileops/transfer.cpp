@@ -34,7 +34,7 @@ bool FileOperationEngine::TransferFiles(const std::vector<std::string>& sources,
   const std::string name = OperationName(operation);
 
   host_.AppendLog(name + messages::Local(messages::kPreparing));
-  TransferPlan plan = PlanTransfer(sources, [this] { host_.ProcessPendingEvents(); });
+  TransferPlan plan = PlanTransfer(sources, fs_, [this] { host_.ProcessPendingEvents(); });
   SortTransferItems(plan.items);
   host_.AppendLog(name + messages::Local(messages::kPrepared));
   host_.AppendLog(messages::Local(messages::kTotalSize) + FormatSize(plan.totalBytes, SizeFormat::Decimal));
@@ -44,19 +44,15 @@ bool FileOperationEngine::TransferFiles(const std::vector<std::string>& sources,
   std::uint64_t position = 0;
   bool succeeded = true;
   for (const TransferItem& item : plan.items) {
-    if (!TransferOneItem(item, target, operation, name)) {
+    // Esc seen before the next entry ends the transfer too; otherwise the next file's copy
+    // would clear it and a transfer of small files or same-disk moves could not be stopped.
+    if (flags_.BreakRequested || !TransferOneItem(item, target, operation, name)) {
       succeeded = false;
       break;
     }
     if (item.Size > 0) position += static_cast<std::uint64_t>(item.Size) / 1024;
     host_.SetProgressPosition(ProgressBar::Main, position);
     host_.ProcessPendingEvents();
-    // Esc between two entries ends the transfer too; otherwise the next file's copy would
-    // clear it and a transfer of small files or same-disk moves could not be stopped.
-    if (flags_.BreakRequested) {
-      succeeded = false;
-      break;
-    }
   }
   plan.items.clear();
   host_.AppendLog(name + messages::Local(succeeded ? messages::kDoneEnd : messages::kFailedEnd));
@@ -75,10 +71,11 @@ bool FileOperationEngine::TransferOneItem(const TransferItem& item, const std::s
     return done;
   }
 
-  // A directory that is gone (a stale buffer entry) is a failure, not an empty copy.
+  // A directory that is gone (a stale buffer entry) or cannot be listed is a failure, not
+  // an empty copy.
   const std::string source = item.Source().empty() ? std::string("/") : item.Source();
   platform::FileInfo sourceInfo;
-  if (!fs_.Stat(source, sourceInfo) || sourceInfo.kind != platform::PathKind::Directory) {
+  if (item.ContentUnreadable || !fs_.Stat(source, sourceInfo) || sourceInfo.kind != platform::PathKind::Directory) {
     host_.AppendLog(name + messages::Local(messages::kFailedPrefix) + target + "/");
     return false;
   }

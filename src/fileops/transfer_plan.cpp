@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <numeric>
 
-#include "platform/directory.h"
 #include "platform/paths.h"
 
 namespace velkoran::fileops {
@@ -21,15 +20,18 @@ std::string DirectoryPart(std::string_view path) {
 
 class Planner {
  public:
-  explicit Planner(const std::function<void()>& serviceEvents) : serviceEvents_(serviceEvents) {}
+  Planner(FileSystem& fileSystem, const std::function<void()>& serviceEvents)
+      : fs_(fileSystem), serviceEvents_(serviceEvents) {}
 
   void AddSource(const std::string& path) {
     const auto& rules = HostPaths();
     const bool isRoot = rules.IsRoot(path);
     const std::string bare = isRoot ? std::string(path) : rules.RemoveTrailingSeparator(path);
-    const platform::PathKind kind = platform::KindOfPath(bare);
-    const bool isLink = kind == platform::PathKind::Symlink;
-    const bool isDirectory = !isLink && (rules.HasTrailingSeparator(path) || kind == platform::PathKind::Directory);
+    platform::FileInfo info;
+    const bool found = fs_.Stat(bare, info);
+    const bool isLink = found && info.kind == platform::PathKind::Symlink;
+    const bool isDirectory =
+        !isLink && (rules.HasTrailingSeparator(path) || (found && info.kind == platform::PathKind::Directory));
 
     TransferItem item;
     if (isDirectory) {
@@ -40,15 +42,14 @@ class Planner {
       item.EntryName = walkDir.substr(item.SourceDir.size());
       const std::string rootPrefix = item.SourceDir;
       plan_.items.push_back(std::move(item));
-      Walk(walkDir, rootPrefix);
+      Walk(walkDir, rootPrefix, plan_.items.size() - 1);
       return;
     }
     item.SourceDir = DirectoryPart(bare);
     item.EntryName = bare.substr(item.SourceDir.size());
-    std::uint64_t size = 0;
-    if (platform::SizeOfPath(bare, size)) {
-      item.Size = static_cast<std::int64_t>(size);
-      plan_.totalBytes += size;
+    if (found) {
+      item.Size = static_cast<std::int64_t>(info.size);
+      plan_.totalBytes += info.size;
     } else {
       item.Size = -1;
     }
@@ -58,20 +59,20 @@ class Planner {
   TransferPlan Take() { return std::move(plan_); }
 
  private:
-  // dir has no trailing separator ("" stands for the root).
-  void Walk(const std::string& dir, const std::string& rootPrefix) {
+  // dir has no trailing separator ("" stands for the root); dirItem is the index of its own item.
+  void Walk(const std::string& dir, const std::string& rootPrefix, std::size_t dirItem) {
     if (serviceEvents_) serviceEvents_();
     const std::string sourceDir = dir + "/";
     const std::string subPath = dir.empty() ? std::string() : dir.substr(rootPrefix.size()) + "/";
-    std::vector<std::string> subdirectories;
-    platform::ForEachEntry(sourceDir, platform::EnumDetail::Full, [&](const platform::DirEntry& e) {
+    std::vector<std::size_t> subdirectories;  // indices of their items
+    const bool listed = fs_.ListDirectory(sourceDir, [&](const platform::DirEntry& e) {
       TransferItem item;
       item.SourceDir = sourceDir;
       item.EntryName = std::string(e.name);
       item.SubPath = subPath;
       if (e.isDirectory) {
         item.IsDirectory = true;
-        subdirectories.emplace_back(e.name);
+        subdirectories.push_back(plan_.items.size());
       } else {
         item.Size = static_cast<std::int64_t>(e.size);
         plan_.totalBytes += e.size;
@@ -79,10 +80,12 @@ class Planner {
       plan_.items.push_back(std::move(item));
       return true;
     });
+    if (!listed) plan_.items[dirItem].ContentUnreadable = true;
     // Walked after the enumeration closes, so a deep tree holds one directory open at a time.
-    for (const std::string& name : subdirectories) Walk(sourceDir + name, rootPrefix);
+    for (const std::size_t index : subdirectories) Walk(plan_.items[index].Source(), rootPrefix, index);
   }
 
+  FileSystem& fs_;
   const std::function<void()>& serviceEvents_;
   TransferPlan plan_;
 };
@@ -96,8 +99,9 @@ std::string TransferItem::Target(std::string_view destination) const {
   return target;
 }
 
-TransferPlan PlanTransfer(const std::vector<std::string>& sources, const std::function<void()>& serviceEvents) {
-  Planner planner(serviceEvents);
+TransferPlan PlanTransfer(const std::vector<std::string>& sources, FileSystem& fileSystem,
+                          const std::function<void()>& serviceEvents) {
+  Planner planner(fileSystem, serviceEvents);
   for (const std::string& source : sources) planner.AddSource(source);
   return planner.Take();
 }

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "fileops/file_system.h"
+
 namespace velkoran::fileops {
 
 // One planned entry. The source is SourceDir + EntryName; the target is destination +
@@ -18,6 +20,9 @@ struct TransferItem {
   std::string EntryName;  // the entry's name
   std::int64_t Size = 0;  // bytes; 0 for directories; -1 for a top-level file that is missing
   std::string SubPath;    // directory relative to the transfer root, ending in "/"; empty at top level
+  // A directory whose entries could not be listed: transferring it would make an empty
+  // copy look complete, so the transfer fails there.
+  bool ContentUnreadable = false;
 
   std::string Source() const { return SourceDir + EntryName; }
   std::string Target(std::string_view destination) const;
@@ -32,7 +37,7 @@ struct TransferPlan {
 // directory; a symbolic link is an entry of its own (copied as a link), also when written
 // with a trailing "/", and the walk never follows one. serviceEvents, when given, is called
 // once per directory walked so that a large tree keeps the window responsive.
-TransferPlan PlanTransfer(const std::vector<std::string>& sources,
+TransferPlan PlanTransfer(const std::vector<std::string>& sources, FileSystem& fileSystem,
                           const std::function<void()>& serviceEvents = {});
 
 // Shorter SourceDir + "/" + EntryName first, ties by the same text compared exactly:

@@ -101,11 +101,25 @@ TEST_F(FileCopyTest, BreakDuringATransferFailsItWithTheTargetLine) {
   EXPECT_TRUE(Names(dir / "dst").empty());
 }
 
-TEST_F(FileCopyTest, BreakStopsAFileSmallerThanOneBlock) {
-  WriteFile(dir / "s", "small");
-  host.onEvents = [&] { engine.RequestBreak(); };
-  EXPECT_FALSE(engine.CopyFileWithProgress(dir / "s", dir / "t"));
-  EXPECT_EQ(Names(dir.path()), (std::vector<std::string>{"s"}));
+TEST_F(FileCopyTest, BreakAfterAFilesLastBlockStopsTheTransferBeforeTheNextEntry) {
+  mkdir((dir / "src").c_str(), 0755);
+  mkdir((dir / "dst").c_str(), 0755);
+  WriteFile(dir / "src/a", "a");
+  WriteFile(dir / "src/b", "b");
+  // Esc arrives while the window is serviced after the last (here the only) block.
+  host.onEvents = [&] {
+    if (!host.subPositions.empty()) engine.RequestBreak();
+  };
+  EXPECT_FALSE(engine.TransferFiles({dir / "src/a", dir / "src/b"}, dir / "dst", kOperationCopy));
+  EXPECT_EQ(Names(dir / "dst"), (std::vector<std::string>{"a"}));  // a is complete, b never begun
+  EXPECT_EQ(host.log.size(), 4u);  // no failure line for a
+  EXPECT_EQ(host.log.back(), L("コピー失敗。"));
+
+  // Esc once the last entry is done changes nothing: the transfer is complete.
+  host.log.clear();
+  EXPECT_TRUE(engine.TransferFiles({dir / "src/b"}, dir / "dst", kOperationCopy));
+  EXPECT_EQ(host.log.back(), L("コピー完了。"));
+  EXPECT_EQ(ReadFile(dir / "dst/b"), "b");
 }
 
 TEST_F(FileCopyTest, BreakBetweenEntriesStopsATransferOfSmallFiles) {

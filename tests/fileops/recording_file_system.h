@@ -12,6 +12,11 @@ namespace velkoran::fileops::testing {
 
 class RecordingFileSystem : public FileSystem {
  public:
+  bool ListDirectory(std::string_view dir,
+                     const std::function<bool(const platform::DirEntry&)>& visit) override {
+    if (dir == unlistable) return false;
+    return FileSystem::ListDirectory(dir, visit);
+  }
   bool SameFileSystem(std::string_view source, std::string_view target) override {
     if (crossFileSystem) return false;
     return FileSystem::SameFileSystem(source, target);
@@ -45,6 +50,7 @@ class RecordingFileSystem : public FileSystem {
   bool crossFileSystem = false;
   int failBlockAt = -1;  // CopyBlock fails from this (0-based) call on
   bool shortCopy = false;
+  std::string unlistable;  // this directory (written with its trailing "/") cannot be listed
   std::function<int(std::string_view, std::string_view)> renameHook;  // nonzero: fail with it
 
   std::vector<std::string> placed;  // directories made (with "/") and entries renamed into place, in order

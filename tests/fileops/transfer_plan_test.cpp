@@ -12,6 +12,7 @@ namespace {
 
 struct TransferPlanTest : ::testing::Test {
   ScratchDir dir;
+  FileSystem fs;
 };
 
 std::vector<std::string> Keys(const std::vector<TransferItem>& items) {
@@ -27,7 +28,7 @@ TEST_F(TransferPlanTest, DirectoriesComeBeforeTheirContentWhateverTheSourceOrder
   WriteFile(dir / "zz.txt", "12345");
 
   // The file source first, the directory given without trailing separator.
-  TransferPlan plan = PlanTransfer({dir / "zz.txt", dir / "A"});
+  TransferPlan plan = PlanTransfer({dir / "zz.txt", dir / "A"}, fs);
   SortTransferItems(plan.items);
   EXPECT_EQ(Keys(plan.items), (std::vector<std::string>{"A/", "A/B/", "zz.txt", "A/B/c.txt"}));
   EXPECT_EQ(plan.totalBytes, 8u);
@@ -45,7 +46,7 @@ TEST_F(TransferPlanTest, DirectoriesComeBeforeTheirContentWhateverTheSourceOrder
 
 TEST_F(TransferPlanTest, MissingFileHasSizeMinusOneAndAddsNothing) {
   WriteFile(dir / "f", "abc");
-  TransferPlan plan = PlanTransfer({dir / "gone.txt", dir / "f"});
+  TransferPlan plan = PlanTransfer({dir / "gone.txt", dir / "f"}, fs);
   ASSERT_EQ(plan.items.size(), 2u);
   EXPECT_FALSE(plan.items[0].IsDirectory);
   EXPECT_EQ(plan.items[0].Size, -1);
@@ -53,7 +54,7 @@ TEST_F(TransferPlanTest, MissingFileHasSizeMinusOneAndAddsNothing) {
 }
 
 TEST_F(TransferPlanTest, TrailingSeparatorMakesADirectoryEvenWhenMissing) {
-  TransferPlan plan = PlanTransfer({dir / "nothing/"});
+  TransferPlan plan = PlanTransfer({dir / "nothing/"}, fs);
   ASSERT_EQ(plan.items.size(), 1u);
   EXPECT_TRUE(plan.items[0].IsDirectory);
   EXPECT_EQ(plan.items[0].EntryName, "nothing");
@@ -67,7 +68,7 @@ TEST_F(TransferPlanTest, LinksAreEntriesAndNeverWalked) {
   ASSERT_EQ(symlink((dir / "outside").c_str(), (dir / "toplink").c_str()), 0);
 
   // A link written as a directory ("toplink/") is still the link itself.
-  TransferPlan plan = PlanTransfer({dir / "src", dir / "toplink/"});
+  TransferPlan plan = PlanTransfer({dir / "src", dir / "toplink/"}, fs);
   SortTransferItems(plan.items);
   EXPECT_EQ(Keys(plan.items), (std::vector<std::string>{"src/", "toplink", "src/link"}));
   for (const auto& item : plan.items) EXPECT_EQ(item.Source().find("secret"), std::string::npos);

@@ -160,6 +160,18 @@ TEST_F(TransferTest, MissingSourcesFailWithTheTargetInTheLog) {
   EXPECT_FALSE(engine.TransferFiles({dir / "src/gone/"}, dir / "dst", 2));
   EXPECT_EQ(host.log[3], L("移動失敗: ") + dir / "dst/gone/");
   EXPECT_FALSE(Exists(dir / "dst/gone"));
+
+  // Nor is a directory whose entries cannot be listed.
+  mkdir((dir / "src/D").c_str(), 0755);
+  mkdir((dir / "src/D/E").c_str(), 0755);
+  WriteFile(dir / "src/D/E/g", "unseen");
+  WriteFile(dir / "src/D/f", "x");
+  fs.unlistable = dir / "src/D/E/";
+  host.log.clear();
+  EXPECT_FALSE(engine.TransferFiles({dir / "src/D"}, dir / "dst", 1));
+  EXPECT_EQ(std::vector<std::string>(host.log.begin() + 3, host.log.end()),
+            (std::vector<std::string>{L("コピー失敗: ") + dir / "dst/D/E/", L("コピー失敗。")}));
+  EXPECT_EQ(Names(dir / "dst/D"), std::vector<std::string>{});
 }
 
 TEST_F(TransferTest, MoveOnOneFileSystemRenamesAndLeavesSourceDirectories) {
