@@ -124,8 +124,8 @@ void TJDirectoryObject::RemoveMethod(TJValueList&, TJValue& result) {
   if (dirName_.empty() || ::rmdir(dirName_.c_str()) != 0) Fail("remove error");
 }
 
-void TJDirectoryObject::RenameToMethod(TJValueList& args, TJValue& result) {
-  result = TJValue::Boolean(true);
+// Renames the directory; the result stays undefined, as scripts written for it expect.
+void TJDirectoryObject::RenameToMethod(TJValueList& args, TJValue&) {
   if (!TJValueList::Has1(&args) || dirName_.empty()) Fail("rename error");
   const std::string target = ToText(args[0]).str();
   if (target.empty() || !host::IsExistingDirectory(dirName_)) Fail("rename error");

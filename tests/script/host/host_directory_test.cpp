@@ -161,7 +161,7 @@ TEST_F(DirectoryObjectTest, RenameToMovesTheDirectoryWithoutReplacing) {
   WriteBytes(dir / "old/x", "x");
   MakeDir("taken");
   EXPECT_EQ(Run("var d = new Directory('$Dold'); println(d.renameTo('$Dnew')); println(d.dirname); println(d.exists());"),
-            "true\n" + dir / "new/" + "\ntrue\n");
+            "undefined\n" + dir / "new/" + "\ntrue\n");
   EXPECT_EQ(ReadBytes(dir / "new/x"), "x");
   EXPECT_EQ(Run("new Directory('$Dnew').renameTo('$Dtaken');"), Uncaught("EDirectoryError", "rename error: " + dir / "new/"));
   EXPECT_EQ(Run("new Directory('$Dnew').renameTo();"), Uncaught("EDirectoryError", "rename error: " + dir / "new/"));
