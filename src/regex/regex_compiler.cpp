@@ -351,6 +351,12 @@ class Parser {
     }
   }
 
+  // Inside a class only the lower-case escape classes add sets; \D, \S and \W there
+  // are the letters themselves.
+  static std::optional<ByteSet> ClassEscapeSet(char e) {
+    return e == 'd' || e == 's' || e == 'w' ? EscapeClass(e) : std::nullopt;
+  }
+
   NodePtr ParseEscape() {
     ++pos_;  // backslash
     if (AtEnd()) Fail(kTrailingBackslash);
@@ -416,7 +422,7 @@ class Parser {
         if (AtEnd()) Fail(kClassTrailingBackslash);
         const char e = Peek();
         ++pos_;
-        if (auto cls = EscapeClass(e)) {
+        if (auto cls = ClassEscapeSet(e)) {
           set |= *cls;
           continue;  // a following "-" is a member
         }
@@ -427,7 +433,7 @@ class Parser {
       }
       // A range needs a "-" that is neither last nor followed by an escape class.
       if (Peek() == '-' && Has(1) && Peek(1) != ']') {
-        if (Peek(1) == '\\' && Has(2) && EscapeClass(Peek(2))) {
+        if (Peek(1) == '\\' && Has(2) && ClassEscapeSet(Peek(2))) {
           set.set(static_cast<std::size_t>(lo));
           continue;
         }
@@ -533,6 +539,12 @@ class Emitter {
       case Kind::kInputStart: Add({.op = Op::kInputStart}); break;
       case Kind::kInputEnd: Add({.op = Op::kInputEnd}); break;
       case Kind::kBackref:
+        if (n.group > prog_.group_count) {
+          // The pattern has no such group, so it never takes part: an empty set never
+          // matches, and no capture slot outside the program's groups is ever read.
+          Add({.op = Op::kSet, .a = AddSet(ByteSet())});
+          break;
+        }
         Add({.op = Op::kBackref, .a = static_cast<std::uint32_t>(n.group), .b = n.fold ? 1u : 0u});
         break;
       case Kind::kGroup:

@@ -96,6 +96,13 @@ TEST(RegexMatch, BackReferences) {
   EXPECT_EQ(Find("\\1(a)", "aa"), "<none>");  // group not yet taken part
   EXPECT_EQ(Find("(a)|b\\1", "b"), "<none>");
   EXPECT_EQ(Find("<(\\w+)>.*</\\1>", "<b>x</i></b>"), "<b>x</i></b>");
+  // A group the pattern lacks never takes part, even when an earlier pattern had it.
+  EXPECT_EQ(Find("\\1", "b"), "<none>");
+  TRegexEngine e;
+  e.SetExpression("x(q+)");
+  ASSERT_TRUE(e.Search("xqq"));
+  e.SetExpression("a\\1");
+  EXPECT_FALSE(e.Search("aqq"));
 }
 
 TEST(RegexMatch, AnchorsAreInputBoundariesOnly) {

@@ -143,6 +143,13 @@ TEST(RegexSyntax, ClassMembersAndRanges) {
   e.SetExpression("[\\]\\t]+");
   ASSERT_TRUE(e.Search("a]\t]b"));
   EXPECT_EQ(e.GroupText(0), "]\t]");
+  // Inside a class only \d, \s and \w are sets; \D, \S and \W are their letters.
+  e.SetExpression("[\\D\\S\\W]+");
+  ASSERT_TRUE(e.Search("1 a.DSW."));
+  EXPECT_EQ(e.GroupText(0), "DSW");
+  e.SetExpression("[\\W-Z]+");
+  ASSERT_TRUE(e.Search("-WXYZ-"));
+  EXPECT_EQ(e.GroupText(0), "WXYZ");
 }
 
 TEST(RegexSyntax, ExtendedRangesAddTheirExtraByte) {
