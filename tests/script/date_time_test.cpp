@@ -101,6 +101,16 @@ TEST(DateTime, UtcAcrossMonthAndYearEnds) {
   const auto moved = WithField(utc, Field::kDay, 27);
   ASSERT_TRUE(moved);
   EXPECT_EQ(Format(UtcToLocal(*moved)), "2001/02/28 8:00:00");
+  // At the ends of the calendar the UTC date leaves the years a setter accepts: it stays
+  // exact, and a UTC setter there leaves the date alone.
+  EXPECT_EQ(Format(LocalToUtc(At(1, 1, 1, 1))), "0000/12/31 16:00:00");
+  {
+    ZoneScope new_york("EST5EDT,M3.2.0,M11.1.0");
+    const DateTime last = At(9999, 12, 31, 23);
+    EXPECT_EQ(Format(LocalToUtc(last)), "10000/01/01 4:00:00");
+    EXPECT_FALSE(WithField(LocalToUtc(last), Field::kHour, 1));
+    EXPECT_EQ(Format(UtcToLocal(LocalToUtc(last))), "9999/12/31 23:00:00");
+  }
 }
 
 TEST(DateTime, SettersNeverCarry) {

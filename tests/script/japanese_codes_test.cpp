@@ -86,6 +86,7 @@ TEST(JapaneseCodes, HalfWidthKatakanaBecomeFullWidth) {
   // Punctuation and the long vowel mark: ｡ ｰ
   EXPECT_EQ(SJISToJIS("\xA1\xB0"), "\x1b$B\x21\x23\x21\x3C");
   EXPECT_EQ(SJISToEUC("\xB6" "a"), "\x8E\xB6" "a");
+  EXPECT_EQ(SJISToEUC("a\xB6"), "a\x8E\xB6");  // a kana is one byte, also at the end
   EXPECT_EQ(EUCToSJIS("\x8E\xB6" "a"), "\xB6" "a");
 }
 

@@ -55,9 +55,15 @@ std::tm ToTm(const Parts& p) {
   return t;
 }
 
+// Unchecked: a zone conversion near either end of the calendar may step outside the
+// years a script can set (UTC of 9999-12-31 23:00 in New York is in the year 10000), and
+// that is still an exact date-time.
 DateTime FromTm(const std::tm& t, int millisecond) {
-  const DateTime d = *EncodeDate(t.tm_year + 1900, t.tm_mon + 1, t.tm_mday);
-  return d + *EncodeTime(t.tm_hour, t.tm_min, t.tm_sec, millisecond);
+  const std::int64_t days = DaysFromCivil(std::int64_t{t.tm_year} + 1900, static_cast<unsigned>(t.tm_mon + 1),
+                                          static_cast<unsigned>(t.tm_mday)) +
+                            kEpochOffsetDays;
+  const std::int64_t ms = ((std::int64_t{t.tm_hour} * 60 + t.tm_min) * 60 + t.tm_sec) * 1000 + millisecond;
+  return static_cast<double>(days) + static_cast<double>(ms) / kMsPerDay;
 }
 
 // Local seconds of the whole-second part by the system's zone at that date.

@@ -330,13 +330,13 @@ std::string SJISToEUC(std::string_view text) {
   out.reserve(text.size() + text.size() / 4);
   for (std::size_t i = 0; i < text.size();) {
     const auto a = static_cast<unsigned char>(text[i]);
-    if (a < 0x80 || i + 1 >= text.size()) {
+    if (In(a, 0xA1, 0xDF)) {
+      out += '\x8E';
       out += static_cast<char>(a);
       ++i;
       continue;
     }
-    if (In(a, 0xA1, 0xDF)) {
-      out += '\x8E';
+    if (a < 0x80 || i + 1 >= text.size()) {
       out += static_cast<char>(a);
       ++i;
       continue;
