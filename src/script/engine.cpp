@@ -281,7 +281,7 @@ void TJEngine::DeclareFunction(const TJStatement* s) {
                  function_factory::Script(s, s->Sub, tables_.CurrentName(), generation_, &InfoOf(s)));
 }
 
-void TJEngine::ExecImport(const TJStatement* s) {
+TJEngine::Completion TJEngine::ExecImport(const TJStatement* s) {
   const TJExpr* name = s->Expr;
   auto table = NewModuleTable();
   TJSymbolTable* module = table.get();
@@ -294,9 +294,9 @@ void TJEngine::ExecImport(const TJStatement* s) {
     ~RestoreCurrent() { tables.SetCurrent(name); }
   } restore{tables_, saved};
   tables_.SetCurrent(module->TableName());
-  const Completion c = ExecChain(s->Sub, false);
-  // A return at the top level of a module ends the whole run, as it would the program.
-  if (c == Completion::Return) throw EJExit(ToInteger(frame_->result));
+  // A return at the top level of a module leaves the import as it would any statement:
+  // it ends the program, or the function the import runs in.
+  return ExecChain(s->Sub, false) == Completion::Return ? Completion::Return : Completion::Normal;
 }
 
 TJEngine::Completion TJEngine::ExecForIn(const TJStatement* s) {
@@ -458,8 +458,7 @@ TJEngine::Completion TJEngine::ExecStatement(const TJStatement* s, bool inLoop) 
       return ExecChain(s->Sub, inLoop);
     }
     case skImport:
-      ExecImport(s);
-      break;
+      return ExecImport(s);
     default:
       break;
   }

@@ -75,6 +75,12 @@ class TJEngine {
   TJObject* CreateObject(std::string_view className, const TJValueList* args);
   // Value of an expression node in the current state (for hosts and tests).
   TJValue Evaluate(const TJExpr* node);
+  // Raises ERecursionError when the stack is nearly used up. Native code that recurses
+  // over script data (nested arrays, say) checks it at every level too.
+  void CheckStack() const {
+    volatile char probe = 0;
+    if (reinterpret_cast<std::uintptr_t>(&probe) < stackLimit_) StackExhausted();
+  }
 
   TJObjectFactory& ObjectFactory() noexcept { return factory_; }
   TJSymbolTablesList& SymbolTables() noexcept { return tables_; }
@@ -156,18 +162,13 @@ class TJEngine {
   }
   void SweepAtBoundary();
   void DeclareFunction(const TJStatement* s);
-  void ExecImport(const TJStatement* s);
+  Completion ExecImport(const TJStatement* s);
   Completion ExecForIn(const TJStatement* s);
   const FunctionInfo& InfoOf(const TJStatement* definition);
   TJValue CallScript(TJFunction& f, TJValueList& args);
   TJValue CallScript(TJFunction& f, const TJValue* args, std::size_t count);
   TJValue CallAutomation(TJFunction& f, TJValueList& args);
   TJObject* CreateScriptObject(std::string_view className, const TJValueList* args, int depth);
-  // Raises ERecursionError when the stack is nearly used up.
-  void CheckStack() const {
-    volatile char probe = 0;
-    if (reinterpret_cast<std::uintptr_t>(&probe) < stackLimit_) StackExhausted();
-  }
   [[noreturn]] static void StackExhausted();
   void SlowTick();
   void ConnectNewObject(TJObject& object);
@@ -228,7 +229,9 @@ class TJEngine {
     bool bracket = false;          // index form: key holds the evaluated key
     TJValue key;
   };
-  void ResolveTarget(const TJExpr* node, Target& t);
+  // willRead: the target's old value is read too (compound assignment, ++ and --).
+  void ResolveTarget(const TJExpr* node, Target& t, bool willRead);
+  static bool KeyIsEvaluated(const TJValue& base, bool willRead) noexcept;
   TJValue ReadTarget(const Target& t);
   void WriteTarget(const Target& t, const TJValue& value);
 

@@ -110,9 +110,9 @@ TJValue TJEngine::EvalSimple(const TJExpr* n) {
     }
     default:
       // Empty nodes, properties and list cells outside their context, unknown codes:
-      // their operands are evaluated for their effects.
-      Eval(n->Operand1);
+      // their operands are evaluated for their effects, the second first as everywhere.
       Eval(n->Operand2);
+      Eval(n->Operand1);
       return TJValue();
   }
 }
@@ -275,7 +275,7 @@ TJValue TJEngine::EvalMemberRead(const TJExpr* n) {
 // ---------------------------------------------------------------------------------------
 // Assignment targets
 
-void TJEngine::ResolveTarget(const TJExpr* node, Target& t) {
+void TJEngine::ResolveTarget(const TJExpr* node, Target& t, bool willRead) {
   t.node = node;
   if (node == nullptr) return;
   if (node->Code == ecIdentifier) {
@@ -287,7 +287,22 @@ void TJEngine::ResolveTarget(const TJExpr* node, Target& t) {
   t.base = Eval(node->Operand1);
   const TJExpr* member = node->Operand2;
   t.bracket = !(node->Code == ecMember && member != nullptr && member->Code == ecIdentifier);
-  if (t.bracket) t.key = Eval(member);
+  if (t.bracket && KeyIsEvaluated(t.base, willRead)) t.key = Eval(member);
+}
+
+// Only a base that can take the member computes the key; the others fail first (a read
+// of a string's member goes through a String object, a write to it fails).
+bool TJEngine::KeyIsEvaluated(const TJValue& base, bool willRead) noexcept {
+  switch (base.Kind()) {
+    case jkObject:
+      return true;
+    case jkString:
+      return willRead;
+    case jkFunction:
+      return base.FuncValue() != nullptr && base.FuncValue()->FuncKind == TJFunctionKind::Module;
+    default:
+      return false;
+  }
 }
 
 TJValue TJEngine::ReadTarget(const Target& t) {
@@ -347,7 +362,7 @@ TJValue TJEngine::EvalAssign(const TJExpr* n) {
     return value;
   }
   Target t;
-  ResolveTarget(target, t);
+  ResolveTarget(target, t, false);
   WriteTarget(t, value);
   return value;
 }
@@ -361,7 +376,7 @@ TJValue TJEngine::EvalCompoundAssign(const TJExpr* n) {
   TJValue value = Eval(n->Operand2);
   // The target's object and key are evaluated once, for the read and the write.
   Target t;
-  ResolveTarget(n->Operand1, t);
+  ResolveTarget(n->Operand1, t, true);
   const TJValue old = ReadTarget(t);
   TJValue result;
   if (code == ecAdd && BothIntegers(old, value)) {
@@ -378,7 +393,7 @@ TJValue TJEngine::EvalIncrement(const TJExpr* n) {
   const bool up = n->Code == ecPreIncrement || n->Code == ecPostIncrement;
   const bool prefix = n->Code == ecPreIncrement || n->Code == ecPreDecrement;
   Target t;
-  ResolveTarget(n->Operand1, t);
+  ResolveTarget(n->Operand1, t, true);
   TJValue old = ReadTarget(t);
   const TJValue stepped = TJValue::Integer(Wrap(static_cast<std::int64_t>(ToInteger(old)) + (up ? 1 : -1)));
   // Members of objects and modules receive the new value too; other bases keep theirs.

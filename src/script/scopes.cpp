@@ -49,21 +49,20 @@ TJSymbolTable::Found TJSymbolTable::LookupWhere(const TJName& name, TJValue& out
       return Found::Local;
     }
   }
-  if (!thisStack_.empty()) {
-    TJObject* self = thisStack_.back();
-    if (self->HasKey(name)) {
-      self->GetValue(name, false, out);
-      return self == globalObject_ ? Found::Global : Found::This;
-    }
-    // Global functions stay reachable inside methods and `with` bodies.
-    if (self != globalObject_ && globalObject_ != nullptr && globalObject_->HasKey(name)) {
-      globalObject_->GetValue(name, false, out);
-      return Found::Global;
-    }
+  TJObject* self = thisStack_.empty() ? nullptr : thisStack_.back();
+  if (self != nullptr && self->HasKey(name)) {
+    self->GetValue(name, false, out);
+    return self == globalObject_ ? Found::Global : Found::This;
   }
   if (const TJValue* v = vars_.Find(name)) {
     out = *v;
     return Found::Vars;
+  }
+  // Inside methods and `with` bodies the global functions (print, parseInt, ...) stay
+  // reachable, after everything that would have answered without them.
+  if (self != nullptr && self != globalObject_ && globalObject_ != nullptr && globalObject_->HasKey(name)) {
+    globalObject_->GetValue(name, false, out);
+    return Found::Global;
   }
   return Found::Nowhere;
 }

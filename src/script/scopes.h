@@ -2,9 +2,10 @@
 //
 // One table per module (the main program "__Global__" and one per `import name;`). Inside a
 // table a bare name resolves against the innermost local scope of the running function
-// call, then the current "this" object, then the global object (the bottom of the "this"
-// stack, where print and the other global functions live), then the module's variables.
-// Names that the current table does not know are looked up in the other modules' tables.
+// call, then the current "this" object (the global object, where print and the other
+// global functions live, at the bottom of the "this" stack), then the module's variables,
+// and inside methods and `with` bodies last the global object. Names that the current
+// table does not know are looked up in the other modules' variables.
 #pragma once
 
 #include <cstddef>
@@ -35,7 +36,7 @@ class TJSymbolTable {
 
   // Where Lookup found a name.
   enum class Found : std::uint8_t { Nowhere, Local, This, Global, Vars };
-  // Resolves a bare name (locals, "this", global object, variables); false when absent.
+  // Resolves a bare name (locals, "this", variables, global object); false when absent.
   bool Lookup(const TJName& name, TJValue& out) { return LookupWhere(name, out) != Found::Nowhere; }
   Found LookupWhere(const TJName& name, TJValue& out);
   bool HasName(const TJName& name);

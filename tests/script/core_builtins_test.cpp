@@ -112,6 +112,13 @@ TEST(Global, QuestionsGoThroughTheHostsInterface) {
   EXPECT_EQ(ProgramCaption().find('/'), std::string::npos);
 }
 
+TEST(Array, ArraysHoldingThemselvesEndInAnErrorNotACrash) {
+  EXPECT_EQ(Output("var a = [1]; a.push(a); try { s = a.join(); } catch (e) { println(e); }"
+                   "var d = [1]; for (i = 0; i < 1000000; i++) d = [d]; try { println(d); } catch (e) { println(e); }"
+                   "println([[1, 2], [3]].join(';'));"),
+            "ERecursionError\nERecursionError\n1,2;3\n");
+}
+
 TEST(Array, ConstructionAccessAndErrors) {
   EXPECT_EQ(Output("var a = new Array(3); println(a.length, a[0]); var b = [1, 2]; b[' 1'] = 5; println(b['$1'], b.length);"),
             "1\n3\n5\n2\n");

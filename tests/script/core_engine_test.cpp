@@ -42,6 +42,15 @@ TEST(EvaluationOrder, MembersListsAndAssignments) {
             "vok\n5\nvko\nko\n");
 }
 
+TEST(EvaluationOrder, KeysOfBasesThatCannotTakeThemAreNotEvaluated) {
+  EXPECT_EQ(Output("var L = {s: ''}; function k() { L.s += 'k'; return 0; } var n = 5; var s = 'ab';"
+                   "try { n[k()] = 1; } catch (e) { println(e, L.s); }"
+                   "try { s[k()] = 1; } catch (e) { println(e, L.s); }"
+                   "try { n[k()] += 1; } catch (e) { println(e, L.s); }"
+                   "try { s[k()] += 1; } catch (e) { println(e, L.s); }"),
+            "ENameError\n\nENameError\n\nEKeyError\n\nENameError\nk\n");
+}
+
 TEST(EvaluationOrder, CompoundTargetsAreEvaluatedOnce) {
   EXPECT_EQ(Output("var C = {n: 0}; var a = [10, 20]; function k() { C.n++; return 1; }"
                    "a[k()] += 5; println(a[1]); println(C.n);"
@@ -64,6 +73,10 @@ TEST(Scoping, MethodsReadMembersByBareNameAndStillSeeGlobals) {
 
 TEST(Scoping, GlobalObjectMembersShadowModuleVariables) {
   EXPECT_EQ(Output("var print = 5; println(typeof print); var mine = 1; println(mine);"), "function\n1\n");
+  // Inside a method or a `with` body the module's variables come before the global object.
+  EXPECT_EQ(Output("var args = 'mine'; function show() { return args; } var o = {f: show};"
+                   "println(o.f()); with (o) { println(args); } println(typeof args);"),
+            "mine\nmine\nobject\n");
 }
 
 TEST(Scoping, MemberWritesOnModuleValuesReachTheModulesVariables) {
@@ -302,6 +315,16 @@ TEST_F(LibraryFolder, ModuleValuesOfEarlierRunsAreRefused) {
             "undefined\n5\n");
   EXPECT_EQ(Lines(RunScript(host, "var m = Math['m']; println(typeof(m)); println(m.x);").output),
             "function\nException: ENameError => x\n");
+}
+
+TEST_F(LibraryFolder, ReturnAtTheTopOfAModuleEndsTheProgramWithItsValue) {
+  Write("Early.js", "var a = 1; return 3; var b = 2;");
+  TKestrin host;
+  host.LibraryPath().push_back(dir_.string() + "/");
+  auto run = RunScript(host, "import Early; println('not reached');");
+  EXPECT_EQ(run.output, "");
+  EXPECT_EQ(run.result, 3);
+  EXPECT_EQ(run.outcome, TJRunOutcome::Returned);
 }
 
 TEST_F(LibraryFolder, ImportedFunctionsRunInTheirModule) {

@@ -38,6 +38,8 @@ TJArrayObject::TJArrayObject(TJObjectFactory* factory, const TJValueList* args) 
 TJValue TJArrayObject::GetLength() { return TJValue::Integer(static_cast<std::int32_t>(elements_.Count())); }
 
 std::string TJArrayObject::Join(std::string_view separator) const {
+  // An array that holds itself, or arrays nested without end, would join forever.
+  if (const TJEngine* engine = Engine()) engine->CheckStack();
   std::string out;
   for (std::size_t i = 0; i < elements_.Count(); ++i) {
     if (i > 0) out += separator;
@@ -157,6 +159,7 @@ std::int32_t TJArrayObject::Compare(const TJValue& a, const TJValue& b) {
 // Hoare partitioning around the middle element; recursion on the left part, a loop on the
 // right. A comparison that changes the array's length cannot make it read outside.
 void TJArrayObject::QuickSort(std::int32_t low, std::int32_t high) {
+  if (const TJEngine* engine = Engine()) engine->CheckStack();
   while (low < high) {
     std::int32_t i = low;
     std::int32_t j = high;
