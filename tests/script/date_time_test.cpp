@@ -97,10 +97,10 @@ TEST(DateTime, UtcAcrossMonthAndYearEnds) {
   // Milliseconds survive the conversion both ways.
   EXPECT_EQ(Decode(UtcToLocal(LocalToUtc(At(2001, 1, 1, 0, 0, 0, 123)))).millisecond, 123);
   // A UTC setter: the UTC day changes, stored back as local.
-  const DateTime utc = LocalToUtc(At(2001, 3, 1, 8));  // 2001-02-28 23:00 UTC
-  const auto moved = WithField(utc, Field::kDay, 27);
+  // 2001-03-01 08:00 in Tokyo is 2001-02-28 23:00 UTC.
+  const auto moved = WithUtcField(At(2001, 3, 1, 8), Field::kDay, 27);
   ASSERT_TRUE(moved);
-  EXPECT_EQ(Format(UtcToLocal(*moved)), "2001/02/28 8:00:00");
+  EXPECT_EQ(Format(*moved), "2001/02/28 8:00:00");
   // At the ends of the calendar the UTC date leaves the years a setter accepts: it stays
   // exact, and a UTC setter there leaves the date alone.
   EXPECT_EQ(Format(LocalToUtc(At(1, 1, 1, 1))), "0000/12/31 16:00:00");
@@ -108,9 +108,12 @@ TEST(DateTime, UtcAcrossMonthAndYearEnds) {
     ZoneScope new_york("EST5EDT,M3.2.0,M11.1.0");
     const DateTime last = At(9999, 12, 31, 23);
     EXPECT_EQ(Format(LocalToUtc(last)), "10000/01/01 4:00:00");
-    EXPECT_FALSE(WithField(LocalToUtc(last), Field::kHour, 1));
+    EXPECT_FALSE(WithUtcField(last, Field::kHour, 1));
     EXPECT_EQ(Format(UtcToLocal(LocalToUtc(last))), "9999/12/31 23:00:00");
   }
+  // Nor does a valid UTC date whose local form would fall after 9999.
+  EXPECT_FALSE(WithUtcField(At(9999, 12, 31, 10), Field::kHour, 20));
+  EXPECT_EQ(Format(*WithUtcField(At(9999, 12, 31, 10), Field::kHour, 14)), "9999/12/31 23:00:00");
 }
 
 TEST(DateTime, SettersNeverCarry) {

@@ -101,7 +101,7 @@ void TJDateObject::SetPart(Field field, bool utc, TJValueList& args) {
     if (const auto changed = date::WithField(local_, field, value)) local_ = *changed;
     return;
   }
-  if (const auto changed = date::WithField(date::LocalToUtc(local_), field, value)) local_ = date::UtcToLocal(*changed);
+  if (const auto changed = date::WithUtcField(local_, field, value)) local_ = *changed;
 }
 
 void TJDateObject::GetFullYear(TJValueList&, TJValue& r) { GetPart(Field::kYear, false, r); }

@@ -255,6 +255,15 @@ std::optional<DateTime> WithField(DateTime dt, Field field, int value) {
   return *date + *time;
 }
 
+std::optional<DateTime> WithUtcField(DateTime local, Field field, int value) {
+  const auto utc = WithField(LocalToUtc(local), field, value);
+  if (!utc) return std::nullopt;
+  const DateTime changed = UtcToLocal(*utc);
+  const int year = Decode(changed).year;
+  if (year < 1 || year > 9999) return std::nullopt;
+  return changed;
+}
+
 DateTime FromComponents(const int* values, int count, DateTime now) {
   Parts p = Decode(now);
   int* fields[] = {&p.year, &p.month, &p.day, &p.hour, &p.minute, &p.second, &p.millisecond};

@@ -45,6 +45,9 @@ std::string Format(DateTime dt);
 // Parts with one field replaced, rebuilt; nothing when the result is not a valid date and
 // time (values never carry into the next field).
 std::optional<DateTime> WithField(DateTime dt, Field field, int value);
+// The local date-time with one field of its UTC form replaced; nothing when the UTC or the
+// resulting local date-time is not a valid date and time.
+std::optional<DateTime> WithUtcField(DateTime local, Field field, int value);
 
 // The date-time of up to seven components (year, month, day, hours, minutes, seconds,
 // milliseconds); the ones not given keep `now`'s. An invalid date keeps `now`; a valid
