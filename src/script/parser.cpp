@@ -83,6 +83,17 @@ std::uint8_t CompoundAssignCode(char sub) {
   }
 }
 
+// A statement chain built front to back.
+struct ChainBuilder {
+  TJStatement* first = nullptr;
+  TJStatement* last = nullptr;
+  void Append(TJStatement* s) {
+    TJStatementFactory::Link(last, s);
+    if (first == nullptr) first = s;
+    last = s;
+  }
+};
+
 std::string FileIdentity(const std::string& path) {
   std::error_code ec;
   std::filesystem::path canonical = std::filesystem::weakly_canonical(path, ec);
@@ -164,18 +175,15 @@ TJExpr* TJParser::ExpectIdentifier() {
 // ---- program and declarations ----
 
 TJStatement* TJParser::ParseProgram() {
-  TJStatement* first = nullptr;
-  TJStatement* last = nullptr;
+  ChainBuilder program;
   // A token that starts no source element (or a declaration that yields nothing) ends the
   // program; the rest of the text is ignored.
   while (Current() != 0) {
     TJStatement* s = ParseSourceElement();
     if (s == nullptr) break;
-    TJStatementFactory::Link(last, s);
-    if (first == nullptr) first = s;
-    last = s;
+    program.Append(s);
   }
-  return first;
+  return program.first;
 }
 
 TJStatement* TJParser::ParseSourceElement() {
@@ -246,24 +254,19 @@ TJStatement* TJParser::ParseClass() {
   // program without an error.
   if (!At(tk::kLBrace)) return nullptr;
   Advance();
-  TJStatement* first = nullptr;
-  TJStatement* last = nullptr;
+  ChainBuilder members;
   for (;;) {
-    TJStatement* member;
     if (At(tk::kFunction)) {
-      member = ParseFunction();
+      members.Append(ParseFunction());
     } else if (At(tk::kIdentifier)) {
-      member = ParseDeclarator(nullptr);
+      members.Append(ParseDeclarator(nullptr));
       Expect(tk::kSemicolon);
     } else {
       break;
     }
-    TJStatementFactory::Link(last, member);
-    if (first == nullptr) first = member;
-    last = member;
   }
   Expect(tk::kRBrace);
-  return stmts_.NewClass(name, first);
+  return stmts_.NewClass(name, members.first);
 }
 
 // ---- import ----
@@ -273,8 +276,10 @@ std::string TJParser::FindLibrary(const std::string& fileName) const {
   for (const std::string& entry : LibraryPath) {
     const std::string candidate =
         entry.empty() ? fileName : paths.AddTrailingSeparator(entry) + fileName;
+    // A directory of that name is no library file; the search goes on.
     std::error_code ec;
-    if (std::filesystem::exists(candidate, ec)) return candidate;
+    const std::filesystem::file_status status = std::filesystem::status(candidate, ec);
+    if (std::filesystem::exists(status) && !std::filesystem::is_directory(status)) return candidate;
   }
   throw EJSyntaxError("file not found: " + fileName);
 }
@@ -393,15 +398,10 @@ TJStatement* TJParser::ParseStatement() {
 
 TJStatement* TJParser::ParseBlock() {
   Advance();
-  TJStatement* first = nullptr;
-  TJStatement* last = nullptr;
-  while (TJStatement* s = ParseStatement()) {
-    TJStatementFactory::Link(last, s);
-    if (first == nullptr) first = s;
-    last = s;
-  }
+  ChainBuilder contents;
+  while (TJStatement* s = ParseStatement()) contents.Append(s);
   Expect(tk::kRBrace);
-  return stmts_.NewBlock(first);
+  return stmts_.NewBlock(contents.first);
 }
 
 TJExpr* TJParser::ParseParenthesised() {

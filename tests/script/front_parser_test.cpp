@@ -547,8 +547,12 @@ TEST_F(ImportTest, ImportStarSplicesTheTextIntoThisProgram) {
 
 TEST_F(ImportTest, ImportErrors) {
   EXPECT_EQ(SyntaxError("import nolib;"), "file not found: nolib.js");
+  // A directory of the library's name is passed over, not opened.
   std::filesystem::create_directories(dir_ / "dir.js");
-  EXPECT_EQ(SyntaxError("import dir;"), "can not open: dir.js");
+  EXPECT_EQ(SyntaxError("import dir;"), "file not found: dir.js");
+  // A file that exists but fails to read (reading process memory at 0 fails even as root).
+  std::filesystem::create_symlink("/proc/self/mem", dir_ / "mem.js");
+  EXPECT_EQ(SyntaxError("import mem;"), "can not open: mem.js");
   Write("lib.js", "x = 1;");
   EXPECT_EQ(SyntaxError("import lib x;"), "SyntaxError: Line( 1 ) Text( x )");
   EXPECT_EQ(SyntaxError("import lib.x;"), "SyntaxError: Line( 1 ) Text( x )");
@@ -566,6 +570,11 @@ TEST_F(ImportTest, LibraryPathIsSearchedInOrder) {
                         (dir_ / "second").string() + "/"};
   TJStatement* s = ParseOk("import m;");
   EXPECT_EQ(Dump(s->Sub->Expr), "(= from_second 1)");
+  // A directory named like the file does not hide a later entry's file.
+  std::filesystem::create_directories(dir_ / "first" / "m.js");
+  s = ParseOk("import m;");
+  EXPECT_EQ(Dump(s->Sub->Expr), "(= from_second 1)");
+  std::filesystem::remove(dir_ / "first" / "m.js");
   std::ofstream(dir_ / "first" / "m.js") << "from_first = 1;";
   s = ParseOk("import m;");
   EXPECT_EQ(Dump(s->Sub->Expr), "(= from_first 1)");
