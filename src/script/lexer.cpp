@@ -1,7 +1,6 @@
 #include "script/lexer.h"
 
 #include <algorithm>
-#include <cstring>
 #include <optional>
 #include <utility>
 

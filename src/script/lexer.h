@@ -134,7 +134,6 @@ class TJLex {
   }
   // Consumes `count` bytes, counting every line feed among them once.
   void Consume(std::size_t count);
-  void SkipRest() { Consume(source_.size() - pos_); }
 
   std::int32_t ScanString();
   std::int32_t ScanNumber();

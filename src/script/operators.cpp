@@ -2,7 +2,6 @@
 
 #include <cmath>
 #include <cstdint>
-#include <limits>
 
 #include "script/signals.h"
 #include "script/syntax_tree.h"
@@ -67,16 +66,7 @@ TJValue Relation(std::uint8_t code, const TJValue& a, const TJValue& b) {
   }
 }
 
-bool LooseEqual(const TJValue& a, const TJValue& b) {
-  if (SameKind(a, b)) return SameKindEqual(a, b);
-  const bool nullish = (a.Kind() == jkNull && b.Kind() == jkUndefined) ||
-                       (a.Kind() == jkUndefined && b.Kind() == jkNull);
-  if (nullish) return true;
-  return ToText(a).view() == ToText(b).view();
-}
-
-}  // namespace
-
+// Equality of two values of the same kind (used by "==" and "===").
 bool SameKindEqual(const TJValue& a, const TJValue& b) {
   switch (a.Kind()) {
     case jkUndefined:
@@ -102,6 +92,20 @@ bool SameKindEqual(const TJValue& a, const TJValue& b) {
   }
   return false;
 }
+
+bool StrictEqual(const TJValue& a, const TJValue& b) {
+  return SameKind(a, b) && SameKindEqual(a, b);
+}
+
+bool LooseEqual(const TJValue& a, const TJValue& b) {
+  if (SameKind(a, b)) return SameKindEqual(a, b);
+  const bool nullish = (a.Kind() == jkNull && b.Kind() == jkUndefined) ||
+                       (a.Kind() == jkUndefined && b.Kind() == jkNull);
+  if (nullish) return true;
+  return ToText(a).view() == ToText(b).view();
+}
+
+}  // namespace
 
 TJValue Arithmetic(std::uint8_t code, const TJValue& a, const TJValue& b) {
   CheckOperands(a, b);
@@ -164,9 +168,9 @@ TJValue Compare(std::uint8_t code, const TJValue& a, const TJValue& b) {
     case ecNotEqual:
       return TJValue::Boolean(!LooseEqual(a, b));
     case ecStrictEqual:
-      return TJValue::Boolean(SameKind(a, b) && SameKindEqual(a, b));
+      return TJValue::Boolean(StrictEqual(a, b));
     case ecStrictNotEqual:
-      return TJValue::Boolean(!(SameKind(a, b) && SameKindEqual(a, b)));
+      return TJValue::Boolean(!StrictEqual(a, b));
     default:
       return TJValue::Boolean(false);
   }

@@ -27,7 +27,4 @@ TJValue Unary(std::uint8_t code, const TJValue& a);
 // The conditional: the then-value when cond converts to true, else the else-value.
 TJValue Choose(const TJValue& cond, const TJValue& thenValue, const TJValue& elseValue);
 
-// Equality of two values of the same kind (used by "==" and "===").
-bool SameKindEqual(const TJValue& a, const TJValue& b);
-
 }  // namespace kestrin
