@@ -850,19 +850,23 @@ void TForm_Main::AppendLog(std::string_view line) {
 
 void TForm_Main::SetProgressMaximum(fileops::ProgressBar bar, std::uint64_t maximum) {
   ProgressState& state = bar == fileops::ProgressBar::Main ? mainProgress_ : subProgress_;
-  QProgressBar* pb = bar == fileops::ProgressBar::Main ? PB_Main : PB_Sub;
   state.maximum = maximum;
-  const fileops::IntProgress scaled = fileops::ScaleProgress(state.maximum, state.position);
-  pb->setMaximum(scaled.maximum);
-  pb->setValue(scaled.position);
+  ShowProgress(bar);
 }
 
 void TForm_Main::SetProgressPosition(fileops::ProgressBar bar, std::uint64_t position) {
   ProgressState& state = bar == fileops::ProgressBar::Main ? mainProgress_ : subProgress_;
-  QProgressBar* pb = bar == fileops::ProgressBar::Main ? PB_Main : PB_Sub;
   state.position = position;
+  ShowProgress(bar);
+}
+
+void TForm_Main::ShowProgress(fileops::ProgressBar bar) {
+  const ProgressState& state = bar == fileops::ProgressBar::Main ? mainProgress_ : subProgress_;
+  QProgressBar* pb = bar == fileops::ProgressBar::Main ? PB_Main : PB_Sub;
   const fileops::IntProgress scaled = fileops::ScaleProgress(state.maximum, state.position);
-  pb->setMaximum(scaled.maximum);
+  // An empty range (an empty file, a script's maximum of 0) has nothing to show; the bar
+  // stays empty rather than turning into the animated busy indicator.
+  pb->setMaximum(std::max(1, scaled.maximum));
   pb->setValue(scaled.position);
 }
 

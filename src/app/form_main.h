@@ -133,6 +133,7 @@ class TForm_Main final : public QMainWindow, public WindowView, private TVelkora
   void FillLauncherList();
   void SyncTreeView();
   void ApplyTreeSelection(const DirNode* node);
+  void ShowProgress(fileops::ProgressBar bar);  // the bar as its state stands
   void GoToLocationBarText();
   void OpenContextMenu(QWidget* control, const QPoint& globalPos);
   QMenu* ContextMenuOf(QWidget* focus, QWidget** control) const;

@@ -89,8 +89,9 @@ void TfrmTextArea::Setup(const QString& caption, const QString& label, const QSt
   setWindowTitle(caption);
   lblText->setText(label);
   lblText->adjustSize();
-  // The initial text becomes the memo's first line.
-  mmText->setPlainText(initial);
+  // A non-empty initial text is added as the memo's first line, and a line added to a
+  // multi-line edit ends in a line end: OK at once gives the text followed by CR LF.
+  mmText->setPlainText(initial.isEmpty() ? QString() : initial + QLatin1Char('\n'));
   mmText->setFocus();
 }
 

@@ -22,7 +22,9 @@ bool ForceDirectory(std::string_view path, const PathRules& rules) {
   if (rules.style() == PathStyle::Windows && path.size() > 3 && path.substr(3).find(':') != std::string_view::npos) {
     return false;
   }
-  const std::string dir = rules.RemoveTrailingSeparator(path);
+  std::string dir = rules.RemoveTrailingSeparator(path);
+  // The root keeps its separator: "/" is a directory, "" is nothing.
+  if (dir.empty() || rules.IsRoot(path)) dir = std::string(path);
   if (dir.empty()) return false;
   if (!rules.IsRoot(dir)) {
     const std::string parent = rules.ParentPath(dir);

@@ -94,6 +94,8 @@ TEST(DirHelpers, ForceDirectoryCreatesTheChain) {
   EXPECT_TRUE(ForceDirectory(dir / "a/b/c/"));
   EXPECT_TRUE(Exists(dir / "a/b/c"));
   EXPECT_TRUE(ForceDirectory(dir / "a/b"));  // existing is fine
+  EXPECT_TRUE(ForceDirectory("/"));          // so is the root
+  EXPECT_FALSE(ForceDirectory(""));
   WriteFile(dir / "file", "x");
   EXPECT_FALSE(ForceDirectory(dir / "file/sub"));
   // The Windows rules refuse a colon after the drive, as such a name cannot exist there.

@@ -291,6 +291,7 @@ TEST_F(WindowScriptsTest, ProgressBarsFollowTheScript) {
          "Velko.SubBarPosition = 8; Velko.SubBarMax = 4; println(Velko.SubBarMax + ' ' + Velko.SubBarPosition);\n"
          "Velko.SubBarMax = -3; println(Velko.SubBarMax + ' ' + Velko.SubBarPosition);\n"
          "Velko.SubBarMax = '7'; println(Velko.SubBarMax);");
+  Script("zero.txt", "Velko.SubBarMax = 0; println(Velko.SubBarMax);");
   Open();
   RunFrom("PM_Script", "bars");
   EXPECT_EQ(LastLog(), "50 25");
@@ -302,6 +303,12 @@ TEST_F(WindowScriptsTest, ProgressBarsFollowTheScript) {
   RunFrom("PM_Script", "range");
   EXPECT_EQ(LogSince(mark), (std::vector<std::string>{"10", "0", "4 4", "0 0", "7"}));
   auto* sub = Child<QProgressBar>("PB_Sub");
+  EXPECT_EQ(sub->value(), sub->minimum());
+
+  // A maximum of 0 reads back as 0 and leaves the bar empty, not busy.
+  RunFrom("PM_Script", "zero");
+  EXPECT_EQ(LastLog(), "0");
+  EXPECT_GT(sub->maximum(), sub->minimum());
   EXPECT_EQ(sub->value(), sub->minimum());
 }
 

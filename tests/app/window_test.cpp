@@ -472,7 +472,7 @@ TEST(ScriptDialogs, QuestionsThroughTheDialogs) {
   WhenModal([](QWidget* w) {
     auto* area = dynamic_cast<TfrmTextArea*>(w);
     ASSERT_NE(area, nullptr);
-    EXPECT_EQ(area->mmText->toPlainText(), "first");
+    EXPECT_EQ(area->mmText->toPlainText(), "first\n");
     EXPECT_EQ(area->size(), QSize(492, 273));
     EXPECT_EQ(area->btnClear->geometry(), QRect(410, 89, 75, 25));
     area->btnClear->click();
@@ -490,6 +490,21 @@ TEST(ScriptDialogs, QuestionsThroughTheDialogs) {
     area->btnOK->click();
   });
   EXPECT_EQ(questions.TextArea("cap", "label", ""), std::optional<std::string>("a\r\nb"));
+
+  // The initial text is the memo's first line, line end included.
+  WhenModal([](QWidget* w) {
+    auto* area = dynamic_cast<TfrmTextArea*>(w);
+    ASSERT_NE(area, nullptr);
+    area->btnOK->click();
+  });
+  EXPECT_EQ(questions.TextArea("cap", "label", "one"), std::optional<std::string>("one\r\n"));
+  // Line ends inside the initial text stay single.
+  WhenModal([](QWidget* w) {
+    auto* area = dynamic_cast<TfrmTextArea*>(w);
+    ASSERT_NE(area, nullptr);
+    area->btnOK->click();
+  });
+  EXPECT_EQ(questions.TextArea("cap", "label", "a\r\nb"), std::optional<std::string>("a\r\nb\r\n"));
 
   WhenModal([](QWidget* w) {
     auto* prompt = dynamic_cast<TfrmPrompt*>(w);
