@@ -1,5 +1,5 @@
-// The window's fonts: the Japanese Gothic face at 12 pixels, for the window itself and for
-// the tree, list, buffer list, log and labels.
+// The window's fonts: the Japanese Gothic face at 12 pixels, proportional for the window
+// itself and the script dialogs, fixed-pitch for the tree, list, buffer list, log and labels.
 #pragma once
 
 #include <QFont>

@@ -107,8 +107,9 @@ TEST_F(WindowTest, LayoutNamesCaptionsAndDefaults) {
   Settle();
   EXPECT_EQ(form->objectName(), "TForm_Main");
   EXPECT_EQ(form->windowTitle(), "Velkoran");
-  EXPECT_EQ(form->font().family(), "IPAGothic");
+  EXPECT_EQ(form->font().family(), "IPAPGothic");
   EXPECT_EQ(form->font().pixelSize(), 12);
+  EXPECT_EQ(Child<QTreeView>(*form, "LV_FileList")->font().family(), "IPAGothic");
   EXPECT_EQ(Child<QPushButton>(*form, "SB_Go")->text().toStdString(), "行");
   EXPECT_EQ(Child<QPushButton>(*form, "SpeedButton2")->text().toStdString(), "探");
   EXPECT_EQ(Child<QWidget>(*form, "PN_LocateBar")->height(), 20);
