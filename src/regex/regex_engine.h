@@ -46,8 +46,6 @@ class TRegexEngine {
   std::string GroupText(int n) const;
   // The highest group that took part (0 when only the whole match did); -1 without input.
   int LastGroup() const;
-  // Whether the last search found a match.
-  bool Matched() const { return matched_; }
   std::string_view Input() const;
 
   // The input with every match replaced by the replacement text, inserted literally.

@@ -13,7 +13,6 @@ class TJDateObject : public TJObject {
   TJDateObject(TJObjectFactory* factory, const TJValueList* args);
   static const TJClassInfo& Info();
 
-  date::DateTime LocalDateTime() const { return local_; }
   SharedString ToString(const TJValue* arg) override;
 
   // The time value an argument list describes: none = now, one = a date text, more =
