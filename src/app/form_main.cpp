@@ -799,9 +799,8 @@ void TForm_Main::FillLauncherList() {
 }
 
 void TForm_Main::GoToLocationBarText() {
-  const std::string shown = logic_->GoToLocation(FromQ(CB_LocateBar->currentText()));
+  logic_->GoToLocation(FromQ(CB_LocateBar->currentText()));
   CB_LocateBar->lineEdit()->end(false);
-  (void)shown;
 }
 
 void TForm_Main::SyncTreeView() {

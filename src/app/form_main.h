@@ -249,8 +249,8 @@ class TForm_Main final : public QMainWindow, public WindowView, private TVelkora
   bool shortcutsSuspended_ = false;
   // The four single-key shortcuts, given back when no text is edited any more.
   std::vector<std::pair<QAction*, QKeySequence>> singleKeyShortcuts_;
-  bool listFocusedBeforeMenu_ = false;
-  QPointer<QWidget> focusBeforeDisable_;  // the control that had the focus when a transfer began  // the file list had the focus when a shortcut menu opened
+  bool listFocusedBeforeMenu_ = false;   // the file list had the focus when a shortcut menu opened
+  QPointer<QWidget> focusBeforeDisable_;  // the control that had the focus when a transfer began
 
   // The script interpreter; it goes before the logic its scripts act on.
   std::unique_ptr<kestrin::TKestrin> Kestrin;
