@@ -317,7 +317,7 @@ TEST_F(ConfirmOverwriteTest, AsksOnlyWhenSomethingOfTheKindExists) {
   EXPECT_TRUE(engine.ConfirmOverwrite(dir / "none", kOverwriteEither));
   EXPECT_TRUE(questions.asked.empty());
 
-  // The list's rename asks for either kind, a directory written with its separator.
+  // Either kind; a directory may be written with its separator.
   questions.answers = {platform::Answer::No, platform::Answer::No, platform::Answer::Closed};
   EXPECT_FALSE(engine.ConfirmOverwrite(dir / "d/", kOverwriteEither));
   EXPECT_FALSE(engine.ConfirmOverwrite(dir / "f", kOverwriteEither));
