@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <type_traits>
 
 namespace velkoran::platform {
 
@@ -34,10 +35,12 @@ bool EnumerateDirectory(std::string_view dir, EnumDetail detail, EntryCallback c
 
 template <typename Visit>
 bool ForEachEntry(std::string_view dir, EnumDetail detail, Visit&& visit) {
+  // Visit may be deduced as a reference (a named callable); point at the object itself.
+  using Callable = std::remove_reference_t<Visit>;
   return EnumerateDirectory(
       dir, detail,
-      [](void* ctx, const DirEntry& e) { return static_cast<bool>((*static_cast<Visit*>(ctx))(e)); },
-      &visit);
+      [](void* ctx, const DirEntry& e) { return static_cast<bool>((*static_cast<Callable*>(ctx))(e)); },
+      const_cast<void*>(static_cast<const void*>(&visit)));
 }
 
 // What a path names, without following a final symbolic link.

@@ -49,7 +49,9 @@ TEST_F(DirectoryTest, ReportsKindsSizesAndLinksWithoutFollowing) {
 
 TEST_F(DirectoryTest, StopsEarlyAndFailsOnMissingDirectory) {
   int calls = 0;
-  ForEachEntry(root_.string() + "/", EnumDetail::TypeOnly, [&](const DirEntry&) { return ++calls < 2; });
+  // A named callable, not only a lambda written in place.
+  auto visit = [&](const DirEntry&) { return ++calls < 2; };
+  ForEachEntry(root_.string() + "/", EnumDetail::TypeOnly, visit);
   EXPECT_EQ(calls, 2);
   EXPECT_FALSE(ForEachEntry((root_ / "missing").string(), EnumDetail::TypeOnly, [](const DirEntry&) { return true; }));
 }
