@@ -527,8 +527,9 @@ TJValue TJEngine::CallScript(TJFunction& f, const TJValue* args, std::size_t cou
     Frame* outer;
     const SharedString& saved;
     bool switched;
+    bool pushedThis = false;
     ~Scope() {
-      table.PopThis();
+      if (pushedThis) table.PopThis();
       table.PopLocal();
       e.frame_ = outer;
       --e.runDepth_;
@@ -541,8 +542,14 @@ TJValue TJEngine::CallScript(TJFunction& f, const TJValue* args, std::size_t cou
     // made waits for the enclosing frame.
     Scope scope{*this, table, frame_, saved, switchTable};
     table.PushLocal();
+    // A plain function's "this" is the global object; when that is on top already (a call
+    // from module level or from another plain function) nothing needs pushing.
     TJObject* self = f.This.Get();
-    table.PushThis(self != nullptr ? self : table.GlobalObject());
+    if (self == nullptr) self = table.GlobalObject();
+    if (self != table.CurrentThis()) {
+      table.PushThis(self);
+      scope.pushedThis = true;
+    }
     frame_ = &frame;
     ++runDepth_;
 
@@ -564,7 +571,6 @@ TJValue TJEngine::CallScript(TJFunction& f, const TJValue* args, std::size_t cou
         locals.Set(TJName(p.name, p.hash), args[i]);
       }
     }
-    if (info.bodyIsContents) Tick();  // the block's own statement boundary
     if (ExecChain(info.body, false) == Completion::Return) result = std::move(frame.result);
   }
   factory_.SweepFrame(frame.serialMark, frame.scanFrom, result.Kind() == jkObject ? result.ObjValue() : nullptr);

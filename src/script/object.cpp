@@ -356,8 +356,11 @@ void TJHash::Clear() noexcept {
 }
 
 void TJHash::ResetEntries() noexcept {
-  for (std::uint32_t i = 0; i < count_; ++i) ReleaseValue(items_[i].Value());
-  for (std::uint32_t i = 0; i < count_; ++i) std::destroy_at(items_ + i);
+  // Releasing only moves counts (nothing is freed here), so one pass does both.
+  for (std::uint32_t i = 0; i < count_; ++i) {
+    ReleaseValue(items_[i].Value());
+    std::destroy_at(items_ + i);
+  }
   count_ = 0;
   if (index_ != nullptr) std::memset(index_, 0, sizeof(std::uint32_t) * cap_ * 2);
 }
