@@ -80,16 +80,28 @@ bool ConsoleQuestions::Confirm(std::string_view caption, std::string_view text) 
   return line.has_value() && !Declines(*line);
 }
 
+std::optional<std::string> ConsoleQuestions::AskLine(std::string_view caption, std::string_view text,
+                                                     std::string_view initial) {
+  // A dialog would open with the default already in its edit; here it is shown, and an
+  // empty line keeps it.
+  if (initial.empty()) {
+    Ask(caption, text);
+  } else {
+    Ask(caption, std::string(text) + " [" + std::string(initial) + "]");
+  }
+  auto line = ReadLine();
+  if (line && line->empty()) *line = std::string(initial);
+  return line;
+}
+
 std::optional<std::string> ConsoleQuestions::InputText(std::string_view caption, std::string_view prompt,
-                                                       std::string_view /*initial*/) {
-  Ask(caption, prompt);
-  return ReadLine();
+                                                       std::string_view initial) {
+  return AskLine(caption, prompt, initial);
 }
 
 std::optional<std::string> ConsoleQuestions::Prompt(std::string_view caption, std::string_view label,
-                                                    std::string_view /*initial*/) {
-  Ask(caption, label);
-  return ReadLine();
+                                                    std::string_view initial) {
+  return AskLine(caption, label, initial);
 }
 
 std::optional<std::string> ConsoleQuestions::TextArea(std::string_view caption, std::string_view label,

@@ -42,6 +42,8 @@ class ConsoleQuestions : public velkoran::platform::UserQuestions {
 
  private:
   void Ask(std::string_view caption, std::string_view text);
+  // One answer line; an empty line takes the default.
+  std::optional<std::string> AskLine(std::string_view caption, std::string_view text, std::string_view initial);
 
   std::FILE* in_;
   std::FILE* err_;
