@@ -36,6 +36,9 @@ TEST(SettingsLoad, ValuesThatDoNotParseTakeTheirFallbacks) {
   EXPECT_EQ(Load({"Top : abc"}).window.top, 10);
   EXPECT_EQ(Load({"Left : 1.5"}).window.left, 10);
   EXPECT_EQ(Load({"Height : "}).window.height, 550);
+  // A size saved as 0 (the window was never in the normal state) keeps the current size.
+  EXPECT_EQ(Load({"Width : 0", "Height : -5"}).window.width, 633);
+  EXPECT_EQ(Load({"Width : 0", "Height : -5"}).window.height, 550);
   EXPECT_EQ(Load({"GridWidth : x", "GridWidth : -1"}).gridWidths, (std::vector<int>{50, -1}));
   const WindowSettings flags = Load({"ShowDirectory : 1", "ShowDirectory : yes", "Uwagaki : 7", "SortType : z",
                                      "SortTypeDirection : -3", "TreeVisible : 1", "AutoExpand : no"});

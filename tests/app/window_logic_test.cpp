@@ -79,8 +79,11 @@ TEST_F(LogicTest, RenameWithoutAQuestionAndItsFailures) {
 
   EXPECT_FALSE(logic.RenameFile(rig.RowOf("three"), "d/x"));
   EXPECT_FALSE(logic.RenameFile(rig.RowOf("three"), ""));
-  // A file cannot take the place of a directory.
+  // A directory under the new name is asked about too; answered Yes, a file still cannot
+  // take its place.
+  rig.questions.answers = {Answer::Yes};
   EXPECT_FALSE(logic.RenameFile(rig.RowOf("three"), "d"));
+  EXPECT_EQ(rig.questions.asked.size(), 1u);
   EXPECT_EQ(rig.view.log, (std::vector<std::string>{"リネーム失敗。", "リネーム失敗。", "リネーム失敗。"}));
   EXPECT_EQ(ReadFile(dir / "three"), "1");
 }

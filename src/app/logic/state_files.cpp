@@ -37,6 +37,13 @@ int NonNegativeOr(std::string_view value, int fallback) {
   return v && *v >= 0 ? *v : fallback;
 }
 
+// A positive integer, or the fallback. A window written as 0 wide or high (one that was
+// never shown in the normal state) would otherwise come back as a speck nobody can grab.
+int PositiveOr(std::string_view value, int fallback) {
+  const auto v = ParseInteger(value);
+  return v && *v > 0 ? *v : fallback;
+}
+
 bool FlagOr(std::string_view value, bool fallback) {
   const auto v = ParseInteger(value);
   return v ? *v != 0 : fallback;
@@ -94,8 +101,8 @@ void ApplySettingLines(const std::vector<std::string>& lines, WindowSettings& s)
 
     if (is("Top")) s.window.top = IntOr(value, 10);
     else if (is("Left")) s.window.left = IntOr(value, 10);
-    else if (is("Width")) s.window.width = IntOr(value, s.window.width);
-    else if (is("Height")) s.window.height = IntOr(value, s.window.height);
+    else if (is("Width")) s.window.width = PositiveOr(value, s.window.width);
+    else if (is("Height")) s.window.height = PositiveOr(value, s.window.height);
     else if (is("MouseTabChangingTime")) s.mouseTabChangingTime = NonNegativeOr(value, s.mouseTabChangingTime);
     else if (is("TimerInterval")) s.timerInterval = NonNegativeOr(value, s.timerInterval);
     else if (is("TreeWidth")) s.treeWidth = IntOr(value, s.treeWidth);

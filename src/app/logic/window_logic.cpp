@@ -280,7 +280,8 @@ bool WindowLogic::RenameFile(int row, std::string_view newName) {
   }
   const std::string oldName = r.name;
   const std::string oldDir = list_.DirPath();
-  if (!engine_.ConfirmOverwrite(to, directory ? fileops::kOverwriteDirectory : fileops::kOverwriteFile)) return false;
+  // Anything already under the new name is asked about, a file or a directory.
+  if (!engine_.ConfirmOverwrite(to, fileops::kOverwriteEither)) return false;
   const std::string fromEntry = services_.rules.RemoveTrailingSeparator(from);
   const std::string toEntry = services_.rules.RemoveTrailingSeparator(to);
   if (platform::RenameEntry(fromEntry, toEntry, platform::RenameMode::Replace) != 0) {
