@@ -268,7 +268,6 @@ const TJEngine::FunctionInfo& TJEngine::InfoOf(const TJStatement* definition) {
         block->Next->Next == nullptr && (block->Next->Expr == nullptr || block->Next->Expr->Code == ecEmpty) &&
         (block->Next->Expr == nullptr || (block->Next->Expr->Operand1 == nullptr && block->Next->Expr->Operand2 == nullptr))) {
       slot->body = block->Sub;
-      slot->bodyIsContents = true;
     }
     slot->needsArguments = ChainMentionsArguments(definition->Sub2);
   }
@@ -294,8 +293,7 @@ TJEngine::Completion TJEngine::ExecImport(const TJStatement* s) {
     ~RestoreCurrent() { tables.SetCurrent(name); }
   } restore{tables_, saved};
   tables_.SetCurrent(module->TableName());
-  // A return at the top level of a module leaves the import as it would any statement:
-  // it ends the program, or the function the import runs in.
+  // A return at the top level of a module ends the program as a return there would.
   return ExecChain(s->Sub, false) == Completion::Return ? Completion::Return : Completion::Normal;
 }
 

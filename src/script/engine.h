@@ -131,14 +131,12 @@ class TJEngine {
     std::uint32_t hash;
   };
   struct FunctionInfo {
-    std::vector<Param> params;  // the parameters that have an identifier, in order
+    std::vector<Param> params;  // every parameter in order (empty name: no identifier)
     const TJStatement* body = nullptr;
     // The body mentions `arguments` or calls eval; only then does a call make the array.
     bool needsArguments = false;
     // No two parameters share a name: binding them needs no search.
     bool distinctParams = true;
-    // body is the contents of the function's block (the implicit return left out).
-    bool bodyIsContents = false;
   };
 
   // --- statements (engine.cpp)
