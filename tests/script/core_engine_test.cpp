@@ -302,8 +302,9 @@ TEST_F(LibraryFolder, ModulesHaveTheirOwnVariables) {
         "class Point { x = 0; y = 0; function Point(a, b) { x = a; this.x = a * scale; this.y = b * scale; } }"
         "function area(w, h) { return w * h * scale; }");
   EXPECT_EQ(Run("import Geo; var p = new Geo.Point(1, 2); println(p.x, p.y, Geo.area(2, 3), scale);"
-                "Geo.scale = 10; println(Geo.area(1, 1), Geo.scale); var mine = 5; println(Geo.mine);"),
-            "2\n4\n12\n2\n10\n10\nundefined\n");
+                "Geo.scale = 10; println(Geo.area(1, 1), Geo.scale); var mine = 5; println(Geo.mine);"
+                "var k = 'scale'; Geo[k] = 3; println(Geo[k], Geo.area(1, 1));"),
+            "2\n4\n12\n2\n10\n10\nundefined\n3\n3\n");
   EXPECT_EQ(Run("import Nothing;"), "file not found: Nothing.js");
 }
 
