@@ -1,6 +1,6 @@
 #include "fileops/format_size.h"
 
-#include <cstdio>
+#include <charconv>
 
 namespace velkoran::fileops {
 
@@ -25,10 +25,11 @@ std::string FormatSize(std::uint64_t bytes, SizeFormat mode) {
   }
   if (mode == SizeFormat::Whole) return std::to_string(whole) + wholeUnit;
 
-  // The shortest general form, then cut (not rounded) two digits after the point.
+  // The shortest general form (to_chars keeps "." whatever the locale), then cut (not
+  // rounded) two digits after the point.
   char text[64];
-  std::snprintf(text, sizeof text, "%.15g", decimal);
-  std::string s(text);
+  const auto written = std::to_chars(text, text + sizeof text, decimal, std::chars_format::general, 15);
+  std::string s(text, written.ptr);
   if (auto point = s.find('.'); point != std::string::npos && s.size() > point + 3) {
     s.resize(point + 3);
   }

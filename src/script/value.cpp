@@ -1,6 +1,9 @@
 #include "script/value.h"
 
+#include <locale.h>
+
 #include <cerrno>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -74,11 +77,14 @@ std::optional<double> ParseDecimal(std::string_view text) {
   const std::size_t end = i;
   while (i < n && text[i] == ' ') ++i;
   if (i != n) return std::nullopt;
-  // strtod needs a terminated copy; the syntax was checked above, so it reads it all.
+  // strtod needs a terminated copy; the syntax was checked above, so it reads it all. It
+  // reads in the C locale: a host (the window's toolkit) may have adopted a user locale
+  // whose decimal separator is a comma.
   std::string number(text.substr(start, end - start));
+  static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", locale_t{});
   errno = 0;
   char* stop = nullptr;
-  const double d = std::strtod(number.c_str(), &stop);
+  const double d = strtod_l(number.c_str(), &stop, cLocale);
   if (stop != number.c_str() + number.size()) return std::nullopt;
   if (errno == ERANGE && std::isinf(d)) return std::nullopt;
   return d;
@@ -117,9 +123,11 @@ std::string FormatNumber(double d) {
   if (std::isnan(d)) return "NaN";
   if (std::isinf(d)) return d < 0 ? "-infinity" : "infinity";
   if (d == 0) return "0";
-  // "%.14e" gives exactly 15 significant digits, correctly rounded: d.dddddddddddddde±x.
+  // Scientific form with 14 decimals gives exactly 15 significant digits, correctly
+  // rounded: d.dddddddddddddde±x. to_chars ignores the locale's decimal separator.
   char buf[40];
-  std::snprintf(buf, sizeof buf, "%.14e", std::fabs(d));
+  const auto written = std::to_chars(buf, buf + sizeof buf, std::fabs(d), std::chars_format::scientific, 14);
+  *written.ptr = '\0';
   std::string digits;
   digits.push_back(buf[0]);
   const char* p = buf + 2;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/comma_locale.h"
+
 using velkoran::fileops::FormatSize;
 using velkoran::fileops::SizeFormat;
 
@@ -34,6 +36,17 @@ TEST(FormatSize, DecimalIsCutNotRounded) {
   // 1023.999 KiB would round to 1024.00; the cut keeps 1023.99.
   EXPECT_EQ(FormatSize(1048575, SizeFormat::Decimal), "1023.99K");
   EXPECT_EQ(FormatSize(1048575, SizeFormat::Whole), "1023K");
+}
+
+}  // namespace
+
+namespace {
+
+TEST(FormatSize, KeepsItsPointUnderACommaLocale) {
+  velkoran::testing::CommaLocale comma;
+  ASSERT_TRUE(comma.active()) << "localedef could not build a comma locale";
+  EXPECT_EQ(FormatSize(5000, SizeFormat::Decimal), "4.88K");
+  EXPECT_EQ(FormatSize(2000000, SizeFormat::Decimal), "1.90M");
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 
 #include "script/object.h"
 #include "script/value.h"
+#include "support/comma_locale.h"
 
 namespace kestrin {
 namespace {
@@ -69,6 +70,17 @@ TEST(Parses, DecimalParse) {
   EXPECT_FALSE(ParseDecimal("1e400"));
   EXPECT_FALSE(ParseDecimal("\t1"));
   EXPECT_FALSE(ParseDecimal("1 2"));
+}
+
+TEST(Parses, NumbersKeepTheirPointUnderACommaLocale) {
+  // The window's toolkit adopts the user's locale; script numbers must not follow it.
+  velkoran::testing::CommaLocale comma;
+  ASSERT_TRUE(comma.active()) << "localedef could not build a comma locale";
+  EXPECT_EQ(ParseDecimal("1.5"), 1.5);
+  EXPECT_FALSE(ParseDecimal("1,5"));
+  EXPECT_EQ(FormatNumber(-2.5), "-2.5");
+  EXPECT_EQ(FormatNumber(1.0 / 3.0), "0.333333333333333");
+  EXPECT_EQ(ToText(TJValue::Number(0.1 + 0.2)).view(), "0.3");
 }
 
 TEST(Parses, IntegerParse) {
