@@ -6,24 +6,10 @@
 
 #include "platform/codepage.h"
 #include "script/crc.h"
+#include "script/name_text.h"
 #include "script/value.h"
 
 namespace kestrin {
-
-namespace {
-
-unsigned char LowerAscii(unsigned char c) { return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c + 32) : c; }
-
-std::string Trimmed(std::string s) {
-  const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
-  std::size_t b = 0;
-  std::size_t e = s.size();
-  while (b < e && blank(s[b])) ++b;
-  while (e > b && blank(s[e - 1])) --e;
-  return s.substr(b, e - b);
-}
-
-}  // namespace
 
 std::uint32_t HashName(std::string_view name) noexcept {
   using velkoran::platform::CodePage;
@@ -215,7 +201,7 @@ std::string TCustomHashTable::KeysText() const {
     out += k;
     out += "\r\n";
   }
-  return Trimmed(std::move(out));
+  return TrimBlanks(std::move(out));
 }
 
 void TCustomHashTable::Clear() {

@@ -7,6 +7,8 @@
 #include <new>
 #include <stdexcept>
 
+#include "script/name_text.h"
+
 namespace kestrin {
 
 namespace {
@@ -14,19 +16,7 @@ namespace {
 constexpr std::uint32_t kIndexThreshold = 4;  // capacity past which a table keeps an index
 constexpr std::uint32_t kKeyBuckets = 100;    // the bucket count whose order Keys() shows
 
-unsigned char LowerAscii(unsigned char c) { return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c + 32) : c; }
 
-// Case-insensitive ordinal order of the sorted key lists.
-int CompareNoCase(std::string_view a, std::string_view b) {
-  const std::size_t n = std::min(a.size(), b.size());
-  for (std::size_t i = 0; i < n; ++i) {
-    const unsigned char ca = LowerAscii(static_cast<unsigned char>(a[i]));
-    const unsigned char cb = LowerAscii(static_cast<unsigned char>(b[i]));
-    if (ca != cb) return ca < cb ? -1 : 1;
-  }
-  if (a.size() == b.size()) return 0;
-  return a.size() < b.size() ? -1 : 1;
-}
 
 std::string JoinLines(const std::vector<std::string>& names) {
   std::string out;
@@ -37,14 +27,6 @@ std::string JoinLines(const std::vector<std::string>& names) {
   return out;
 }
 
-std::string TrimBlanks(std::string s) {
-  const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
-  std::size_t b = 0;
-  std::size_t e = s.size();
-  while (b < e && blank(s[b])) ++b;
-  while (e > b && blank(s[e - 1])) --e;
-  return s.substr(b, e - b);
-}
 
 // Orders names as the hash table of the member store would list them: by bucket, then
 // by bytes within the bucket.

@@ -2,24 +2,9 @@
 
 #include <algorithm>
 
+#include "script/name_text.h"
+
 namespace kestrin {
-
-namespace {
-
-unsigned char LowerAscii(unsigned char c) { return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c + 32) : c; }
-
-int CompareNoCase(std::string_view a, std::string_view b) {
-  const std::size_t n = std::min(a.size(), b.size());
-  for (std::size_t i = 0; i < n; ++i) {
-    const unsigned char ca = LowerAscii(static_cast<unsigned char>(a[i]));
-    const unsigned char cb = LowerAscii(static_cast<unsigned char>(b[i]));
-    if (ca != cb) return ca < cb ? -1 : 1;
-  }
-  if (a.size() == b.size()) return 0;
-  return a.size() < b.size() ? -1 : 1;
-}
-
-}  // namespace
 
 // ---------------------------------------------------------------------------------------
 // TJSymbolTable
