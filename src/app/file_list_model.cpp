@@ -66,7 +66,7 @@ QVariant FileListModel::headerData(int section, Qt::Orientation orientation, int
 
 Qt::ItemFlags FileListModel::flags(const QModelIndex& index) const {
   if (!index.isValid()) return Qt::NoItemFlags;
-  Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+  Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsDragEnabled;
   if (index.column() == 0) f |= Qt::ItemIsEditable;
   return f;
 }

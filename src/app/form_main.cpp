@@ -26,6 +26,7 @@
 #include <QVBoxLayout>
 #include <chrono>
 
+#include "app/drag_start_view.h"
 #include "app/file_list_model.h"
 #include "app/qt_questions.h"
 #include "app/qt_shell.h"
@@ -33,6 +34,9 @@
 #include "app/signal_bridge.h"
 #include "app/tree_model.h"
 #include "app/window_fonts.h"
+#include "dnd/drag_paths.h"
+#include "dnd/drop_target.h"
+#include "dnd/file_drag_source.h"
 #include "fileops/progress_scale.h"
 #include "platform/dir_helpers.h"
 #include "platform/folders.h"
@@ -43,6 +47,8 @@ namespace velkoran::app {
 namespace {
 
 constexpr int kFdColumnMaxWidth = 30;
+// How long work a drop started waits before it looks again whether the window is free.
+constexpr int kDropRetryMs = 100;
 
 QString Utf8(const char* text) { return QString::fromUtf8(text); }
 
@@ -160,6 +166,8 @@ TForm_Main::TForm_Main(FormDependencies deps, QWidget* parent) : QMainWindow(par
   }
   BuildMenus();
   ConnectViews();
+  FileDragSource1 = new dnd::TFileDragSource(this, deps.dragLoop);
+  RegisterDropTargets();
 
   logic_->LoadState(saveDir_);
   ApplySettingsToWidgets();
@@ -180,6 +188,7 @@ TForm_Main::TForm_Main(FormDependencies deps, QWidget* parent) : QMainWindow(par
 
 TForm_Main::~TForm_Main() {
   qApp->removeEventFilter(this);
+  UnregisterDropTargets();
   // The views go before the logic they show.
   delete LV_FileList;
   LV_FileList = nullptr;
@@ -211,6 +220,9 @@ void TForm_Main::BuildLayout() {
   CB_LocateBar->setEditable(true);
   CB_LocateBar->setInsertPolicy(QComboBox::NoInsert);
   CB_LocateBar->setFixedHeight(20);
+  // Only the tree, the list and the buffer list take drops; text dropped here would be
+  // a drop on the window, which is refused.
+  CB_LocateBar->lineEdit()->setAcceptDrops(false);
   SB_Go = new QPushButton(Utf8("行"), PN_LocateBar);
   SB_Go->setObjectName(QStringLiteral("SB_Go"));
   SB_Go->setFixedSize(23, 20);
@@ -244,7 +256,9 @@ void TForm_Main::BuildLayout() {
   Splitter1->setHandleWidth(3);
   Splitter1->setChildrenCollapsible(false);
 
-  TV_Directorys = new QTreeView(Splitter1);
+  auto* tree = new DragStartTreeView(Splitter1);
+  tree->SetStartDragHandler([this] { TV_DirectorysStartDrag(); });
+  TV_Directorys = tree;
   TV_Directorys->setObjectName(QStringLiteral("TV_Directorys"));
   TV_Directorys->setFont(FixedFont());
   TV_Directorys->setHeaderHidden(true);
@@ -257,6 +271,7 @@ void TForm_Main::BuildLayout() {
   TV_Directorys->setAttribute(Qt::WA_Hover);
   TV_Directorys->setContextMenuPolicy(Qt::CustomContextMenu);
   TV_Directorys->setAutoScroll(true);
+  TV_Directorys->setDragEnabled(true);
   {
     // The selection stays visible when the tree loses the focus.
     QPalette p = TV_Directorys->palette();
@@ -265,7 +280,9 @@ void TForm_Main::BuildLayout() {
     TV_Directorys->setPalette(p);
   }
 
-  LV_FileList = new QTreeView(Splitter1);
+  auto* list = new DragStartTreeView(Splitter1);
+  list->SetStartDragHandler([this] { LV_FileListStartDrag(); });
+  LV_FileList = list;
   LV_FileList->setObjectName(QStringLiteral("LV_FileList"));
   LV_FileList->setFont(FixedFont());
   LV_FileList->setRootIsDecorated(false);
@@ -275,6 +292,7 @@ void TForm_Main::BuildLayout() {
   LV_FileList->setSelectionBehavior(QAbstractItemView::SelectRows);
   LV_FileList->setEditTriggers(QAbstractItemView::NoEditTriggers);
   LV_FileList->setAllColumnsShowFocus(true);
+  LV_FileList->setDragEnabled(true);
   LV_FileList->setContextMenuPolicy(Qt::CustomContextMenu);
   LV_FileList->setItemDelegate(new GridDelegate(LV_FileList));
   LV_FileList->header()->setStretchLastSection(false);
@@ -966,6 +984,112 @@ std::vector<int> TForm_Main::SelectedFileRows() const {
 int TForm_Main::FocusedFileRow() const {
   const QModelIndex current = LV_FileList->selectionModel()->currentIndex();
   return current.isValid() ? current.row() : -1;
+}
+
+// ---- Drag and drop ---------------------------------------------------------------------
+
+void TForm_Main::RegisterDropTargets() {
+  using namespace dnd;
+  // FileDragSource1Drop: the targets receive every path without a trailing separator.
+  FileDragSource1->Dragtypes = dtCopy | dtMove | dtLink;
+  FileDragSource1->OnDrop = [](TDragSourceBase& source, TDragType, bool&) {
+    RemoveTrailingSeparators(static_cast<TFileDragSource&>(source).Files, platform::HostPaths());
+  };
+
+  DFT_Tree = new TFileDropTarget(this);
+  DFT_Tree->setObjectName(QStringLiteral("DFT_Tree"));
+  DFT_Tree->Dragtypes = dtCopy | dtMove | dtLink;
+  // Every drag starts afresh, so the node under the pointer is selected even when it was
+  // the last one of an earlier drag.
+  DFT_Tree->OnEnter = [this](TDropTargetBase&, ShiftState, QPoint point, std::uint32_t&) {
+    treeDragOverPath_.clear();
+    DFT_TreeDragOver(point);
+  };
+  DFT_Tree->OnDragOver = [this](TDropTargetBase&, ShiftState, QPoint point, std::uint32_t&) { DFT_TreeDragOver(point); };
+  DFT_Tree->OnDrop = [this](TDropTargetBase&, ShiftState, QPoint, std::uint32_t& effect) {  // DFT_TreeDrop
+    RunAfterDrop([this, files = DFT_Tree->Files, operation = effect] { logic_->DropOnTree(files, operation); });
+    effect = kEffectNone;  // what DropOnTree reports: the source never deletes anything itself
+  };
+  DFT_Tree->RegisterTarget(TV_Directorys);
+
+  DFT_File = new TFileDropTarget(this);
+  DFT_File->setObjectName(QStringLiteral("DFT_File"));
+  DFT_File->Dragtypes = dtCopy | dtMove | dtLink;
+  DFT_File->OnDrop = [this](TDropTargetBase&, ShiftState, QPoint point, std::uint32_t& effect) {  // DFT_FileDrop
+    const bool onRow = LV_FileList->indexAt(point).isValid();
+    RunAfterDrop([this, files = DFT_File->Files, operation = effect, onRow] { logic_->DropOnList(files, operation, onRow); });
+    // The window transfers by itself (or, onto a row, not at all): a source told "moved"
+    // could delete what it still holds.
+    effect = kEffectNone;
+  };
+  DFT_File->RegisterTarget(LV_FileList);
+
+  DFT_Buffer = new TFileDropTarget(this);
+  DFT_Buffer->setObjectName(QStringLiteral("DFT_Buffer"));
+  DFT_Buffer->Dragtypes = dtMove;
+  DFT_Buffer->OnDrop = [this](TDropTargetBase&, ShiftState, QPoint, std::uint32_t& effect) {  // DFT_BufferDrop
+    logic_->DropOnBuffer(DFT_Buffer->Files);
+    // The buffer only notes the paths; nothing was moved.
+    effect = kEffectNone;
+  };
+  DFT_Buffer->RegisterTarget(LB_Buffer);
+
+  RefuseDropTarget1 = new TRefuseDropTarget(this);
+  RefuseDropTarget1->setObjectName(QStringLiteral("RefuseDropTarget1"));
+  RefuseDropTarget1->RegisterTarget(this);
+}
+
+void TForm_Main::UnregisterDropTargets() {
+  for (dnd::TDropTargetBase* target : std::initializer_list<dnd::TDropTargetBase*>{DFT_Tree, DFT_File, DFT_Buffer, RefuseDropTarget1}) {
+    if (target != nullptr) target->UnregisterTarget();
+  }
+}
+
+void TForm_Main::TV_DirectorysStartDrag() {
+  std::vector<std::string> paths = logic_->TreeDragPaths();
+  if (paths.empty()) return;
+  FileDragSource1->Files = std::move(paths);
+  FileDragSource1->StartDrag(TV_Directorys);
+}
+
+void TForm_Main::LV_FileListStartDrag() {
+  std::vector<std::string> paths = logic_->ListDragPaths(SelectedFileRows());
+  if (paths.empty()) return;
+  FileDragSource1->Files = std::move(paths);
+  FileDragSource1->StartDrag(LV_FileList);
+}
+
+void TForm_Main::DFT_TreeDragOver(QPoint point) {
+  DirNode* node = DirTreeModel::NodeOf(TV_Directorys->indexAt(point));
+  if (node == nullptr) return;
+  // Nodes are told apart by path: a refresh may have replaced the one seen last.
+  std::string path = node->Path();
+  if (path == treeDragOverPath_) return;
+  treeDragOverPath_ = std::move(path);
+  // Selecting lists the node and shows its path in the location bar.
+  logic_->SelectTreeNode(node);
+}
+
+void TForm_Main::RunAfterDrop(std::function<void()> work) {
+  // Not inside the drop event: the program the files came from hears at once that the
+  // drop is over instead of waiting for the whole copy, and the transfer's questions and
+  // event processing do not run inside the drag machinery.
+  QTimer::singleShot(0, this, [this, work = std::move(work)] { RunDropWork(work); });
+}
+
+void TForm_Main::RunDropWork(std::function<void()> work) {
+  if (closing_) return;
+  if (scriptRunning_ || !logic_->WindowEnabled() || dropWorkRunning_) {
+    // One operation at a time: the drop waits for the running transfer or script.
+    QTimer::singleShot(kDropRetryMs, this, [this, work = std::move(work)] { RunDropWork(work); });
+    return;
+  }
+  struct Running {
+    bool& flag;
+    explicit Running(bool& f) : flag(f) { flag = true; }
+    ~Running() { flag = false; }
+  } running{dropWorkRunning_};
+  work();
 }
 
 // ---- Timer -----------------------------------------------------------------------------

@@ -35,6 +35,14 @@ namespace kestrin {
 class TKestrin;
 }
 
+namespace velkoran::dnd {
+class TDragLoop;
+class TDropTargetBase;
+class TFileDragSource;
+class TFileDropTarget;
+class TRefuseDropTarget;
+}  // namespace velkoran::dnd
+
 namespace velkoran::app {
 
 class DirTreeModel;
@@ -55,6 +63,9 @@ struct FormDependencies {
   // key's state at this moment; empty: the host's own.
   std::function<std::uint32_t()> tickCount;
   std::function<bool()> controlKeyHeld;
+  // The drag loop drags from the tree and the list run in (it must outlive the window);
+  // null: Qt's.
+  dnd::TDragLoop* dragLoop = nullptr;
 };
 
 class TForm_Main final : public QMainWindow, public WindowView, private TVelkoranHost {
@@ -78,6 +89,11 @@ class TForm_Main final : public QMainWindow, public WindowView, private TVelkora
   // The selected rows of the file list in list order, and the focused row (-1 for none).
   std::vector<int> SelectedFileRows() const;
   int FocusedFileRow() const;
+
+  // Drags from the tree (its selected directory) and from the list (its selected rows);
+  // the views call them when a pressed mouse moves over a selection.
+  void TV_DirectorysStartDrag();
+  void LV_FileListStartDrag();
 
   // One timer step: keeps the saved geometry current, suspends the single-key shortcuts
   // while a text is edited, and switches tabs on hover.
@@ -142,6 +158,14 @@ class TForm_Main final : public QMainWindow, public WindowView, private TVelkora
   bool IsEditingOrTyping() const;  // a name is edited in place or the location bar has the focus
   void UpdateShortcutSuspension();
   void ShortcutItemClicked(int tag);  // MI_ShortcutDummyClick
+  // Drag and drop (see docs/platform-notes.md).
+  void RegisterDropTargets();
+  void UnregisterDropTargets();
+  void DFT_TreeDragOver(QPoint point);
+  // Work a drop starts runs after the drop event has returned, once no transfer or script
+  // is running.
+  void RunAfterDrop(std::function<void()> work);
+  void RunDropWork(std::function<void()> work);
   // Compiles and runs a generated program, then frees what the script left.
   void RunScriptProgram(std::string_view program);
   void ReleaseScriptObjects();
@@ -251,6 +275,16 @@ class TForm_Main final : public QMainWindow, public WindowView, private TVelkora
   std::vector<std::pair<QAction*, QKeySequence>> singleKeyShortcuts_;
   bool listFocusedBeforeMenu_ = false;   // the file list had the focus when a shortcut menu opened
   QPointer<QWidget> focusBeforeDisable_;  // the control that had the focus when a transfer began
+
+  // Drag and drop: the source of drags from the tree and the list, the targets on the
+  // three panes and the one refusing drops anywhere else on the window.
+  dnd::TFileDragSource* FileDragSource1 = nullptr;
+  dnd::TFileDropTarget* DFT_Tree = nullptr;
+  dnd::TFileDropTarget* DFT_File = nullptr;
+  dnd::TFileDropTarget* DFT_Buffer = nullptr;
+  dnd::TRefuseDropTarget* RefuseDropTarget1 = nullptr;
+  std::string treeDragOverPath_;  // the node the pointer was last over in this drag
+  bool dropWorkRunning_ = false;
 
   // The script interpreter; it goes before the logic its scripts act on.
   std::unique_ptr<kestrin::TKestrin> Kestrin;

@@ -58,7 +58,7 @@ bool DirTreeModel::setData(const QModelIndex& index, const QVariant& value, int 
 Qt::ItemFlags DirTreeModel::flags(const QModelIndex& index) const {
   const DirNode* node = NodeOf(index);
   if (node == nullptr) return Qt::NoItemFlags;
-  Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+  Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsDragEnabled;
   if (node->renamable) f |= Qt::ItemIsEditable;
   return f;
 }

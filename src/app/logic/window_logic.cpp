@@ -398,14 +398,44 @@ void WindowLogic::DeleteCurrentTab() {
   EnterTab();
 }
 
-// ---- Drops ----------------------------------------------------------------------------
+// ---- Drags and drops ------------------------------------------------------------------
+
+namespace {
+
+// The transfer a drop effect asks for: copy, move or link, without the scroll flag that
+// may stand beside it; 0 for anything else, which must not reach the engine (an unknown
+// operation there would copy directories' structure and report success).
+int DropOperation(std::uint32_t effect) {
+  effect &= ~0x80000000u;
+  const bool known = effect == fileops::kOperationCopy || effect == fileops::kOperationMove ||
+                     effect == fileops::kOperationLink;
+  return known ? static_cast<int>(effect) : 0;
+}
+
+}  // namespace
+
+std::vector<std::string> WindowLogic::TreeDragPaths() {
+  if (selected_ == nullptr) return {};
+  std::string path = selected_->Path();
+  if (!services_.directories.DirectoryExists(path)) return {};
+  return {std::move(path)};
+}
+
+std::vector<std::string> WindowLogic::ListDragPaths(const std::vector<int>& selectedRows) const {
+  std::vector<std::string> paths;
+  paths.reserve(selectedRows.size());
+  for (int row : selectedRows) {
+    if (row >= 0 && row < list_.RowCount()) paths.push_back(list_.OperationPath(row));
+  }
+  return paths;
+}
 
 int WindowLogic::DropOnTree(const std::vector<std::string>& paths, std::uint32_t effect) {
-  effect &= ~0x80000000u;  // the scroll flag is no operation
-  if (selected_ != nullptr) {
+  const int operation = DropOperation(effect);
+  if (selected_ != nullptr && operation != 0) {
     const std::string destination = selected_->Path();
     const std::string name = selected_->nodeName;
-    engine_.TransferFiles(paths, destination, static_cast<int>(effect));
+    engine_.TransferFiles(paths, destination, operation);
     view_.SetMainWindowCaption(name);
   }
   RelistAfterChange();
@@ -414,7 +444,10 @@ int WindowLogic::DropOnTree(const std::vector<std::string>& paths, std::uint32_t
 
 void WindowLogic::DropOnList(const std::vector<std::string>& paths, std::uint32_t effect, bool onRow) {
   if (selected_ == nullptr) return;
-  if (!onRow) engine_.TransferFiles(paths, selected_->Path(), static_cast<int>(effect));
+  // The list scrolls near its edges as the tree does: a drop there carries the scroll flag
+  // too, and must copy or move all the same.
+  const int operation = DropOperation(effect);
+  if (!onRow && operation != 0) engine_.TransferFiles(paths, selected_->Path(), operation);
   RelistAfterChange();
 }
 

@@ -147,9 +147,16 @@ class WindowLogic : private fileops::OperationHost {
   void CopyFromBuffer();                                                // AC_CopyFromBufferInFileList
   void MoveFromBuffer();                                                // AC_MoveFromBufferInFileList
 
-  // ---- Drops --------------------------------------------------------------------------
+  // ---- Drags and drops ----------------------------------------------------------------
+  // What a drag from the tree offers: the selected node's path when it is an existing
+  // directory, else nothing.
+  std::vector<std::string> TreeDragPaths();
+  // What a drag from the list offers: the selected rows in list order, a directory with a
+  // trailing separator (the drag removes it when the drop happens).
+  std::vector<std::string> ListDragPaths(const std::vector<int>& selectedRows) const;
   // What the window does with paths dropped on it (the drag-and-drop components deliver
-  // them without trailing separators). The effect is 1 copy, 2 move or 4 link.
+  // them without trailing separators). The effect is 1 copy, 2 move or 4 link; the scroll
+  // flag beside it is no operation, and an effect that is no operation transfers nothing.
   // On the tree: transfer into the selected directory; returns the effect to report back
   // to the source, always none (0), so that the source never deletes anything itself.
   int DropOnTree(const std::vector<std::string>& paths, std::uint32_t effect);
