@@ -289,6 +289,44 @@ TEST_F(LogicTest, DropsTransferIntoTheSelectionOrFillTheBuffer) {
   EXPECT_EQ(rig.view.bufferLines, (std::vector<std::string>{"f", "d/"}));
 }
 
+TEST_F(LogicTest, ADropNearTheListsEdgeStillTransfersAndNoOperationTransfersNothing) {
+  MakeDirs(dir / "src");
+  WriteFile(dir / "src/f", "F");
+  WriteFile(dir / "src/g", "G");
+  MakeDirs(dir / "dst");
+  Start();
+  rig.Select(dir / "dst");
+  // The scroll flag beside a move (the pointer rested near the list's edge).
+  logic.DropOnList({dir / "src/f"}, 0x80000002u, false);
+  EXPECT_EQ(ReadFile(dir / "dst/f"), "F");
+  EXPECT_FALSE(Exists(dir / "src/f"));
+  // An effect that names no operation never reaches the engine.
+  const std::size_t logged = rig.view.log.size();
+  logic.DropOnList({dir / "src/g"}, 0, false);
+  EXPECT_EQ(logic.DropOnTree({dir / "src/g"}, 0x80000000u), 0);
+  logic.DropOnList({dir / "src/g"}, 3, false);
+  EXPECT_FALSE(Exists(dir / "dst/g"));
+  EXPECT_EQ(rig.view.log.size(), logged);
+}
+
+TEST_F(LogicTest, DragsOfferTheTreesDirectoryAndTheListsRowsInOrder) {
+  MakeDirs(dir / "d/sub");
+  WriteFile(dir / "d/b", "");
+  WriteFile(dir / "d/a", "");
+  Start();
+  EXPECT_TRUE(logic.TreeDragPaths().empty());
+  rig.Select(dir / "d");
+  EXPECT_EQ(logic.TreeDragPaths(), std::vector<std::string>{dir / "d"});
+  logic.ToggleShowDirectory();
+  logic.ListDirectory();
+  const std::vector<int> rows{rig.RowOf("sub"), rig.RowOf("a"), rig.RowOf("b"), 99};
+  EXPECT_EQ(logic.ListDragPaths(rows), (std::vector<std::string>{dir / "d/sub/", dir / "d/a", dir / "d/b"}));
+  // A directory gone since it was selected offers nothing.
+  ASSERT_NE(rig.Select(dir / "d/sub"), nullptr);
+  ASSERT_EQ(::rmdir((dir / "d/sub").c_str()), 0);
+  EXPECT_TRUE(logic.TreeDragPaths().empty());
+}
+
 TEST_F(LogicTest, TheSizeSurveyRunsOnRealDirectoriesOnly) {
   MakeDirs(dir / "d/e");
   WriteFile(dir / "d/e/f", std::string(2048, 'x'));
