@@ -7,8 +7,13 @@
 #include <QTimer>
 
 #include "dnd/effect_rules.h"
+#include "dnd/uri_list.h"
 
 namespace velkoran::dnd {
+
+QString UriListMimeType() {
+  return QString::fromLatin1(kUriListFormat.data(), static_cast<qsizetype>(kUriListFormat.size()));
+}
 
 Qt::DropActions QtActionsOf(std::uint32_t effects) {
   Qt::DropActions actions;

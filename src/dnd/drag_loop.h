@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QObject>
+#include <QString>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -57,6 +58,9 @@ class QtDragLoop final : public TDragLoop {
   DragLoopOutcome Run(QObject* origin, std::unique_ptr<QMimeData> data, std::uint32_t allowedEffects,
                       const Hooks& hooks) override;
 };
+
+// The file-list format's name as Qt's mime data takes it.
+QString UriListMimeType();
 
 // Qt's drop actions and the effects are the same bits.
 Qt::DropActions QtActionsOf(std::uint32_t effects);

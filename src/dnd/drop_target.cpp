@@ -199,14 +199,10 @@ void TDropTargetBase::ScrollTick() {
   }
 }
 
-bool TFileDropTarget::OffersAcceptedFormat(const QMimeData& data) const {
-  return data.hasFormat(QString::fromLatin1(kUriListFormat.data(), static_cast<qsizetype>(kUriListFormat.size())));
-}
+bool TFileDropTarget::OffersAcceptedFormat(const QMimeData& data) const { return data.hasFormat(UriListMimeType()); }
 
 bool TFileDropTarget::ReadData(const QMimeData& data) {
-  Files.clear();
-  const QByteArray text =
-      data.data(QString::fromLatin1(kUriListFormat.data(), static_cast<qsizetype>(kUriListFormat.size())));
+  const QByteArray text = data.data(UriListMimeType());
   Files = DecodeFileUriList(std::string_view(text.constData(), static_cast<std::size_t>(text.size())));
   return !Files.empty();
 }

@@ -10,21 +10,19 @@
 namespace velkoran::dnd {
 namespace {
 
-QString UriListFormat() { return QString::fromLatin1(kUriListFormat.data(), static_cast<qsizetype>(kUriListFormat.size())); }
-
 // The source's paths as file URLs, made when a target asks: what the source's owner does
 // at the release (removing the directories' trailing separators) is what the target reads.
 class FileListMimeData final : public QMimeData {
  public:
   explicit FileListMimeData(const TFileDragSource& source) : source_(&source) {}
 
-  QStringList formats() const override { return {UriListFormat()}; }
-  bool hasFormat(const QString& mimeType) const override { return mimeType == UriListFormat(); }
+  QStringList formats() const override { return {UriListMimeType()}; }
+  bool hasFormat(const QString& mimeType) const override { return mimeType == UriListMimeType(); }
 
  protected:
   QVariant retrieveData(const QString& mimeType, QMetaType) const override {
     // Nothing to offer fails every request, as does an unknown format.
-    if (mimeType != UriListFormat() || source_ == nullptr || source_->Files.empty()) return {};
+    if (mimeType != UriListMimeType() || source_ == nullptr || source_->Files.empty()) return {};
     const std::string text = EncodeFileUriList(source_->Files);
     return QByteArray(text.data(), static_cast<qsizetype>(text.size()));
   }

@@ -145,16 +145,6 @@ TEST_F(DropTargetTest, EnterOverAndDropCarryTheKeysEffectPointAndFiles) {
   EXPECT_FALSE(target.DragInProgress());
 }
 
-TEST_F(DropTargetTest, TheDropHandlerDecidesWhatTheSourceHears) {
-  target.OnDrop = [](TDropTargetBase&, ShiftState, QPoint, std::uint32_t& effect) { effect = kEffectNone; };
-  const auto data = FileData({"/x"});
-  Enter(QPoint(10, 50), data.get());
-  const Answer drop = Drop(QPoint(10, 50), data.get(), Qt::ShiftModifier);
-  EXPECT_FALSE(drop.accepted);
-  EXPECT_EQ(drop.action, Qt::IgnoreAction);
-  EXPECT_EQ(target.Files, std::vector<std::string>{"/x"});
-}
-
 TEST_F(DropTargetTest, DataWithoutLocalFilesDeliversNothing) {
   // No URL list at all: refused at the door.
   QMimeData text;
@@ -387,18 +377,6 @@ TEST_F(DragSourceTest, NothingToOfferRendersNothing) {
   loop.dropReports = kEffectCopy;
   EXPECT_EQ(source.StartDrag(&origin), TDragResult::drCopy);
   EXPECT_TRUE(loop.rendered.isEmpty());
-}
-
-TEST(QtDragLoopTest, APlatformWithoutDraggingEndsTheDragAsACancel) {
-  App();
-  TFileDragSource source;
-  source.Files = {"/x"};
-  bool asked = false;
-  source.OnDrop = [&asked](TDragSourceBase&, TDragType, bool&) { asked = true; };
-  QWidget origin;
-  EXPECT_EQ(source.StartDrag(&origin), TDragResult::drCancel);
-  EXPECT_FALSE(asked);
-  EXPECT_FALSE(source.Dragging());
 }
 
 // ---- Release watcher ---------------------------------------------------------------------
