@@ -23,6 +23,12 @@ class WindowDisabled {
   OperationHost& host_;
 };
 
+// True when dir (ending in "/") is the directory `root` or lies below it.
+bool IsWithin(std::string_view dir, std::string_view root) {
+  const std::string prefix = platform::HostPaths().AddTrailingSeparator(root);
+  return dir.substr(0, prefix.size()) == prefix;
+}
+
 }  // namespace
 
 bool FileOperationEngine::TransferFiles(const std::vector<std::string>& sources, std::string_view destination,
@@ -76,6 +82,12 @@ bool FileOperationEngine::TransferOneItem(const TransferItem& item, const std::s
   const std::string source = item.Source().empty() ? std::string("/") : item.Source();
   platform::FileInfo sourceInfo;
   if (item.ContentUnreadable || !fs_.Stat(source, sourceInfo) || sourceInfo.kind != platform::PathKind::Directory) {
+    host_.AppendLog(name + messages::Local(messages::kFailedPrefix) + target + "/");
+    return false;
+  }
+  // A directory never goes into itself or below itself (a short drag dropped back on its
+  // own node): the copy would repeat the whole tree inside it.
+  if (item.SubPath.empty() && IsWithin(destination, source)) {
     host_.AppendLog(name + messages::Local(messages::kFailedPrefix) + target + "/");
     return false;
   }

@@ -174,6 +174,20 @@ TEST_F(TransferTest, MissingSourcesFailWithTheTargetInTheLog) {
   EXPECT_EQ(Names(dir / "dst/D"), std::vector<std::string>{});
 }
 
+TEST_F(TransferTest, ADirectoryNeverGoesIntoItself) {
+  mkdir((dir / "src/D").c_str(), 0755);
+  mkdir((dir / "src/D/E").c_str(), 0755);
+  WriteFile(dir / "src/D/f", "x");
+  EXPECT_FALSE(engine.TransferFiles({dir / "src/D/"}, dir / "src/D", 1));
+  EXPECT_EQ(host.log[3], L("コピー失敗: ") + dir / "src/D/D/");
+  EXPECT_FALSE(engine.TransferFiles({dir / "src/D"}, dir / "src/D/E/", 2));
+  EXPECT_EQ(Names(dir / "src/D"), (std::vector<std::string>{"E", "f"}));
+  EXPECT_TRUE(Names(dir / "src/D/E").empty());
+  // A sibling whose name merely starts the same is no part of it.
+  mkdir((dir / "src/DD").c_str(), 0755);
+  EXPECT_TRUE(engine.TransferFiles({dir / "src/D"}, dir / "src/DD", 1));
+}
+
 TEST_F(TransferTest, MoveOnOneFileSystemRenamesAndLeavesSourceDirectories) {
   mkdir((dir / "src/D").c_str(), 0755);
   mkdir((dir / "src/D/E").c_str(), 0755);
