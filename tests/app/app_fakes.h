@@ -1,11 +1,9 @@
-// Fakes for the window's logic: a scratch folder, scripted questions, a recording view,
-// a fixed volume list, a scripted network and a directory source that counts its reads.
+// Fakes for the window's logic: a recording view, a scripted network and a directory
+// source that counts its reads, with the shared scratch folder, questions and volume list.
 #pragma once
 
-#include <deque>
-#include <functional>
 #include <map>
-#include <optional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,74 +11,22 @@
 #include "app/logic/dir_tree.h"
 #include "app/logic/window_logic.h"
 #include "platform/network.h"
-#include "platform/questions.h"
-#include "platform/shell.h"
-#include "platform/volumes.h"
+#include "support/files.h"
+#include "support/platform_fakes.h"
+#include "support/scratch_dir.h"
+#include "support/scripted_questions.h"
 
 namespace velkoran::app::testing {
 
-// A fresh folder (ending in "/") removed with everything in it at the end.
-class ScratchDir {
- public:
-  ScratchDir();
-  ~ScratchDir();
-  ScratchDir(const ScratchDir&) = delete;
-  ScratchDir& operator=(const ScratchDir&) = delete;
-  const std::string& Path() const { return path_; }
-  // Path() + relative.
-  std::string operator/(std::string_view relative) const { return path_ + std::string(relative); }
-
- private:
-  std::string path_;
-};
-
-void MakeDirs(const std::string& path);
-void WriteFile(const std::string& path, std::string_view content);
-std::string ReadFile(const std::string& path);
-bool Exists(const std::string& path);
-
-class FakeQuestions final : public platform::UserQuestions {
- public:
-  struct Asked {
-    std::string kind;
-    std::string caption;
-    std::string text;
-  };
-  std::vector<Asked> asked;
-  std::deque<platform::Answer> answers;            // Yes/No(/Cancel) questions, in order
-  std::deque<std::optional<std::string>> inputs;   // input dialogs, in order
-  std::function<void()> onAsk;                      // runs inside every Yes/No(/Cancel) question
-
-  platform::Answer AskYesNo(std::string_view caption, std::string_view text) override;
-  platform::Answer AskYesNoCancel(std::string_view caption, std::string_view text) override;
-  void Alert(std::string_view caption, std::string_view text) override;
-  bool Confirm(std::string_view caption, std::string_view text) override;
-  std::optional<std::string> InputText(std::string_view caption, std::string_view prompt,
-                                       std::string_view initial) override;
-  std::deque<std::optional<std::string>> prompts;  // answers to a script's prompt, in order
-  std::optional<std::string> Prompt(std::string_view caption, std::string_view text, std::string_view initial) override;
-  std::optional<std::string> TextArea(std::string_view, std::string_view, std::string_view) override { return std::nullopt; }
-  bool CanShowDialogs() const override { return false; }
-  std::optional<std::string> OpenFile(std::string_view, std::string_view) override { return std::nullopt; }
-  std::vector<std::string> OpenFiles(std::string_view, std::string_view) override { return {}; }
-  std::optional<std::string> SaveFile(std::string_view, std::string_view) override { return std::nullopt; }
-  std::optional<std::string> OpenFolder(std::string_view, std::string_view) override { return std::nullopt; }
-
- private:
-  platform::Answer Next();
-};
-
-class FakeShell final : public platform::Shell {
- public:
-  std::vector<std::string> opened;
-  void Open(std::string_view file, std::string_view, std::string_view) override { opened.emplace_back(file); }
-};
-
-class FakeVolumes final : public platform::VolumeList {
- public:
-  std::vector<std::string> roots;
-  std::vector<std::string> Roots() override { return roots; }
-};
+using velkoran::testing::Exists;
+using velkoran::testing::FakeShell;
+using velkoran::testing::FakeVolumes;
+using velkoran::testing::MakeDirs;
+using velkoran::testing::NoSlash;
+using velkoran::testing::ReadFile;
+using velkoran::testing::ScratchDir;
+using velkoran::testing::ScriptedQuestions;
+using velkoran::testing::WriteFile;
 
 // A network given as a tree of resources; a container listed in failing cannot be opened.
 class FakeNetwork final : public platform::NetworkEnumeration {
@@ -158,7 +104,7 @@ struct LogicRig {
   FakeVolumes volumes;
   FakeNetwork network;
   CountingSource directories;
-  FakeQuestions questions;
+  ScriptedQuestions questions;
   FakeShell shell;
   FakeView view;
   WindowLogic logic;

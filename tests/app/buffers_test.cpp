@@ -19,13 +19,12 @@ using platform::Answer;
 using testing::Exists;
 using testing::LogicRig;
 using testing::MakeDirs;
+using testing::NoSlash;
 using testing::ReadFile;
 using testing::ScratchDir;
 using testing::WriteFile;
 
 using Lines = std::vector<std::string>;
-
-std::string NoSlash(const std::string& p) { return p.substr(0, p.size() - 1); }
 
 const platform::PathRules kPosix(platform::PathStyle::Posix, platform::CodePage::Utf8);
 const platform::PathRules kWindows(platform::PathStyle::Windows, platform::CodePage::Cp932);

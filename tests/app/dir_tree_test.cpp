@@ -16,6 +16,7 @@ using testing::CountingSource;
 using testing::FakeNetwork;
 using testing::FakeVolumes;
 using testing::MakeDirs;
+using testing::NoSlash;
 using testing::ScratchDir;
 
 // Directories kept in memory, in the order they were added, for paths the machine cannot
@@ -50,8 +51,6 @@ std::vector<std::string> RootNames(const DirTree& tree) {
   for (const auto& r : tree.Roots()) names.push_back(r->nodeName);
   return names;
 }
-
-std::string NoSlash(const std::string& p) { return p.substr(0, p.size() - 1); }
 
 class HostTree : public ::testing::Test {
  protected:

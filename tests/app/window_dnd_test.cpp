@@ -28,12 +28,11 @@ namespace {
 using testing::App;
 using testing::Exists;
 using testing::MakeDirs;
+using testing::NoSlash;
 using testing::ReadFile;
 using testing::ScratchDir;
 using testing::Settle;
 using testing::WriteFile;
-
-std::string NoSlash(const std::string& p) { return p.substr(0, p.size() - 1); }
 
 const QString kUriList = QStringLiteral("text/uri-list");
 constexpr Qt::DropActions kAllActions = Qt::CopyAction | Qt::MoveAction | Qt::LinkAction;
@@ -169,7 +168,7 @@ class WindowDndTest : public ::testing::Test {
   ScratchDir data;
   testing::FakeVolumes volumes;
   testing::FakeNetwork network;
-  testing::FakeQuestions questions;
+  testing::ScriptedQuestions questions;
   testing::FakeShell shell;
   FunctionLoop loop;
   std::unique_ptr<TForm_Main> form;

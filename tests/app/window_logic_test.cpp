@@ -13,11 +13,10 @@ using platform::Answer;
 using testing::Exists;
 using testing::LogicRig;
 using testing::MakeDirs;
+using testing::NoSlash;
 using testing::ReadFile;
 using testing::ScratchDir;
 using testing::WriteFile;
-
-std::string NoSlash(const std::string& p) { return p.substr(0, p.size() - 1); }
 
 class LogicTest : public ::testing::Test {
  protected:

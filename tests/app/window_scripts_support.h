@@ -146,7 +146,7 @@ class ScriptWindowFixture : public ::testing::Test {
   ScratchDir data;
   FakeVolumes volumes;
   FakeNetwork network;
-  FakeQuestions questions;
+  ScriptedQuestions questions;
   FakeShell shell;
   std::unique_ptr<TForm_Main> form;
   bool fallbackUsed = false;

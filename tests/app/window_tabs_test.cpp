@@ -29,12 +29,11 @@ using platform::Answer;
 using testing::App;
 using testing::Exists;
 using testing::MakeDirs;
+using testing::NoSlash;
 using testing::ReadFile;
 using testing::ScratchDir;
 using testing::Settle;
 using testing::WriteFile;
-
-std::string NoSlash(const std::string& p) { return p.substr(0, p.size() - 1); }
 
 // The visible captions of a menu's items, separators and hidden items left out.
 std::vector<std::string> ItemCaptions(const QMenu* menu) {
@@ -116,7 +115,7 @@ class WindowTabsTest : public ::testing::Test {
   ScratchDir data;
   testing::FakeVolumes volumes;
   testing::FakeNetwork network;
-  testing::FakeQuestions questions;
+  testing::ScriptedQuestions questions;
   testing::FakeShell shell;
   std::uint32_t clock = 5000;
   bool ctrl = false;

@@ -34,14 +34,13 @@ namespace {
 using platform::Answer;
 using testing::Exists;
 using testing::MakeDirs;
+using testing::NoSlash;
 using testing::ReadFile;
 using testing::ScratchDir;
 using testing::WriteFile;
 
 using testing::App;
 using testing::Settle;
-
-std::string NoSlash(const std::string& p) { return p.substr(0, p.size() - 1); }
 
 const DirNode* DirTreeModelNode(const QTreeView* tree) { return DirTreeModel::NodeOf(tree->currentIndex()); }
 
@@ -97,7 +96,7 @@ class WindowTest : public ::testing::Test {
   ScratchDir data;
   testing::FakeVolumes volumes;
   testing::FakeNetwork network;
-  testing::FakeQuestions questions;
+  testing::ScriptedQuestions questions;
   testing::FakeShell shell;
 };
 

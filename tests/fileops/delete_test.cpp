@@ -57,7 +57,7 @@ TEST_F(DeleteTest, DeletesFilesAndTreesAndLogsEachEntry) {
   // The tree given without trailing separator, as a multi-selection puts it in a buffer.
   EXPECT_TRUE(engine.DeleteWithConfirmation({dir / "f", dir / "T"}));
   EXPECT_EQ(host.log, (std::vector<std::string>{L("削除:") + dir / "f", L("削除:") + dir / "T", L("削除成功")}));
-  EXPECT_TRUE(Names(dir.path()).empty());
+  EXPECT_TRUE(Names(dir.Path()).empty());
   EXPECT_EQ(host.caption, dir / "T/");  // the last directory removed
 }
 

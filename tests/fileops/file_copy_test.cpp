@@ -60,7 +60,7 @@ TEST_F(FileCopyTest, BreakMidFileLeavesNoTargetAndNoTemporary) {
   host.onEvents = [&] { engine.RequestBreak(); };
   EXPECT_FALSE(engine.CopyFileWithProgress(dir / "s", dir / "t"));
   EXPECT_EQ(fs.blockLengths.size(), 1u);  // stopped after the first block
-  EXPECT_EQ(Names(dir.path()), (std::vector<std::string>{"s"}));
+  EXPECT_EQ(Names(dir.Path()), (std::vector<std::string>{"s"}));
 }
 
 TEST_F(FileCopyTest, BreakMidFileLeavesAnExistingTargetAsItWas) {
@@ -69,7 +69,7 @@ TEST_F(FileCopyTest, BreakMidFileLeavesAnExistingTargetAsItWas) {
   host.onEvents = [&] { engine.RequestBreak(); };
   EXPECT_FALSE(engine.CopyFileWithProgress(dir / "s", dir / "t"));
   EXPECT_EQ(ReadFile(dir / "t"), "the old content");
-  EXPECT_EQ(Names(dir.path()), (std::vector<std::string>{"s", "t"}));
+  EXPECT_EQ(Names(dir.Path()), (std::vector<std::string>{"s", "t"}));
 }
 
 TEST_F(FileCopyTest, BreakSetBeforeTheCopyIsCleared) {
@@ -85,7 +85,7 @@ TEST_F(FileCopyTest, FailedWriteLeavesTheTargetAsItWas) {
   fs.failBlockAt = 2;
   EXPECT_FALSE(engine.CopyFileWithProgress(dir / "s", dir / "t"));
   EXPECT_EQ(ReadFile(dir / "t"), "old");
-  EXPECT_EQ(Names(dir.path()), (std::vector<std::string>{"s", "t"}));
+  EXPECT_EQ(Names(dir.Path()), (std::vector<std::string>{"s", "t"}));
 }
 
 TEST_F(FileCopyTest, BreakDuringATransferFailsItWithTheTargetLine) {
@@ -174,7 +174,7 @@ TEST_F(FileCopyTest, CopiesADanglingLinkAsALink) {
 TEST_F(FileCopyTest, MissingSourceFails) {
   EXPECT_FALSE(engine.CopyFileWithProgress(dir / "none", dir / "t"));
   EXPECT_FALSE(engine.MoveOneFile(dir / "none", dir / "t"));
-  EXPECT_TRUE(Names(dir.path()).empty());
+  EXPECT_TRUE(Names(dir.Path()).empty());
 }
 
 TEST_F(FileCopyTest, CrossFileSystemMoveOfAReadOnlySourceFailsButKeepsBoth) {

@@ -11,7 +11,7 @@ namespace {
 
 struct SizeSurveyTest : EngineFixture {
   FileOperationEngine engine{host, questions};
-  std::string Root() const { return dir.path().substr(0, dir.path().size() - 1); }
+  std::string Root() const { return velkoran::testing::NoSlash(dir.Path()); }
 };
 
 TEST_F(SizeSurveyTest, EmptyDirectory) {
@@ -82,10 +82,10 @@ TEST_F(SizeSurveyTest, SizesBeyondFourGibibytes) {
 TEST(FileOpsMessages, FollowTheSystemCodePage) {
   platform::SetActiveCodePage(platform::CodePage::Cp932);
   FakeHost host;
-  ScriptedQuestions questions;
+  StrictQuestions questions;
   ScratchDir dir;
   FileOperationEngine engine(host, questions);
-  engine.CheckDirectorySize(dir.path());
+  engine.CheckDirectorySize(dir.Path());
   platform::SetActiveCodePage(platform::CodePage::Utf8);
   // "ディ" in Shift_JIS.
   ASSERT_GE(host.log[0].size(), 4u);

@@ -34,7 +34,7 @@ TEST_F(TransferPlanTest, DirectoriesComeBeforeTheirContentWhateverTheSourceOrder
   EXPECT_EQ(plan.totalBytes, 8u);
 
   const TransferItem& top = plan.items[0];
-  EXPECT_EQ(top.SourceDir, dir.path());
+  EXPECT_EQ(top.SourceDir, dir.Path());
   EXPECT_EQ(top.EntryName, "A");
   EXPECT_EQ(top.SubPath, "");
   const TransferItem& deep = plan.items[3];

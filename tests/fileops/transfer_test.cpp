@@ -20,7 +20,7 @@ struct TransferTest : EngineFixture {
   }
   std::vector<std::string> PlacedRelative() const {
     std::vector<std::string> out;
-    for (const auto& p : fs.placed) out.push_back(p.substr(dir.path().size()));
+    for (const auto& p : fs.placed) out.push_back(p.substr(dir.Path().size()));
     return out;
   }
   std::string OverwriteQuestion(const std::string& path) const {
@@ -257,7 +257,7 @@ TEST_F(TransferTest, FailedSameFileSystemMoveKeepsTheOldTarget) {
 TEST_F(TransferTest, MoveToARealSecondFileSystem) {
   struct stat shm {};
   struct stat here {};
-  if (stat("/dev/shm", &shm) != 0 || stat(dir.path().c_str(), &here) != 0 || shm.st_dev == here.st_dev ||
+  if (stat("/dev/shm", &shm) != 0 || stat(dir.Path().c_str(), &here) != 0 || shm.st_dev == here.st_dev ||
       access("/dev/shm", W_OK) != 0) {
     GTEST_SKIP() << "no second file system at /dev/shm";
   }

@@ -2,14 +2,19 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <map>
 
+#include "support/files.h"
+#include "support/scratch_dir.h"
+
 using namespace velkoran::platform;
+using velkoran::testing::MakeDirs;
+using velkoran::testing::NoSlash;
+using velkoran::testing::ScratchDir;
+using velkoran::testing::WriteFile;
 namespace fs = std::filesystem;
 
 namespace {
@@ -17,21 +22,20 @@ namespace {
 class DirectoryTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    root_ = fs::temp_directory_path() / ("vk-dir-" + std::to_string(::getpid()));
-    fs::remove_all(root_);
-    fs::create_directories(root_ / "sub");
-    std::ofstream(root_ / "a.txt") << "hello";
-    std::ofstream(root_ / ".hidden") << "x";
-    fs::create_directory_symlink(root_ / "sub", root_ / "link");
+    MakeDirs(dir / "sub");
+    WriteFile(dir / "a.txt", "hello");
+    WriteFile(dir / ".hidden", "x");
+    fs::create_directory_symlink(dir / "sub", dir / "link");
   }
-  void TearDown() override { fs::remove_all(root_); }
-  fs::path root_;
+  // The folder without its trailing "/".
+  std::string Root() const { return NoSlash(dir.Path()); }
+  ScratchDir dir;
 };
 
 TEST_F(DirectoryTest, ReportsKindsSizesAndLinksWithoutFollowing) {
   std::map<std::string, DirEntry> seen;
   std::map<std::string, std::string> names;
-  ASSERT_TRUE(ForEachEntry(root_.string(), EnumDetail::Full, [&](const DirEntry& e) {
+  ASSERT_TRUE(ForEachEntry(Root(), EnumDetail::Full, [&](const DirEntry& e) {
     DirEntry copy = e;
     names[std::string(e.name)] = std::string(e.name);
     copy.name = names[std::string(e.name)];
@@ -51,28 +55,28 @@ TEST_F(DirectoryTest, StopsEarlyAndFailsOnMissingDirectory) {
   int calls = 0;
   // A named callable, not only a lambda written in place.
   auto visit = [&](const DirEntry&) { return ++calls < 2; };
-  ForEachEntry(root_.string() + "/", EnumDetail::TypeOnly, visit);
+  ForEachEntry(dir.Path(), EnumDetail::TypeOnly, visit);
   EXPECT_EQ(calls, 2);
-  EXPECT_FALSE(ForEachEntry((root_ / "missing").string(), EnumDetail::TypeOnly, [](const DirEntry&) { return true; }));
+  EXPECT_FALSE(ForEachEntry(dir / "missing", EnumDetail::TypeOnly, [](const DirEntry&) { return true; }));
 }
 
 TEST_F(DirectoryTest, PathKindsDoNotFollowLinks) {
-  EXPECT_TRUE(FileExists((root_ / "a.txt").string()));
-  EXPECT_TRUE(DirectoryExists((root_ / "sub").string() + "/"));
-  EXPECT_FALSE(DirectoryExists((root_ / "link").string() + "/"));
-  EXPECT_TRUE(FileExists((root_ / "link").string()));
-  EXPECT_EQ(KindOfPath((root_ / "nothing").string()), PathKind::None);
+  EXPECT_TRUE(FileExists(dir / "a.txt"));
+  EXPECT_TRUE(DirectoryExists(dir / "sub/"));
+  EXPECT_FALSE(DirectoryExists(dir / "link/"));
+  EXPECT_TRUE(FileExists(dir / "link"));
+  EXPECT_EQ(KindOfPath(dir / "nothing"), PathKind::None);
   std::uint64_t size = 0;
-  EXPECT_TRUE(SizeOfPath((root_ / "a.txt").string(), size));
+  EXPECT_TRUE(SizeOfPath(dir / "a.txt", size));
   EXPECT_EQ(size, 5u);
 }
 
 TEST_F(DirectoryTest, ReadOnlyMeansNotWritableByUs) {
-  const auto file = (root_ / "a.txt").string();
+  const auto file = dir / "a.txt";
   EXPECT_FALSE(IsReadOnly(file));
   ::chmod(file.c_str(), 0444);
   EXPECT_TRUE(IsReadOnly(file));  // also for the superuser
-  EXPECT_FALSE(IsReadOnly((root_ / "nothing").string()));
+  EXPECT_FALSE(IsReadOnly(dir / "nothing"));
 }
 
 }  // namespace

@@ -2,14 +2,13 @@
 // asks its user.
 #include <gtest/gtest.h>
 
-#include <deque>
-#include <optional>
 #include <string>
 #include <vector>
 
 #include "core_script_runner.h"
 #include "script/builtins/global.h"
 #include "script/builtins/math.h"
+#include "support/scripted_questions.h"
 
 namespace kestrin {
 namespace {
@@ -53,52 +52,11 @@ TEST(Global, PrintForms) {
   EXPECT_EQ(events, 5);
 }
 
-// Answers from a script of its own; records what was asked.
-class ScriptedQuestions : public velkoran::platform::UserQuestions {
- public:
-  std::vector<std::string> asked;
-  std::deque<std::optional<std::string>> answers;
-
-  velkoran::platform::Answer AskYesNo(std::string_view, std::string_view) override {
-    return velkoran::platform::Answer::Yes;
-  }
-  velkoran::platform::Answer AskYesNoCancel(std::string_view, std::string_view) override {
-    return velkoran::platform::Answer::Cancel;
-  }
-  void Alert(std::string_view caption, std::string_view text) override {
-    asked.push_back("alert:" + std::string(caption) + ":" + std::string(text));
-  }
-  bool Confirm(std::string_view, std::string_view text) override {
-    asked.push_back("confirm:" + std::string(text));
-    return Next().has_value();
-  }
-  std::optional<std::string> InputText(std::string_view, std::string_view, std::string_view) override { return Next(); }
-  std::optional<std::string> Prompt(std::string_view, std::string_view label, std::string_view initial) override {
-    asked.push_back("prompt:" + std::string(label) + ":" + std::string(initial));
-    return Next();
-  }
-  std::optional<std::string> TextArea(std::string_view, std::string_view label, std::string_view initial) override {
-    asked.push_back("textArea:" + std::string(label) + ":" + std::string(initial));
-    return Next();
-  }
-  bool CanShowDialogs() const override { return false; }
-  std::optional<std::string> OpenFile(std::string_view, std::string_view) override { return std::nullopt; }
-  std::vector<std::string> OpenFiles(std::string_view, std::string_view) override { return {}; }
-  std::optional<std::string> SaveFile(std::string_view, std::string_view) override { return std::nullopt; }
-  std::optional<std::string> OpenFolder(std::string_view, std::string_view) override { return std::nullopt; }
-
- private:
-  std::optional<std::string> Next() {
-    if (answers.empty()) return std::nullopt;
-    auto a = answers.front();
-    answers.pop_front();
-    return a;
-  }
-};
-
 TEST(Global, QuestionsGoThroughTheHostsInterface) {
-  ScriptedQuestions q;
-  q.answers = {std::string("typed"), std::nullopt, std::string("ok"), std::nullopt, std::string("l1\r\nl2")};
+  velkoran::testing::ScriptedQuestions q;
+  q.prompts = {std::string("typed"), std::nullopt};
+  q.answers = {velkoran::platform::Answer::Yes, velkoran::platform::Answer::No};
+  q.textAreas = {std::string("l1\r\nl2")};
   TKestrin host(&q);
   host.Engine().SetCaption("app");
   auto run = RunScript(host,
@@ -106,8 +64,13 @@ TEST(Global, QuestionsGoThroughTheHostsInterface) {
                        "println(confirm('sure?')); println(confirm('really?')); println(textArea('text', 'init'));"
                        "println(prompt());");
   EXPECT_EQ(Lines(run.output), "typed\nnull\ntrue\nfalse\nl1\nl2\nundefined\n");
-  EXPECT_EQ(q.asked, (std::vector<std::string>{"alert:app:hi", "prompt:name?:def", "prompt:again?:", "confirm:sure?",
-                                               "confirm:really?", "textArea:text:init"}));
+  using Asked = velkoran::testing::AskedQuestion;
+  EXPECT_EQ(q.asked, (std::vector<Asked>{{"alert", "app", "hi", ""},
+                                         {"prompt", "app", "name?", "def"},
+                                         {"prompt", "app", "again?", ""},
+                                         {"confirm", "app", "sure?", ""},
+                                         {"confirm", "app", "really?", ""},
+                                         {"textArea", "app", "text", "init"}}));
   EXPECT_FALSE(ProgramCaption().empty());
   EXPECT_EQ(ProgramCaption().find('/'), std::string::npos);
 }

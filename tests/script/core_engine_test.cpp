@@ -3,13 +3,12 @@
 // errors, runaway recursion and abort.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <string>
 
 #include "core_script_runner.h"
 #include "script/builtins/global.h"
+#include "support/files.h"
+#include "support/scratch_dir.h"
 
 namespace kestrin {
 namespace {
@@ -280,20 +279,13 @@ TEST(Eval, RunsInAFreshEngine) {
 
 class LibraryFolder : public ::testing::Test {
  protected:
-  void SetUp() override {
-    const char* base = std::getenv("VELKORAN_TEST_TMP");
-    dir_ = std::filesystem::path(base != nullptr ? base : "/tmp") / "kestrin-modules";
-    std::filesystem::create_directories(dir_);
-  }
-  void Write(const std::string& name, const std::string& text) {
-    std::ofstream(dir_ / name, std::ios::binary) << text;
-  }
+  void Write(const std::string& name, const std::string& text) { velkoran::testing::WriteFile(dir / name, text); }
   std::string Run(const std::string& text) {
     TKestrin host;
-    host.LibraryPath().push_back(dir_.string() + "/");
+    host.LibraryPath().push_back(dir.Path());
     return Lines(RunScript(host, text).output);
   }
-  std::filesystem::path dir_;
+  velkoran::testing::ScratchDir dir;
 };
 
 TEST_F(LibraryFolder, ModulesHaveTheirOwnVariables) {
@@ -311,7 +303,7 @@ TEST_F(LibraryFolder, ModulesHaveTheirOwnVariables) {
 TEST_F(LibraryFolder, ModuleValuesOfEarlierRunsAreRefused) {
   Write("Keep.js", "var x = 5;");
   TKestrin host;
-  host.LibraryPath().push_back(dir_.string() + "/");
+  host.LibraryPath().push_back(dir.Path());
   EXPECT_EQ(Lines(RunScript(host, "import Keep; Math['m'] = Keep; var again = Keep; import Keep; println(again.x, Keep.x);").output),
             "undefined\n5\n");
   EXPECT_EQ(Lines(RunScript(host, "var m = Math['m']; println(typeof(m)); println(m.x);").output),
@@ -321,7 +313,7 @@ TEST_F(LibraryFolder, ModuleValuesOfEarlierRunsAreRefused) {
 TEST_F(LibraryFolder, ReturnAtTheTopOfAModuleEndsTheProgramWithItsValue) {
   Write("Early.js", "var a = 1; return 3; var b = 2;");
   TKestrin host;
-  host.LibraryPath().push_back(dir_.string() + "/");
+  host.LibraryPath().push_back(dir.Path());
   auto run = RunScript(host, "import Early; println('not reached');");
   EXPECT_EQ(run.output, "");
   EXPECT_EQ(run.result, 3);

@@ -2,33 +2,15 @@
 // month and year ends, setters without carry, text forms and parsing.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <ctime>
 #include <string>
 
 #include "script/builtins/date_time.h"
+#include "support/zone_scope.h"
 
 namespace kestrin::date {
 namespace {
 
-// Sets TZ for one test and restores it afterwards.
-class ZoneScope {
- public:
-  explicit ZoneScope(const char* tz) {
-    if (const char* old = std::getenv("TZ")) saved_ = old, had_ = true;
-    setenv("TZ", tz, 1);
-    tzset();
-  }
-  ~ZoneScope() {
-    if (had_) setenv("TZ", saved_.c_str(), 1);
-    else unsetenv("TZ");
-    tzset();
-  }
-
- private:
-  std::string saved_;
-  bool had_ = false;
-};
+using velkoran::testing::ZoneScope;
 
 DateTime At(int y, int m, int d, int h = 0, int n = 0, int s = 0, int ms = 0) {
   return *EncodeDate(y, m, d) + *EncodeTime(h, n, s, ms);

@@ -1,11 +1,7 @@
 // Grammar acceptance and rejection, tree shapes, constant folding and library import.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <string>
 
 #include "front_tree_dump.h"
@@ -13,6 +9,8 @@
 #include "script/hash_table.h"
 #include "script/parser.h"
 #include "script/signals.h"
+#include "support/files.h"
+#include "support/scratch_dir.h"
 
 namespace kestrin {
 namespace {
@@ -497,21 +495,11 @@ TEST_F(ParserTest, DeepNestingIsASyntaxErrorNotACrash) {
 
 class ImportTest : public ParserTest {
  protected:
-  void SetUp() override {
-    const char* base = std::getenv("VELKORAN_TEST_TMP");
-    dir_ = std::filesystem::path(base != nullptr ? base : "/tmp") /
-           ("front-import-" + std::to_string(::getpid()));
-    std::filesystem::remove_all(dir_);
-    std::filesystem::create_directories(dir_);
-    parser.LibraryPath = {dir_.string()};
-  }
-  void TearDown() override { std::filesystem::remove_all(dir_); }
+  // The folder goes in without its trailing "/": the parser adds the separator itself.
+  void SetUp() override { parser.LibraryPath = {velkoran::testing::NoSlash(dir.Path())}; }
+  void Write(const std::string& name, const std::string& text) { velkoran::testing::WriteFile(dir / name, text); }
 
-  void Write(const std::string& name, const std::string& text) {
-    std::ofstream(dir_ / name, std::ios::binary) << text;
-  }
-
-  std::filesystem::path dir_;
+  velkoran::testing::ScratchDir dir;
 };
 
 TEST_F(ImportTest, ImportNameParsesTheLibraryWithASubParser) {
@@ -548,10 +536,10 @@ TEST_F(ImportTest, ImportStarSplicesTheTextIntoThisProgram) {
 TEST_F(ImportTest, ImportErrors) {
   EXPECT_EQ(SyntaxError("import nolib;"), "file not found: nolib.js");
   // A directory of the library's name is passed over, not opened.
-  std::filesystem::create_directories(dir_ / "dir.js");
+  std::filesystem::create_directories(dir / "dir.js");
   EXPECT_EQ(SyntaxError("import dir;"), "file not found: dir.js");
   // A file that exists but fails to read (reading process memory at 0 fails even as root).
-  std::filesystem::create_symlink("/proc/self/mem", dir_ / "mem.js");
+  std::filesystem::create_symlink("/proc/self/mem", dir / "mem.js");
   EXPECT_EQ(SyntaxError("import mem;"), "can not open: mem.js");
   Write("lib.js", "x = 1;");
   EXPECT_EQ(SyntaxError("import lib x;"), "SyntaxError: Line( 1 ) Text( x )");
@@ -563,19 +551,18 @@ TEST_F(ImportTest, ImportErrors) {
 }
 
 TEST_F(ImportTest, LibraryPathIsSearchedInOrder) {
-  std::filesystem::create_directories(dir_ / "first");
-  std::filesystem::create_directories(dir_ / "second");
-  std::ofstream(dir_ / "second" / "m.js") << "from_second = 1;";
-  parser.LibraryPath = {(dir_ / "missing").string(), (dir_ / "first").string(),
-                        (dir_ / "second").string() + "/"};
+  std::filesystem::create_directories(dir / "first");
+  std::filesystem::create_directories(dir / "second");
+  Write("second/m.js", "from_second = 1;");
+  parser.LibraryPath = {dir / "missing", dir / "first", dir / "second/"};
   TJStatement* s = ParseOk("import m;");
   EXPECT_EQ(Dump(s->Sub->Expr), "(= from_second 1)");
   // A directory named like the file does not hide a later entry's file.
-  std::filesystem::create_directories(dir_ / "first" / "m.js");
+  std::filesystem::create_directories(dir / "first/m.js");
   s = ParseOk("import m;");
   EXPECT_EQ(Dump(s->Sub->Expr), "(= from_second 1)");
-  std::filesystem::remove(dir_ / "first" / "m.js");
-  std::ofstream(dir_ / "first" / "m.js") << "from_first = 1;";
+  std::filesystem::remove(dir / "first/m.js");
+  Write("first/m.js", "from_first = 1;");
   s = ParseOk("import m;");
   EXPECT_EQ(Dump(s->Sub->Expr), "(= from_first 1)");
   // The default list holds the current directory and the program folder.

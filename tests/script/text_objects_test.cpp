@@ -2,8 +2,6 @@
 // the static RegExp, string methods with their argument rules, and date methods.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <ctime>
 #include <string>
 #include <vector>
 
@@ -11,6 +9,7 @@
 #include "script/builtins/date_object.h"
 #include "script/builtins/regexp_object.h"
 #include "script/builtins/string_object.h"
+#include "support/zone_scope.h"
 
 namespace kestrin {
 namespace {
@@ -242,23 +241,7 @@ TEST_F(TextObjects, StringMethodsOnMultiByteText) {
   velkoran::platform::SetActiveCodePage(saved);
 }
 
-class ZoneScope {
- public:
-  explicit ZoneScope(const char* tz) {
-    if (const char* old = std::getenv("TZ")) saved_ = old, had_ = true;
-    setenv("TZ", tz, 1);
-    tzset();
-  }
-  ~ZoneScope() {
-    if (had_) setenv("TZ", saved_.c_str(), 1);
-    else unsetenv("TZ");
-    tzset();
-  }
-
- private:
-  std::string saved_;
-  bool had_ = false;
-};
+using velkoran::testing::ZoneScope;
 
 TEST_F(TextObjects, DateObject) {
   ZoneScope tz("JST-9");

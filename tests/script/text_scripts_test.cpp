@@ -2,48 +2,20 @@
 // component, checked by what they print.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <ctime>
 #include <string>
 
+#include "core_script_runner.h"
 #include "platform/codepage.h"
-#include "script/kestrin.h"
+#include "support/zone_scope.h"
 
 namespace kestrin {
 namespace {
 
-std::string RunScript(std::string_view text) {
-  TKestrin k;
-  std::string out;
-  k.OnStdout = [&out](TKestrin&, std::string_view s) { out += s; };
-  if (!k.Compile(text)) return "compile failed: " + out;
-  k.Run();
-  std::string lf;  // print ends lines with CR LF
-  for (char c : out)
-    if (c != '\r') lf += c;
-  return lf;
-}
-
-class ZoneScope {
- public:
-  explicit ZoneScope(const char* tz) {
-    if (const char* old = std::getenv("TZ")) saved_ = old, had_ = true;
-    setenv("TZ", tz, 1);
-    tzset();
-  }
-  ~ZoneScope() {
-    if (had_) setenv("TZ", saved_.c_str(), 1);
-    else unsetenv("TZ");
-    tzset();
-  }
-
- private:
-  std::string saved_;
-  bool had_ = false;
-};
+using testing::Output;
+using velkoran::testing::ZoneScope;
 
 TEST(TextScripts, RegExpObjectAndStaticMembers) {
-  EXPECT_EQ(RunScript(R"js(
+  EXPECT_EQ(Output(R"js(
 var re = new RegExp("(\\d+)-(\\d+)", "g");
 var r = re.exec("a 12-34 b 5-6");
 println(r.length + " " + r[0] + " " + r[1] + " " + r.input);
@@ -71,7 +43,7 @@ println(flags.global + " " + flags.ignoreCase + " " + new RegExp("A", "gi").igno
 }
 
 TEST(TextScripts, StringMethods) {
-  EXPECT_EQ(RunScript(R"js(
+  EXPECT_EQ(Output(R"js(
 var s = "a,b,,c";
 println(s.split(",").length + " " + s.split(",", 2).join("|") + " " + s.split(",", "g", 3).join("|"));
 println("a.b".split(".").length + " " + "banana".replace("A", "i", "o") + " " + "banana".search("n"));
@@ -105,13 +77,13 @@ TEST(TextScripts, MultiByteStringsCountBytes) {
   using velkoran::platform::CodePage;
   const CodePage saved = velkoran::platform::ActiveCodePage();
   velkoran::platform::SetActiveCodePage(CodePage::Utf8);
-  EXPECT_EQ(RunScript("var s = \"\xE3\x81\x82\\\\\"; println(s.length + \" \" + s.lastIndexOf(\"\\\\\") + \" \" + "
+  EXPECT_EQ(Output("var s = \"\xE3\x81\x82\\\\\"; println(s.length + \" \" + s.lastIndexOf(\"\\\\\") + \" \" + "
                       "s.charCodeAt(0) + \" \" + s.toSJIS().length + \" \" + s.toSJIS().toUTF8().length);"),
             "4 3 227 3 4\n");
   velkoran::platform::SetActiveCodePage(CodePage::Cp932);
   // "表" is 95 5C in CP932: its trail byte must not count as a backslash.
   // Single quotes: in a double-quoted literal the trail byte would start an escape.
-  EXPECT_EQ(RunScript("var s = '\x95\x5C'; println(s.length + ' ' + s.lastIndexOf('\\') + ' ' + "
+  EXPECT_EQ(Output("var s = '\x95\x5C'; println(s.length + ' ' + s.lastIndexOf('\\') + ' ' + "
                       "(s + '\\').lastIndexOf('\\'));"),
             "2 -1 2\n");
   velkoran::platform::SetActiveCodePage(saved);
@@ -119,7 +91,7 @@ TEST(TextScripts, MultiByteStringsCountBytes) {
 
 TEST(TextScripts, DatesInAFixedZone) {
   ZoneScope tz("JST-9");
-  EXPECT_EQ(RunScript(R"js(
+  EXPECT_EQ(Output(R"js(
 var d = new Date(2001, 2, 3, 4, 5, 6);
 println(d.toString() + " " + d.getDay() + " " + d.getMonth() + " " + d.getTime() + " " + d.getTimezoneOffset());
 println(d.toGMTString() + " " + d.getUTCDate() + " " + d.getUTCHours() + " " + d.getUTCYear());

@@ -61,8 +61,8 @@ TEST_F(DirectoryObjectTest, DirnameIsStoredWithATrailingSlash) {
 TEST_F(DirectoryObjectTest, SearchesFollowTheirMasks) {
   MakeDir("sub");
   MakeDir(".hiddendir");
-  WriteBytes(dir / "file.txt", "x");
-  WriteBytes(dir / ".hidden", "x");
+  WriteFile(dir / "file.txt", "x");
+  WriteFile(dir / ".hidden", "x");
   ASSERT_EQ(::symlink((dir / "sub").c_str(), (dir / "linkdir").c_str()), 0);
   const std::string loop =
       "var d = new Directory('$D'); var n = d.%FIRST%(); while (n != null) { println(n); n = d.%NEXT%(); }";
@@ -82,8 +82,8 @@ TEST_F(DirectoryObjectTest, SearchesFollowTheirMasks) {
 
 TEST_F(DirectoryObjectTest, FindNextDirAndFileSkipTheOtherKind) {
   MakeDir("sub");
-  WriteBytes(dir / "file.txt", "x");
-  WriteBytes(dir / "more.txt", "x");
+  WriteFile(dir / "file.txt", "x");
+  WriteFile(dir / "more.txt", "x");
   // The first line is the entry findFirst returned, whatever it is; the rest must be of
   // the kind asked for, and together they cover every entry of that kind.
   const std::string dirs = Run(
@@ -126,7 +126,7 @@ TEST_F(DirectoryObjectTest, FindNextNeedsAHeldSearch) {
 }
 
 TEST_F(DirectoryObjectTest, AnEmptyPathSearchesTheCurrentDirectory) {
-  WriteBytes(dir / "only.txt", "x");
+  WriteFile(dir / "only.txt", "x");
   char* previous = ::getcwd(nullptr, 0);
   ASSERT_EQ(::chdir(dir.Path().c_str()), 0);
   const std::string out = Run("var d = new Directory(''); println(d.findFirstFile());");
@@ -141,14 +141,14 @@ TEST_F(DirectoryObjectTest, MakeCreatesEveryMissingLevel) {
             "false\ntrue\ntrue\ntrue\n");
   struct stat st {};
   EXPECT_EQ(::stat((dir / "a/b/c").c_str(), &st), 0);
-  WriteBytes(dir / "plain", "x");
+  WriteFile(dir / "plain", "x");
   EXPECT_EQ(Run("new Directory('$Dplain/sub').make();"), Uncaught("EDirectoryError", "make error: " + dir / "plain/sub/"));
   EXPECT_EQ(Run("new Directory('').make();"), Uncaught("EDirectoryError", "make error: "));
 }
 
 TEST_F(DirectoryObjectTest, RemoveTakesOnlyAnEmptyDirectory) {
   MakeDir("full");
-  WriteBytes(dir / "full/x", "x");
+  WriteFile(dir / "full/x", "x");
   MakeDir("empty");
   EXPECT_EQ(Run("println(new Directory('$Dempty').remove());"), "true\n");
   EXPECT_FALSE(Exists(dir / "empty"));
@@ -158,11 +158,11 @@ TEST_F(DirectoryObjectTest, RemoveTakesOnlyAnEmptyDirectory) {
 
 TEST_F(DirectoryObjectTest, RenameToMovesTheDirectoryWithoutReplacing) {
   MakeDir("old");
-  WriteBytes(dir / "old/x", "x");
+  WriteFile(dir / "old/x", "x");
   MakeDir("taken");
   EXPECT_EQ(Run("var d = new Directory('$Dold'); println(d.renameTo('$Dnew')); println(d.dirname); println(d.exists());"),
             "undefined\n" + dir / "new/" + "\ntrue\n");
-  EXPECT_EQ(ReadBytes(dir / "new/x"), "x");
+  EXPECT_EQ(ReadFile(dir / "new/x"), "x");
   EXPECT_EQ(Run("new Directory('$Dnew').renameTo('$Dtaken');"), Uncaught("EDirectoryError", "rename error: " + dir / "new/"));
   EXPECT_EQ(Run("new Directory('$Dnew').renameTo();"), Uncaught("EDirectoryError", "rename error: " + dir / "new/"));
   EXPECT_TRUE(Exists(dir / "new/x"));
@@ -181,7 +181,7 @@ TEST_F(DirectoryObjectTest, ChangeToMakesThePathCurrentOrRaises) {
 }
 
 TEST_F(DirectoryObjectTest, ExistsOnlyForDirectories) {
-  WriteBytes(dir / "f", "x");
+  WriteFile(dir / "f", "x");
   EXPECT_EQ(Run("println(new Directory('$D').exists()); println(new Directory('$Df').exists());"
                 "println(new Directory('').exists());"),
             "true\nfalse\nfalse\n");

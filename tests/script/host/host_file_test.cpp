@@ -21,7 +21,7 @@ class FileObjectTest : public ::testing::Test {
 };
 
 TEST_F(FileObjectTest, ReadWithAndWithoutCount) {
-  WriteBytes(dir / "ten", "0123456789");
+  WriteFile(dir / "ten", "0123456789");
   EXPECT_EQ(Run("var f = new File('$Dten'); f.open();"
                 "println(f.read(100)); println('[' + f.read() + ']'); println(f.eof());"
                 "f.seek(3); println(f.read(4)); println(f.read());"),
@@ -31,26 +31,26 @@ TEST_F(FileObjectTest, ReadWithAndWithoutCount) {
 TEST_F(FileObjectTest, ReadWholeFileBeyondOneChunkKeepsEveryByte) {
   std::string bytes;
   for (int i = 0; i < 200000; ++i) bytes += static_cast<char>((i * 7) % 256);
-  WriteBytes(dir / "big", bytes);
+  WriteFile(dir / "big", bytes);
   EXPECT_EQ(Run("var f = new File('$Dbig'); f.open(); var s = f.read(); f.close();"
                 "var o = new File('$Dcopy'); o.open('w'); println(o.write(s)); o.close();"
                 "println(s.length);"),
             "200000\n200000\n");
-  EXPECT_EQ(ReadBytes(dir / "copy"), bytes);
+  EXPECT_EQ(ReadFile(dir / "copy"), bytes);
 }
 
 TEST_F(FileObjectTest, ReadlnTrimsLineEndsAndBlanksButNotAnUnterminatedLastLine) {
-  WriteBytes(dir / "lines", "abc  \r\n\r\ndef");
+  WriteFile(dir / "lines", "abc  \r\n\r\ndef");
   EXPECT_EQ(Run("var f = new File('$Dlines'); f.open();"
                 "for (i = 0; i < 4; i++) println('[' + f.readln() + ']');"),
             "[abc]\n[]\n[def]\n[]\n");
-  WriteBytes(dir / "tail", "x\ny \t");
+  WriteFile(dir / "tail", "x\ny \t");
   EXPECT_EQ(Run("var f = new File('$Dtail'); f.open(); f.readln(); println('[' + f.readln() + ']');"),
             "[y \t]\n");
 }
 
 TEST_F(FileObjectTest, ReadlnLeavesThePositionJustAfterTheLineFeed) {
-  WriteBytes(dir / "mixed", "one\ntwo\nthree\n");
+  WriteFile(dir / "mixed", "one\ntwo\nthree\n");
   EXPECT_EQ(Run("var f = new File('$Dmixed'); f.open();"
                 "println(f.readln()); println(f.read(3)); println('[' + f.readln() + ']'); println(f.readln());"
                 "f.seek(0); println(f.readln()); f.seek(4); println(f.readln()); println(f.eof());"),
@@ -59,14 +59,14 @@ TEST_F(FileObjectTest, ReadlnLeavesThePositionJustAfterTheLineFeed) {
 
 TEST_F(FileObjectTest, ReadlnJoinsALineLongerThanOneChunk) {
   const std::string longLine(150000, 'q');
-  WriteBytes(dir / "long", longLine + "\r\nnext\n");
+  WriteFile(dir / "long", longLine + "\r\nnext\n");
   EXPECT_EQ(Run("var f = new File('$Dlong'); f.open(); var l = f.readln();"
                 "println(l.length); println(f.readln()); println(f.eof());"),
             "150000\nnext\ntrue\n");
 }
 
 TEST_F(FileObjectTest, ReadlnSeesWritesMadeThroughAnotherOpen) {
-  WriteBytes(dir / "grow", "a\n");
+  WriteFile(dir / "grow", "a\n");
   EXPECT_EQ(Run("var r = new File('$Dgrow'); r.open('rd'); println(r.readln()); println('[' + r.readln() + ']');"
                 "r.close(); var w = new File('$Dgrow'); w.open('w'); w.seek(2); w.write(\"b\\n\"); w.close();"
                 "r.open('rd'); r.seek(2); println(r.readln());"),
@@ -78,26 +78,26 @@ TEST_F(FileObjectTest, WriteModeCreatesAMissingFileAndNeverTruncates) {
                 "println(f.length); f.close();"),
             "false\ntrue\n0\n");
   EXPECT_TRUE(Exists(dir / "new"));
-  WriteBytes(dir / "ten", "0123456789");
+  WriteFile(dir / "ten", "0123456789");
   EXPECT_EQ(Run("var f = new File('$Dten'); f.open('w'); println(f.write('ab')); f.close();"), "2\n");
-  EXPECT_EQ(ReadBytes(dir / "ten"), "ab23456789");
+  EXPECT_EQ(ReadFile(dir / "ten"), "ab23456789");
 }
 
 TEST_F(FileObjectTest, WritelnAddsCarriageReturnAndLineFeed) {
   EXPECT_EQ(Run("var f = new File('$Dw'); f.open('w'); println(f.writeln('x')); println(f.writeln(12)); f.close();"),
             "3\n4\n");
-  EXPECT_EQ(ReadBytes(dir / "w"), "x\r\n12\r\n");
+  EXPECT_EQ(ReadFile(dir / "w"), "x\r\n12\r\n");
 }
 
 TEST_F(FileObjectTest, SeekCountsANegativeOffsetFromTheEnd) {
-  WriteBytes(dir / "ten", "0123456789");
+  WriteFile(dir / "ten", "0123456789");
   EXPECT_EQ(Run("var f = new File('$Dten'); f.open(); println(f.seek(-1)); println(f.read());"
                 "println(f.seek(4)); println(f.seek(-20)); println(f.seek(25)); println(f.eof());"),
             "9\n9\n4\n-1\n25\nfalse\n");
 }
 
 TEST_F(FileObjectTest, OpenModesDecideReadAndWriteAccess) {
-  WriteBytes(dir / "f", "x");
+  WriteFile(dir / "f", "x");
   EXPECT_EQ(Run("var f = new File('$Df'); println(f.canRead() + ' ' + f.canWrite());"
                 "f.open(); println(f.canRead() + ' ' + f.canWrite());"
                 "f.open('W'); println(f.canRead() + ' ' + f.canWrite());"
@@ -108,7 +108,7 @@ TEST_F(FileObjectTest, OpenModesDecideReadAndWriteAccess) {
 }
 
 TEST_F(FileObjectTest, ShareModesBetweenHandles) {
-  WriteBytes(dir / "s", "data");
+  WriteFile(dir / "s", "data");
   const std::string cannot = Uncaught("EFileError", "can not open: " + dir / "s");
   // Two opens that let others read coexist.
   EXPECT_EQ(Run("var a = new File('$Ds'); a.open(); var b = new File('$Ds'); b.open(); println(b.read());"),
@@ -125,29 +125,29 @@ TEST_F(FileObjectTest, ShareModesBetweenHandles) {
 }
 
 TEST_F(FileObjectTest, BusyFilesAreNeitherCopiedRenamedNorRemoved) {
-  WriteBytes(dir / "busy", "b");
+  WriteFile(dir / "busy", "b");
   EXPECT_EQ(Run("var a = new File('$Dbusy'); a.open('w'); var b = new File('$Dbusy'); b.remove();"),
             Uncaught("EFileError", "remove error: " + dir / "busy"));
   EXPECT_EQ(Run("var a = new File('$Dbusy'); a.open('w'); var b = new File('$Dbusy'); b.renameTo('$Dother');"),
             Uncaught("EFileError", "rename error: " + dir / "busy"));
   EXPECT_EQ(Run("var a = new File('$Dbusy'); a.open('r'); var c = new CRC(); c.calcFile('$Dbusy');"),
             Uncaught("ECRCError", "calcFile error"));
-  EXPECT_EQ(ReadBytes(dir / "busy"), "b");
+  EXPECT_EQ(ReadFile(dir / "busy"), "b");
   EXPECT_FALSE(Exists(dir / "other"));
 }
 
 TEST_F(FileObjectTest, CopyToReplacesTheTargetAndKeepsTheSource) {
-  WriteBytes(dir / "src", "new content");
-  WriteBytes(dir / "dst", "old");
+  WriteFile(dir / "src", "new content");
+  WriteFile(dir / "dst", "old");
   EXPECT_EQ(Run("var f = new File('$Dsrc'); f.open(); println(f.copyTo('$Ddst')); println(f.isOpened());"
                 "println(f.filename);"),
             "true\nfalse\n" + dir / "src" + "\n");
-  EXPECT_EQ(ReadBytes(dir / "dst"), "new content");
-  EXPECT_EQ(ReadBytes(dir / "src"), "new content");
+  EXPECT_EQ(ReadFile(dir / "dst"), "new content");
+  EXPECT_EQ(ReadFile(dir / "src"), "new content");
 }
 
 TEST_F(FileObjectTest, CopyToKeepsTheModificationTime) {
-  WriteBytes(dir / "src", "x");
+  WriteFile(dir / "src", "x");
   utimbuf times{1000000000, 1000000000};
   ASSERT_EQ(::utime((dir / "src").c_str(), &times), 0);
   EXPECT_EQ(Run("new File('$Dsrc').copyTo('$Ddst');"), "");
@@ -157,31 +157,31 @@ TEST_F(FileObjectTest, CopyToKeepsTheModificationTime) {
 }
 
 TEST_F(FileObjectTest, CopyToAReadOnlyTargetFailsAndLeavesItAlone) {
-  WriteBytes(dir / "src", "new");
-  WriteBytes(dir / "ro", "old");
+  WriteFile(dir / "src", "new");
+  WriteFile(dir / "ro", "old");
   ::chmod((dir / "ro").c_str(), 0444);
   EXPECT_EQ(Run("new File('$Dsrc').copyTo('$Dro');"), Uncaught("EFileError", "copy error: " + dir / "src"));
-  EXPECT_EQ(ReadBytes(dir / "ro"), "old");
+  EXPECT_EQ(ReadFile(dir / "ro"), "old");
   EXPECT_EQ(Run("var f = new File('$Dro'); f.remove();"), Uncaught("EFileError", "remove error: " + dir / "ro"));
   EXPECT_TRUE(Exists(dir / "ro"));
 }
 
 TEST_F(FileObjectTest, RenameToMovesWithoutReplacing) {
   ::mkdir((dir / "sub").c_str(), 0755);
-  WriteBytes(dir / "a", "A");
-  WriteBytes(dir / "b", "B");
+  WriteFile(dir / "a", "A");
+  WriteFile(dir / "b", "B");
   EXPECT_EQ(Run("var f = new File('$Da'); println(f.renameTo('$Dsub/a2')); println(f.filename);"),
             "true\n" + dir / "sub/a2" + "\n");
-  EXPECT_EQ(ReadBytes(dir / "sub/a2"), "A");
+  EXPECT_EQ(ReadFile(dir / "sub/a2"), "A");
   EXPECT_FALSE(Exists(dir / "a"));
   EXPECT_EQ(Run("var f = new File('$Dsub/a2'); f.renameTo('$Db');"),
             Uncaught("EFileError", "rename error: " + dir / "sub/a2"));
-  EXPECT_EQ(ReadBytes(dir / "b"), "B");
-  EXPECT_EQ(ReadBytes(dir / "sub/a2"), "A");
+  EXPECT_EQ(ReadFile(dir / "b"), "B");
+  EXPECT_EQ(ReadFile(dir / "sub/a2"), "A");
 }
 
 TEST_F(FileObjectTest, RemoveDeletesTheFileAndClosesIt) {
-  WriteBytes(dir / "gone", "x");
+  WriteFile(dir / "gone", "x");
   EXPECT_EQ(Run("var f = new File('$Dgone'); f.open(); println(f.remove()); println(f.isOpened() + ' ' + f.exists());"),
             "true\nfalse false\n");
   EXPECT_FALSE(Exists(dir / "gone"));
@@ -194,7 +194,7 @@ TEST_F(FileObjectTest, ExistsIsFalseForADirectoryWhichCannotBeOpened) {
 
 TEST_F(FileObjectTest, ErrorsNameTheOperationAndThePath) {
   const std::string p = dir / "closed";
-  WriteBytes(p, "x");
+  WriteFile(p, "x");
   struct Case {
     const char* script;
     std::string expected;
@@ -222,7 +222,7 @@ TEST_F(FileObjectTest, ErrorsNameTheOperationAndThePath) {
 }
 
 TEST_F(FileObjectTest, FilenameCanChangeWhileTheFileStaysOpen) {
-  WriteBytes(dir / "one", "1");
+  WriteFile(dir / "one", "1");
   EXPECT_EQ(Run("var f = new File('$Done'); f.open(); f.filename = '$Dtwo'; println(f.isOpened());"
                 "println(f.read()); println(f.toString()); println(f.length);"),
             "true\n1\n" + dir / "two" + "\n1\n");
@@ -230,7 +230,7 @@ TEST_F(FileObjectTest, FilenameCanChangeWhileTheFileStaysOpen) {
 }
 
 TEST_F(FileObjectTest, LastModifiedIsALocalDate) {
-  WriteBytes(dir / "dated", "x");
+  WriteFile(dir / "dated", "x");
   std::tm local{};
   local.tm_year = 2001 - 1900;
   local.tm_mon = 1;

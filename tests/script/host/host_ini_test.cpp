@@ -75,7 +75,7 @@ TEST_F(IniObjectTest, AMissingFileReadsDefaultsAndChangesStayInMemory) {
 }
 
 TEST_F(IniObjectTest, ReadSectionsAndKeysAsStrings) {
-  WriteBytes(dir / "a.ini", "[one]\nx=1\ny=2\n[two]\n[three]\nz=3\n");
+  WriteFile(dir / "a.ini", "[one]\nx=1\ny=2\n[two]\n[three]\nz=3\n");
   EXPECT_EQ(Run("var i = new Ini('$Da.ini'); println(i.readSections().commaText); println(i.readSection('ONE').commaText);"
                 "println(i.readSection('nothing').count); println(i.sectionExists('two')); println(i.sectionExists());"
                 "i.eraseSection('one'); println(i.readSections().commaText); i.deleteKey('three', 'Z');"
@@ -84,15 +84,15 @@ TEST_F(IniObjectTest, ReadSectionsAndKeysAsStrings) {
 }
 
 TEST_F(IniObjectTest, SaveWritesTheImageAndANewObjectSeesIt) {
-  WriteBytes(dir / "s.ini", "; kept\n[app]\nwidth=10\n");
+  WriteFile(dir / "s.ini", "; kept\n[app]\nwidth=10\n");
   EXPECT_EQ(Run("var i = new Ini('$Ds.ini'); i.write('app', 'width', '20'); i.write('new', 'k', 'v');"
                 "println(i.save()); println(new Ini('$Ds.ini').read('APP', 'WIDTH', '?'));"),
             "true\n20\n");
-  EXPECT_EQ(ReadBytes(dir / "s.ini"), "; kept\r\n[app]\r\nwidth=20\r\n\r\n[new]\r\nk=v\r\n");
+  EXPECT_EQ(ReadFile(dir / "s.ini"), "; kept\r\n[app]\r\nwidth=20\r\n\r\n[new]\r\nk=v\r\n");
 }
 
 TEST_F(IniObjectTest, SaveKeepsTheFilesPermissionsAndFailsCleanly) {
-  WriteBytes(dir / "p.ini", "[a]\nk=1\n");
+  WriteFile(dir / "p.ini", "[a]\nk=1\n");
   ::chmod((dir / "p.ini").c_str(), 0640);
   EXPECT_EQ(Run("var i = new Ini('$Dp.ini'); i.write('a', 'k', '2'); i.save();"), "");
   struct stat st {};
@@ -103,7 +103,7 @@ TEST_F(IniObjectTest, SaveKeepsTheFilesPermissionsAndFailsCleanly) {
   ::chmod((dir / "p.ini").c_str(), 0444);
   EXPECT_EQ(Run("var i = new Ini('$Dp.ini'); i.write('a', 'k', '3'); i.save();"),
             Uncaught("EIniError", "save error: " + dir / "p.ini"));
-  EXPECT_EQ(ReadBytes(dir / "p.ini"), "[a]\r\nk=2\r\n");
+  EXPECT_EQ(ReadFile(dir / "p.ini"), "[a]\r\nk=2\r\n");
 }
 
 TEST_F(IniObjectTest, ErrorsNameTheOperationAndThePath) {

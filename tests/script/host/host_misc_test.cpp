@@ -33,8 +33,8 @@ TEST_F(HostScriptTest, CrcCheckValues) {
 TEST_F(HostScriptTest, CrcOfAFileEqualsTheCrcOfItsBytes) {
   std::string bytes;
   for (int i = 0; i < 300000; ++i) bytes += static_cast<char>((i * 31 + 7) % 256);
-  WriteBytes(dir / "data", bytes);
-  WriteBytes(dir / "digits", "123456789");
+  WriteFile(dir / "data", bytes);
+  WriteFile(dir / "digits", "123456789");
   EXPECT_EQ(Run("var c = new CRC(); c.calcFile('$Ddigits'); println(c.CRC16 + ' ' + c.CRC32);"
                 "c.calcFile('$Ddata'); var a = c.CRC32; var f = new File('$Ddata'); f.open(); c.calc(f.read());"
                 "println(a == c.CRC32);"),
@@ -111,9 +111,9 @@ TEST_F(HostScriptTest, WinExecStartsAProgramWithoutWaiting) {
   // has returned without waiting, and must appear afterwards.
   EXPECT_EQ(Run("new Win32().WinExec(\"sh -c 'sleep 2; echo done > \\\"$Dout file\\\"'\");"), "");
   EXPECT_FALSE(Exists(dir / "out file"));
-  for (int i = 0; i < 400 && ReadBytes(dir / "out file") != "done\n"; ++i)
+  for (int i = 0; i < 400 && ReadFile(dir / "out file") != "done\n"; ++i)
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  EXPECT_EQ(ReadBytes(dir / "out file"), "done\n");
+  EXPECT_EQ(ReadFile(dir / "out file"), "done\n");
 }
 
 TEST_F(HostScriptTest, WinExecFailures) {
@@ -146,7 +146,7 @@ TEST(ProcessMessagesTest, CallsTheEnginesPollHook) {
 
 TEST(DialogTest, AsksTheHostWithTitleAndInitialName) {
   ScriptHost host;
-  FakeQuestions& q = host.Questions();
+  ScriptedQuestions& q = host.Questions();
   q.fileAnswers = {std::string("/x/chosen.txt"), std::nullopt, std::string("/x/saved.txt"), std::string("/x/dir")};
   q.filesAnswer = {"/a", "/b"};
   EXPECT_EQ(host.Run("var d = new Dialog(); println(d.openFile('Pick', 'start.txt')); println(d.openFile());"
@@ -154,10 +154,10 @@ TEST(DialogTest, AsksTheHostWithTitleAndInitialName) {
                      "println(d.openFiles('Many').commaText);"),
             "/x/chosen.txt\nnull\n/x/saved.txt\n/x/dir\n/a,/b\n");
   ASSERT_EQ(q.asked.size(), 5u);
-  EXPECT_EQ(q.asked[0].title, "Pick");
+  EXPECT_EQ(q.asked[0].caption, "Pick");
   EXPECT_EQ(q.asked[0].initial, "start.txt");
-  EXPECT_EQ(q.asked[1].title, host.Host().Engine().Caption());
-  EXPECT_FALSE(q.asked[1].title.empty());
+  EXPECT_EQ(q.asked[1].caption, host.Host().Engine().Caption());
+  EXPECT_FALSE(q.asked[1].caption.empty());
   EXPECT_EQ(q.asked[1].initial, "");
   EXPECT_EQ(q.asked[2].kind, "saveFile");
   EXPECT_EQ(q.asked[3].kind, "openFolder");

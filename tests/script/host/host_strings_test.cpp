@@ -167,7 +167,7 @@ TEST_F(StringsObjectTest, SaveAndLoadFiles) {
   EXPECT_EQ(Run("var s = new Strings(); s.commaText = 'one,two'; println(s.saveToFile('$Dlist.txt'));"
                 "var t = new Strings(); println(t.loadFromFile('$Dlist.txt')); println(t.commaText);"),
             "true\ntrue\none,two\n");
-  EXPECT_EQ(ReadBytes(dir / "list.txt"), "one\r\ntwo\r\n");
+  EXPECT_EQ(ReadFile(dir / "list.txt"), "one\r\ntwo\r\n");
   EXPECT_EQ(Run("new Strings().loadFromFile('$Dmissing');"), Uncaught("EStringsError", "loadFromFile error"));
   EXPECT_EQ(Run("new Strings().loadFromFile();"), Uncaught("EStringsError", "loadFromFile error"));
   EXPECT_EQ(Run("new Strings().saveToFile('$Dno/such/dir/x');"), Uncaught("EStringsError", "saveToFile error"));
