@@ -2,6 +2,8 @@
 // source that counts its reads, with the shared scratch folder, questions and volume list.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <map>
 #include <memory>
 #include <string>
@@ -113,6 +115,18 @@ struct LogicRig {
   DirNode* Select(const std::string& path);
   // Row index of the entry with this name, or -1.
   int RowOf(std::string_view name) const;
+};
+
+// A window's logic over a scratch folder that is its only volume root.
+class LogicFixture : public ::testing::Test {
+ protected:
+  LogicFixture() : rig({NoSlash(dir.Path())}) {}
+  // Reads the tree from the root, as the window does when it starts.
+  void Start() { logic.RebuildTree(); }
+
+  ScratchDir dir;
+  LogicRig rig;
+  WindowLogic& logic = rig.logic;
 };
 
 }  // namespace velkoran::app::testing

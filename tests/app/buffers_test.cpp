@@ -133,9 +133,8 @@ TEST(FileBuffers, TextsFollowTheSystemCodePage) {
 
 // ---- The commands ----------------------------------------------------------------------
 
-class BufferCommandsTest : public ::testing::Test {
+class BufferCommandsTest : public testing::LogicFixture {
  protected:
-  BufferCommandsTest() : rig({NoSlash(dir.Path())}) {}
   void ListWithDirectories(const std::string& path) {
     logic.RebuildTree();
     rig.Select(path);
@@ -143,9 +142,6 @@ class BufferCommandsTest : public ::testing::Test {
     logic.ListDirectory();
   }
   const Lines& Entries() { return logic.Buffers().CurrentEntries(); }
-  ScratchDir dir;
-  LogicRig rig;
-  WindowLogic& logic = rig.logic;
 };
 
 TEST_F(BufferCommandsTest, SpaceMarksRowsOneAfterAnotherAndWrapsToTheFirst) {

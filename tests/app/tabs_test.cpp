@@ -13,22 +13,16 @@ namespace {
 
 using platform::Answer;
 using testing::Exists;
-using testing::LogicRig;
 using testing::MakeDirs;
 using testing::NoSlash;
 using testing::ReadFile;
 using testing::ScratchDir;
 using testing::WriteFile;
 
-class TabsTest : public ::testing::Test {
+class TabsTest : public testing::LogicFixture {
  protected:
-  TabsTest() : rig({NoSlash(dir.Path())}) {}
-  void Start() { logic.RebuildTree(); }
   DirNode* Node(const std::string& path) { return logic.Tree().FindNodeFromPath(path, false); }
-  std::vector<std::string> Expanded() { return rig.logic.Tree().CollectExpandedPaths(); }
-  ScratchDir dir;
-  LogicRig rig;
-  WindowLogic& logic = rig.logic;
+  std::vector<std::string> Expanded() { return logic.Tree().CollectExpandedPaths(); }
 };
 
 // ---- Leaving and entering ---------------------------------------------------------------

@@ -14,23 +14,18 @@
 #include <QTreeView>
 #include <QUrl>
 
-#include "app/form_main.h"
-#include "app/qt_text.h"
 #include "app/tree_model.h"
-#include "app_fakes.h"
 #include "dnd/drag_loop.h"
 #include "dnd/uri_list.h"
-#include "qt_test_support.h"
+#include "window_fixture.h"
 
 namespace velkoran::app {
 namespace {
 
-using testing::App;
 using testing::Exists;
 using testing::MakeDirs;
 using testing::NoSlash;
 using testing::ReadFile;
-using testing::ScratchDir;
 using testing::Settle;
 using testing::WriteFile;
 
@@ -89,50 +84,18 @@ class FunctionLoop final : public dnd::TDragLoop {
   }
 };
 
-class WindowDndTest : public ::testing::Test {
+// The tree shows and the list lists directories too.
+const std::string kTreeAndDirectories = "TreeVisible : 1\r\nShowDirectory : 1\r\n";
+
+class WindowDndTest : public testing::WindowFixture {
  protected:
-  WindowDndTest() {
-    App();
-    MakeDirs(home / "save");
-    volumes.roots = {NoSlash(data.Path())};
-  }
-  ~WindowDndTest() override {
-    if (form) form->close();
-  }
-  TForm_Main& Open() {
-    WriteFile(home / "save/setting.ini", "TreeVisible : 1\r\nShowDirectory : 1\r\n");
-    FormDependencies deps;
-    deps.volumes = &volumes;
-    deps.network = &network;
-    deps.questions = &questions;
-    deps.shell = &shell;
-    deps.programDir = home.Path();
-    deps.handleTerminationSignals = false;
+  ~WindowDndTest() override { CloseWindow(); }  // the window uses the drag loop
+  FormDependencies Dependencies() override {
+    FormDependencies deps = WindowFixture::Dependencies();
     deps.dragLoop = &loop;
-    form = std::make_unique<TForm_Main>(deps);
-    form->show();
-    form->activateWindow();
-    Settle();
-    return *form;
+    return deps;
   }
-  void Go(const std::string& path) {
-    form->findChild<QComboBox*>("CB_LocateBar")->setEditText(ToQ(path));
-    form->Logic().GoToLocation(path);
-    Settle();
-  }
-  template <typename T>
-  T* Child(const char* name) {
-    T* w = form->findChild<T*>(QString::fromLatin1(name));
-    EXPECT_NE(w, nullptr) << name;
-    return w;
-  }
-  QTreeView* Tree() { return Child<QTreeView>("TV_Directorys"); }
-  QTreeView* List() { return Child<QTreeView>("LV_FileList"); }
   QListWidget* Buffer() { return Child<QListWidget>("LB_Buffer"); }
-  std::string Selected() {
-    const DirNode* node = form->Logic().SelectedNode();
-    return node != nullptr ? node->Path() : std::string("(none)");
-  }
   // The centre of the tree's row for path; the node must be shown.
   QPoint TreePoint(const std::string& path) {
     const DirNode* node = form->Logic().Tree().FindNodeFromPath(path, false);
@@ -140,38 +103,18 @@ class WindowDndTest : public ::testing::Test {
     auto* model = static_cast<DirTreeModel*>(Tree()->model());
     return Tree()->visualRect(model->IndexOf(node)).center();
   }
-  int RowOf(const std::string& name) {
-    const FileList& list = form->Logic().List();
-    for (int i = 0; i < list.RowCount(); ++i) {
-      if (list.Row(i).name == name) return i;
-    }
-    return -1;
-  }
   QPoint ListRowPoint(const std::string& name) {
     return List()->visualRect(List()->model()->index(RowOf(name), 0)).center();
   }
   // A point of the list below its last row.
   QPoint ListFreePoint() { return QPoint(20, List()->viewport()->height() - 30); }
-  std::vector<std::string> LogLines() {
-    std::vector<std::string> lines;
-    const QListWidget* log = Child<QListWidget>("LB_Log");
-    for (int i = 0; i < log->count(); ++i) lines.push_back(FromQ(log->item(i)->text()));
-    return lines;
-  }
   std::vector<std::string> BufferLines() {
     std::vector<std::string> lines;
     for (int i = 0; i < Buffer()->count(); ++i) lines.push_back(FromQ(Buffer()->item(i)->text()));
     return lines;
   }
 
-  ScratchDir home;
-  ScratchDir data;
-  testing::FakeVolumes volumes;
-  testing::FakeNetwork network;
-  testing::ScriptedQuestions questions;
-  testing::FakeShell shell;
   FunctionLoop loop;
-  std::unique_ptr<TForm_Main> form;
 };
 
 // ---- Drops onto the file list ------------------------------------------------------------
@@ -180,7 +123,7 @@ TEST_F(WindowDndTest, FilesDroppedOnTheListsFreeAreaAreCopiedOnceTheDropHasRetur
   MakeDirs(data / "src/d/inner");
   WriteFile(data / "src/f.txt", "F");
   MakeDirs(data / "dst");
-  Open();
+  Open(kTreeAndDirectories);
   Go(data / "dst");
   ASSERT_EQ(Selected(), data / "dst");
   const auto files = FileData({data / "src/f.txt", data / "src/d"});
@@ -193,7 +136,7 @@ TEST_F(WindowDndTest, FilesDroppedOnTheListsFreeAreaAreCopiedOnceTheDropHasRetur
   EXPECT_EQ(ReadFile(data / "dst/f.txt"), "F");
   EXPECT_TRUE(Exists(data / "dst/d/inner"));
   EXPECT_TRUE(Exists(data / "src/f.txt"));
-  const std::vector<std::string> log = LogLines();
+  const std::vector<std::string> log = LogSince(0);
   EXPECT_NE(std::find(log.begin(), log.end(), "コピーの準備中。"), log.end());
   // The list shows what arrived.
   EXPECT_GE(RowOf("f.txt"), 0);
@@ -205,7 +148,7 @@ TEST_F(WindowDndTest, ShiftMovesAndADropOnARowTransfersNothing) {
   WriteFile(data / "src/m", "M");
   MakeDirs(data / "dst");
   WriteFile(data / "dst/row", "R");
-  Open();
+  Open(kTreeAndDirectories);
   Go(data / "dst");
   const auto files = FileData({data / "src/m"});
   DragAndDrop(List()->viewport(), ListRowPoint("row"), files.get(), Qt::ShiftModifier);
@@ -223,7 +166,7 @@ TEST_F(WindowDndTest, ADropBesideTheColumnsNearTheListsBottomEdgeStillMoves) {
   WriteFile(data / "src/m", "M");
   MakeDirs(data / "dst");
   for (int i = 0; i < 150; ++i) WriteFile(data / ("dst/f" + std::to_string(i)), "");
-  Open();
+  Open(kTreeAndDirectories);
   Go(data / "dst");
   QWidget* viewport = List()->viewport();
   ASSERT_TRUE(List()->verticalScrollBar()->isVisible());
@@ -239,14 +182,14 @@ TEST_F(WindowDndTest, ADropBesideTheColumnsNearTheListsBottomEdgeStillMoves) {
 
 TEST_F(WindowDndTest, WebAddressesAndFilesOfOtherHostsAreIgnored) {
   MakeDirs(data / "dst");
-  Open();
+  Open(kTreeAndDirectories);
   Go(data / "dst");
-  const std::size_t logged = LogLines().size();
+  const std::size_t logged = LogSince(0).size();
   QMimeData web;
   web.setUrls({QUrl(QStringLiteral("https://example.com/a.txt")), QUrl(QStringLiteral("file://otherhost/b"))});
   DragAndDrop(List()->viewport(), ListFreePoint(), &web);
   Settle();
-  EXPECT_EQ(LogLines().size(), logged);
+  EXPECT_EQ(LogSince(0).size(), logged);
   EXPECT_EQ(form->Logic().List().RowCount(), 0);
 }
 
@@ -257,7 +200,7 @@ TEST_F(WindowDndTest, TheNodeUnderThePointerIsSelectedAndTakesTheDrop) {
   MakeDirs(data / "b");
   MakeDirs(data / "src");
   WriteFile(data / "src/t", "T");
-  Open();
+  Open(kTreeAndDirectories);
   Go(NoSlash(data.Path()));
   const auto files = FileData({data / "src/t"});
   QWidget* viewport = Tree()->viewport();
@@ -290,7 +233,7 @@ TEST_F(WindowDndTest, TheNodeUnderThePointerIsSelectedAndTakesTheDrop) {
 TEST_F(WindowDndTest, TheBufferNotesDroppedPathsAndLeavesTheFilesWhereTheyAre) {
   MakeDirs(data / "src/d");
   WriteFile(data / "src/f", "F");
-  Open();
+  Open(kTreeAndDirectories);
   QWidget* viewport = Buffer()->viewport();
   const auto files = FileData({data / "src/d", data / "src/f"});
   // A source that only copies has nothing the buffer takes.
@@ -311,7 +254,7 @@ TEST_F(WindowDndTest, TheBufferNotesDroppedPathsAndLeavesTheFilesWhereTheyAre) {
 // ---- Elsewhere -----------------------------------------------------------------------------
 
 TEST_F(WindowDndTest, DropsAnywhereElseOnTheWindowAreRefused) {
-  Open();
+  Open(kTreeAndDirectories);
   auto files = FileData({data.Path()});
   files->setText(QStringLiteral("some text"));
   const std::vector<QWidget*> elsewhere{form.get(), Child<QComboBox>("CB_LocateBar")->lineEdit(),
@@ -328,7 +271,7 @@ TEST_F(WindowDndTest, ADropArrivingDuringAnotherDropsTransferWaitsForIt) {
   WriteFile(data / "src/two", "2");
   MakeDirs(data / "dst");
   WriteFile(data / "dst/one", "old");
-  Open();
+  Open(kTreeAndDirectories);
   Go(data / "dst");
   // The first transfer asks whether to overwrite; while it asks, the window runs its
   // events, and the second drop's transfer comes due.
@@ -357,7 +300,7 @@ TEST_F(WindowDndTest, AListDragOffersTheSelectedRowsWithoutTrailingSeparatorsAtT
   MakeDirs(data / "src/dir");
   WriteFile(data / "src/file", "");
   WriteFile(data / "src/other", "");
-  Open();
+  Open(kTreeAndDirectories);
   Go(data / "src");
   auto* selection = List()->selectionModel();
   for (const char* name : {"file", "dir"}) {
@@ -386,7 +329,7 @@ TEST_F(WindowDndTest, AListDragOffersTheSelectedRowsWithoutTrailingSeparatorsAtT
 
 TEST_F(WindowDndTest, PressingAndMovingOnARowStartsTheDrag) {
   WriteFile(data / "one", "");
-  Open();
+  Open(kTreeAndDirectories);
   Go(NoSlash(data.Path()));
   QWidget* viewport = List()->viewport();
   const QPoint start = ListRowPoint("one");
@@ -399,7 +342,7 @@ TEST_F(WindowDndTest, PressingAndMovingOnARowStartsTheDrag) {
 TEST_F(WindowDndTest, ATreeDragDroppedOnTheTreeCopiesIntoTheNodeUnderThePointer) {
   MakeDirs(data / "from/inside");
   MakeDirs(data / "to");
-  Open();
+  Open(kTreeAndDirectories);
   Go(data / "from");
   // What Qt does for a drag inside one program: the target's events run inside the loop.
   loop.course = [&](QMimeData& offered, const dnd::TDragLoop::Hooks& hooks) {

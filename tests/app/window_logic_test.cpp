@@ -11,21 +11,13 @@ namespace {
 
 using platform::Answer;
 using testing::Exists;
-using testing::LogicRig;
 using testing::MakeDirs;
 using testing::NoSlash;
 using testing::ReadFile;
 using testing::ScratchDir;
 using testing::WriteFile;
 
-class LogicTest : public ::testing::Test {
- protected:
-  LogicTest() : rig({NoSlash(dir.Path())}) {}
-  void Start() { rig.logic.RebuildTree(); }
-  ScratchDir dir;
-  LogicRig rig;
-  WindowLogic& logic = rig.logic;
-};
+using LogicTest = testing::LogicFixture;
 
 TEST_F(LogicTest, ListingFocusesTheFirstRowAndShowsTheTotals) {
   WriteFile(dir / "a", std::string(100, 'x'));

@@ -17,21 +17,16 @@
 #include <QTest>
 #include <QTreeView>
 
-#include "app/form_main.h"
-#include "app/qt_text.h"
-#include "app_fakes.h"
-#include "qt_test_support.h"
+#include "window_fixture.h"
 
 namespace velkoran::app {
 namespace {
 
 using platform::Answer;
-using testing::App;
 using testing::Exists;
 using testing::MakeDirs;
 using testing::NoSlash;
 using testing::ReadFile;
-using testing::ScratchDir;
 using testing::Settle;
 using testing::WriteFile;
 
@@ -51,56 +46,18 @@ QAction* ItemNamed(const QMenu* menu, const char* caption) {
   return nullptr;
 }
 
-class WindowTabsTest : public ::testing::Test {
+class WindowTabsTest : public testing::WindowFixture {
  protected:
-  WindowTabsTest() {
-    App();
-    MakeDirs(home / "save");
-    volumes.roots = {NoSlash(data.Path())};
-  }
-  ~WindowTabsTest() override {
-    if (form) {
-      questions.onAsk = nullptr;
-      form->close();
-    }
-  }
-  TForm_Main& Open(const std::string& settings = "TreeVisible : 1\r\n") {
-    WriteFile(home / "save/setting.ini", settings);
-    FormDependencies deps;
-    deps.volumes = &volumes;
-    deps.network = &network;
-    deps.questions = &questions;
-    deps.shell = &shell;
-    deps.programDir = home.Path();
-    deps.handleTerminationSignals = false;
+  ~WindowTabsTest() override { CloseWindow(); }  // the window reads clock and ctrl
+  FormDependencies Dependencies() override {
+    FormDependencies deps = WindowFixture::Dependencies();
     deps.tickCount = [this] { return clock; };
     deps.controlKeyHeld = [this] { return ctrl; };
-    form = std::make_unique<TForm_Main>(deps);
-    form->show();
-    form->activateWindow();
-    Settle();
-    return *form;
-  }
-  void Go(const std::string& path) {
-    Bar()->setEditText(ToQ(path));
-    Child<QPushButton>("SB_Go")->click();
-    Settle();
-  }
-  template <typename T>
-  T* Child(const char* name) {
-    T* w = form->findChild<T*>(QString::fromLatin1(name));
-    EXPECT_NE(w, nullptr) << name;
-    return w;
+    return deps;
   }
   QComboBox* Bar() { return Child<QComboBox>("CB_LocateBar"); }
   QTabBar* Tabs() { return Child<QTabBar>("TC_Main"); }
-  QTreeView* Tree() { return Child<QTreeView>("TV_Directorys"); }
-  QTreeView* List() { return Child<QTreeView>("LV_FileList"); }
   bool Key(QKeyCombination key) { return form->DispatchKey(key); }
-  std::string Selected() {
-    const DirNode* node = form->Logic().SelectedNode();
-    return node != nullptr ? node->Path() : std::string("(none)");
-  }
   void PointAtTab(int index) {
     QCursor::setPos(Tabs()->mapToGlobal(Tabs()->tabRect(index).center()));
   }
@@ -111,15 +68,8 @@ class WindowTabsTest : public ::testing::Test {
     ASSERT_TRUE(w->hasFocus() || w->isAncestorOf(QApplication::focusWidget()));
   }
 
-  ScratchDir home;
-  ScratchDir data;
-  testing::FakeVolumes volumes;
-  testing::FakeNetwork network;
-  testing::ScriptedQuestions questions;
-  testing::FakeShell shell;
   std::uint32_t clock = 5000;
   bool ctrl = false;
-  std::unique_ptr<TForm_Main> form;
 };
 
 // ---- Tabs ------------------------------------------------------------------------------

@@ -20,30 +20,26 @@
 #include <QTreeView>
 #include <map>
 
-#include "app/form_main.h"
 #include "app/prompt_dialog.h"
 #include "app/qt_questions.h"
-#include "app/qt_text.h"
 #include "app/tree_model.h"
-#include "app_fakes.h"
-#include "qt_test_support.h"
+#include "window_fixture.h"
 
 namespace velkoran::app {
 namespace {
 
 using platform::Answer;
+using testing::ChildOf;
 using testing::Exists;
 using testing::MakeDirs;
 using testing::NoSlash;
 using testing::ReadFile;
-using testing::ScratchDir;
 using testing::WriteFile;
 
 using testing::App;
 using testing::Settle;
 
 const DirNode* DirTreeModelNode(const QTreeView* tree) { return DirTreeModel::NodeOf(tree->currentIndex()); }
-
 
 // Captions of a menu's entries in order ("-" for a separator, ">" before a submenu).
 std::vector<std::string> Captions(const QMenu* menu) {
@@ -60,20 +56,11 @@ std::vector<std::string> Captions(const QMenu* menu) {
   return out;
 }
 
-class WindowTest : public ::testing::Test {
+// The tests make their windows themselves, some two in a row.
+class WindowTest : public testing::WindowRig {
  protected:
-  WindowTest() {
-    App();
-    MakeDirs(home / "save");
-    volumes.roots = {NoSlash(data.Path())};
-  }
   std::unique_ptr<TForm_Main> MakeForm(bool withSignals = false) {
-    FormDependencies deps;
-    deps.volumes = &volumes;
-    deps.network = &network;
-    deps.questions = &questions;
-    deps.shell = &shell;
-    deps.programDir = home.Path();
+    FormDependencies deps = Dependencies();
     deps.handleTerminationSignals = withSignals;
     return std::make_unique<TForm_Main>(deps);
   }
@@ -81,23 +68,10 @@ class WindowTest : public ::testing::Test {
     form.show();
     form.activateWindow();
     Settle();
-    form.findChild<QComboBox*>("CB_LocateBar")->setEditText(ToQ(path));
-    form.findChild<QPushButton*>("SB_Go")->click();
+    ChildOf<QComboBox>(form, "CB_LocateBar")->setEditText(ToQ(path));
+    ChildOf<QPushButton>(form, "SB_Go")->click();
     Settle();
   }
-  template <typename T>
-  T* Child(TForm_Main& form, const char* name) {
-    T* w = form.findChild<T*>(QString::fromLatin1(name));
-    EXPECT_NE(w, nullptr) << name;
-    return w;
-  }
-
-  ScratchDir home;
-  ScratchDir data;
-  testing::FakeVolumes volumes;
-  testing::FakeNetwork network;
-  testing::ScriptedQuestions questions;
-  testing::FakeShell shell;
 };
 
 TEST_F(WindowTest, LayoutNamesCaptionsAndDefaults) {
@@ -108,20 +82,20 @@ TEST_F(WindowTest, LayoutNamesCaptionsAndDefaults) {
   EXPECT_EQ(form->windowTitle(), "Velkoran");
   EXPECT_EQ(form->font().family(), "IPAPGothic");
   EXPECT_EQ(form->font().pixelSize(), 12);
-  EXPECT_EQ(Child<QTreeView>(*form, "LV_FileList")->font().family(), "IPAGothic");
-  EXPECT_EQ(Child<QPushButton>(*form, "SB_Go")->text().toStdString(), "行");
-  EXPECT_EQ(Child<QPushButton>(*form, "SpeedButton2")->text().toStdString(), "探");
-  EXPECT_EQ(Child<QWidget>(*form, "PN_LocateBar")->height(), 20);
-  EXPECT_EQ(Child<QTabBar>(*form, "TC_Main")->height(), 23);
-  EXPECT_EQ(Child<QWidget>(*form, "PN_FileListInfo")->height(), 13);
-  EXPECT_EQ(Child<QWidget>(*form, "PN_Progress")->height(), 9);
-  EXPECT_EQ(Child<QTabBar>(*form, "TC_Main")->count(), 1);
+  EXPECT_EQ(ChildOf<QTreeView>(*form, "LV_FileList")->font().family(), "IPAGothic");
+  EXPECT_EQ(ChildOf<QPushButton>(*form, "SB_Go")->text().toStdString(), "行");
+  EXPECT_EQ(ChildOf<QPushButton>(*form, "SpeedButton2")->text().toStdString(), "探");
+  EXPECT_EQ(ChildOf<QWidget>(*form, "PN_LocateBar")->height(), 20);
+  EXPECT_EQ(ChildOf<QTabBar>(*form, "TC_Main")->height(), 23);
+  EXPECT_EQ(ChildOf<QWidget>(*form, "PN_FileListInfo")->height(), 13);
+  EXPECT_EQ(ChildOf<QWidget>(*form, "PN_Progress")->height(), 9);
+  EXPECT_EQ(ChildOf<QTabBar>(*form, "TC_Main")->count(), 1);
   // Without setting.ini the tree is hidden and the list shows all six columns.
-  auto* tree = Child<QTreeView>(*form, "TV_Directorys");
+  auto* tree = ChildOf<QTreeView>(*form, "TV_Directorys");
   EXPECT_FALSE(tree->isVisible());
   EXPECT_EQ(tree->indentation(), 19);
   EXPECT_TRUE(form->Logic().Settings().autoExpand);
-  auto* list = Child<QTreeView>(*form, "LV_FileList");
+  auto* list = ChildOf<QTreeView>(*form, "LV_FileList");
   std::vector<std::string> headers;
   for (int i = 0; i < list->model()->columnCount(); ++i) {
     headers.push_back(list->model()->headerData(i, Qt::Horizontal, Qt::DisplayRole).toString().toStdString());
@@ -131,11 +105,11 @@ TEST_F(WindowTest, LayoutNamesCaptionsAndDefaults) {
   EXPECT_EQ(list->header()->sectionSize(1), 30);
   list->header()->resizeSection(1, 80);
   EXPECT_EQ(list->header()->sectionSize(1), 30);  // "fd" is at most 30 wide
-  EXPECT_EQ(Child<QListWidget>(*form, "LB_Buffer")->item(0)->text().toStdString(), "ファイルバッファ");
-  EXPECT_EQ(Child<QLabel>(*form, "LB_BufferIndex")->text().toStdString(), "1番バッファ");
-  EXPECT_EQ(Child<QListWidget>(*form, "LB_Log")->item(0)->text().toStdString(), "処理ログ");
-  auto* pbMain = Child<QProgressBar>(*form, "PB_Main");
-  EXPECT_EQ(pbMain->width(), Child<QWidget>(*form, "PN_Progress")->width() / 2);
+  EXPECT_EQ(ChildOf<QListWidget>(*form, "LB_Buffer")->item(0)->text().toStdString(), "ファイルバッファ");
+  EXPECT_EQ(ChildOf<QLabel>(*form, "LB_BufferIndex")->text().toStdString(), "1番バッファ");
+  EXPECT_EQ(ChildOf<QListWidget>(*form, "LB_Log")->item(0)->text().toStdString(), "処理ログ");
+  auto* pbMain = ChildOf<QProgressBar>(*form, "PB_Main");
+  EXPECT_EQ(pbMain->width(), ChildOf<QWidget>(*form, "PN_Progress")->width() / 2);
   EXPECT_EQ(pbMain->maximum(), 100);
   EXPECT_TRUE(Exists(home / "Script"));
 }
@@ -228,8 +202,8 @@ TEST_F(WindowTest, KeysActOnTheFocusedPane) {
   WriteFile(home / "save/setting.ini", "TreeVisible : 1\r\n");
   auto form = MakeForm();
   ShowAndSelect(*form, data / "dir");
-  auto* tree = Child<QTreeView>(*form, "TV_Directorys");
-  auto* list = Child<QTreeView>(*form, "LV_FileList");
+  auto* tree = ChildOf<QTreeView>(*form, "TV_Directorys");
+  auto* list = ChildOf<QTreeView>(*form, "LV_FileList");
   ASSERT_TRUE(tree->isVisible());
   ASSERT_EQ(list->model()->rowCount(), 1);
 
@@ -256,10 +230,10 @@ TEST_F(WindowTest, KeysActOnTheFocusedPane) {
   Settle();
   EXPECT_TRUE(form->DispatchKey(QKeyCombination(Qt::SHIFT, Qt::Key_F2)));
   EXPECT_EQ(form->Logic().Buffers().All()[1], std::vector<std::string>{data / "dir/f.txt"});
-  EXPECT_EQ(Child<QLabel>(*form, "LB_BufferIndex")->text().toStdString(), "2番バッファ");
+  EXPECT_EQ(ChildOf<QLabel>(*form, "LB_BufferIndex")->text().toStdString(), "2番バッファ");
 
   // In the location bar Backspace edits the text and Enter goes to the typed path.
-  auto* bar = Child<QComboBox>(*form, "CB_LocateBar");
+  auto* bar = ChildOf<QComboBox>(*form, "CB_LocateBar");
   bar->setFocus();
   Settle();
   EXPECT_FALSE(form->DispatchKey(QKeyCombination(Qt::Key_Backspace)));
@@ -284,7 +258,7 @@ TEST_F(WindowTest, ExpandingInTheViewLoadsChildrenLazily) {
   auto form = MakeForm();
   form->show();
   Settle();
-  auto* tree = Child<QTreeView>(*form, "TV_Directorys");
+  auto* tree = ChildOf<QTreeView>(*form, "TV_Directorys");
   QAbstractItemModel* model = tree->model();
   ASSERT_EQ(model->rowCount(), 1);
   const QModelIndex root = model->index(0, 0);
@@ -328,14 +302,14 @@ TEST_F(WindowTest, SortingKeepsTheSelectionOnItsRowsAndRenameHonoursNo) {
   WriteFile(data / "c", std::string(200, 'x'));
   auto form = MakeForm();
   ShowAndSelect(*form, NoSlash(data.Path()));
-  auto* list = Child<QTreeView>(*form, "LV_FileList");
+  auto* list = ChildOf<QTreeView>(*form, "LV_FileList");
   QAbstractItemModel* model = list->model();
   ASSERT_EQ(model->rowCount(), 3);
   // After listing the first row has the focus and no row is selected.
   EXPECT_EQ(list->currentIndex().row(), 0);
   EXPECT_TRUE(form->SelectedFileRows().empty());
   list->selectionModel()->select(model->index(0, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
-  EXPECT_EQ(Child<QLabel>(*form, "LB_TotalSize")->text().toStdString(),
+  EXPECT_EQ(ChildOf<QLabel>(*form, "LB_TotalSize")->text().toStdString(),
             "Size:300B Size:300B File:1 All:1 / Size:600 Size:600B File:3 All:3");
   emit list->header()->sectionClicked(3);
   EXPECT_EQ(model->index(0, 0).data().toString(), "b");
@@ -360,8 +334,8 @@ TEST_F(WindowTest, CloseSavesTheStateAndTheNextStartRestoresIt) {
   {
     auto form = MakeForm();
     ShowAndSelect(*form, data / "one/two");
-    emit Child<QTreeView>(*form, "LV_FileList")->header()->sectionClicked(2);
-    emit Child<QTreeView>(*form, "LV_FileList")->header()->sectionClicked(2);
+    emit ChildOf<QTreeView>(*form, "LV_FileList")->header()->sectionClicked(2);
+    emit ChildOf<QTreeView>(*form, "LV_FileList")->header()->sectionClicked(2);
     form->TimerTick();
     form->close();
   }
@@ -380,7 +354,7 @@ TEST_F(WindowTest, CloseSavesTheStateAndTheNextStartRestoresIt) {
   Settle();
   ASSERT_NE(again->Logic().SelectedNode(), nullptr);
   EXPECT_EQ(again->Logic().SelectedNode()->Path(), data / "one/two");
-  EXPECT_EQ(Child<QComboBox>(*again, "CB_LocateBar")->currentText().toStdString(), data / "one/two/");
+  EXPECT_EQ(ChildOf<QComboBox>(*again, "CB_LocateBar")->currentText().toStdString(), data / "one/two/");
   EXPECT_EQ(again->Logic().List().SortType(), 2);
   EXPECT_TRUE(again->Logic().List().SortDescending());
 }
