@@ -15,13 +15,13 @@
 #include <vector>
 
 #include "fileops/engine.h"
+#include "support/scripted_questions.h"
 
 namespace {
 
 using velkoran::fileops::FileOperationEngine;
 using velkoran::fileops::OperationHost;
 using velkoran::fileops::ProgressBar;
-namespace platform = velkoran::platform;
 
 class ConsoleHost : public OperationHost {
  public:
@@ -33,23 +33,6 @@ class ConsoleHost : public OperationHost {
   void ProcessPendingEvents() override {}
   void SetMainWindowEnabled(bool) override {}
   void SetMainWindowCaption(std::string_view) override {}
-};
-
-// Never asked: the benchmark runs with the overwrite question switched off.
-class NoQuestions : public platform::UserQuestions {
- public:
-  platform::Answer AskYesNo(std::string_view, std::string_view) override { return platform::Answer::Yes; }
-  platform::Answer AskYesNoCancel(std::string_view, std::string_view) override { return platform::Answer::Yes; }
-  void Alert(std::string_view, std::string_view) override {}
-  bool Confirm(std::string_view, std::string_view) override { return true; }
-  std::optional<std::string> InputText(std::string_view, std::string_view, std::string_view) override { return {}; }
-  std::optional<std::string> Prompt(std::string_view, std::string_view, std::string_view) override { return {}; }
-  std::optional<std::string> TextArea(std::string_view, std::string_view, std::string_view) override { return {}; }
-  bool CanShowDialogs() const override { return false; }
-  std::optional<std::string> OpenFile(std::string_view, std::string_view) override { return {}; }
-  std::vector<std::string> OpenFiles(std::string_view, std::string_view) override { return {}; }
-  std::optional<std::string> SaveFile(std::string_view, std::string_view) override { return {}; }
-  std::optional<std::string> OpenFolder(std::string_view, std::string_view) override { return {}; }
 };
 
 int MakeTree(const std::string& root, int dirs, int filesPerDir, int maxBytes) {
@@ -79,7 +62,7 @@ int main(int argc, char** argv) {
     return MakeTree(args[1], std::atoi(args[2].c_str()), std::atoi(args[3].c_str()), std::atoi(args[4].c_str()));
   }
   ConsoleHost host;
-  NoQuestions questions;
+  velkoran::testing::ScriptedQuestions questions;  // never asked: overwriting needs no question here
   FileOperationEngine engine(host, questions);
   engine.Flags().AutoOverwrite = true;
   const auto start = std::chrono::steady_clock::now();

@@ -2,7 +2,6 @@
 // line by line (and, for comparison, what reading 65535 bytes afresh for every line would
 // cost), checksumming a file, filling a sorted string list, and INI look-ups.
 #include <fcntl.h>
-#include <stdlib.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -15,23 +14,12 @@
 
 #include "script/host/host_classes.h"
 #include "script/kestrin.h"
+#include "support/scratch_dir.h"
 
 namespace {
 
-struct Scratch {
-  std::string dir;
-  Scratch() {
-    char pattern[] = "/tmp/bench-host-XXXXXX";
-    dir = ::mkdtemp(pattern);
-  }
-  ~Scratch() {
-    const std::string command = "rm -rf '" + dir + "'";
-    if (std::system(command.c_str()) != 0) std::fprintf(stderr, "cannot remove %s\n", dir.c_str());
-  }
-};
-
-Scratch& TheScratch() {
-  static Scratch scratch;
+velkoran::testing::ScratchDir& TheScratch() {
+  static velkoran::testing::ScratchDir scratch;
   return scratch;
 }
 
@@ -39,7 +27,7 @@ Scratch& TheScratch() {
 const std::string& LinesFile(int lines) {
   static std::string path;
   if (path.empty()) {
-    path = TheScratch().dir + "/lines.txt";
+    path = TheScratch() / "lines.txt";
     std::ofstream out(path, std::ios::binary);
     std::string line(79, 'x');
     for (int i = 0; i < lines; ++i) {
@@ -54,7 +42,7 @@ const std::string& LinesFile(int lines) {
 const std::string& BinaryFile(std::size_t bytes) {
   static std::string path;
   if (path.empty()) {
-    path = TheScratch().dir + "/data.bin";
+    path = TheScratch() / "data.bin";
     std::ofstream out(path, std::ios::binary);
     std::mt19937 rng(7);
     std::string chunk(1 << 20, '\0');
@@ -137,7 +125,7 @@ BENCHMARK(BM_StringsSortedAdd)->Unit(benchmark::kMillisecond);
 void BM_IniLookups(benchmark::State& state) {
   static std::string path;
   if (path.empty()) {
-    path = TheScratch().dir + "/big.ini";
+    path = TheScratch() / "big.ini";
     std::ofstream out(path, std::ios::binary);
     for (int s = 0; s < 200; ++s) {
       out << "[section" << s << "]\r\n";

@@ -25,7 +25,9 @@
 #include "app/form_main.h"
 #include "app/logic/file_list.h"
 #include "platform/paths.h"
-#include "platform/volumes.h"
+#include "support/files.h"
+#include "support/platform_fakes.h"
+#include "support/scratch_dir.h"
 
 using namespace velkoran;
 
@@ -91,12 +93,11 @@ int List(const std::string& dir, int runs, int argc, char** argv) {
   }
 
   // The whole window: the same directory listed again through the models and painted.
-  char home[] = "/tmp/velkoran-listing-home.XXXXXX";
-  if (::mkdtemp(home) == nullptr) return 1;
   std::vector<double> windowTimes;
   {
+    const velkoran::testing::ScratchDir home;
     app::FormDependencies deps;
-    deps.programDir = home;
+    deps.programDir = home.Path();
     deps.handleTerminationSignals = false;
     app::TForm_Main form(deps);
     form.show();
@@ -111,8 +112,6 @@ int List(const std::string& dir, int runs, int argc, char** argv) {
     }
     form.close();
   }
-  std::string cleanup = std::string("rm -rf '") + home + "'";
-  if (std::system(cleanup.c_str()) != 0) std::fprintf(stderr, "could not remove %s\n", home);
 
   rusage usage{};
   ::getrusage(RUSAGE_SELF, &usage);
@@ -137,31 +136,19 @@ int MakeDirs(const std::string& dir, int count) {
   return 0;
 }
 
-class OneRoot final : public platform::VolumeList {
- public:
-  explicit OneRoot(std::string root) : root_(std::move(root)) {}
-  std::vector<std::string> Roots() override { return {root_}; }
-
- private:
-  std::string root_;
-};
-
 int Expand(const std::string& dir, int runs, int argc, char** argv) {
   if (std::getenv("QT_QPA_PLATFORM") == nullptr) ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
   QApplication app(argc, argv);
-  char home[] = "/tmp/velkoran-expand-home.XXXXXX";
-  if (::mkdtemp(home) == nullptr) return 1;
-  ::mkdir((std::string(home) + "/save").c_str(), 0755);
-  if (FILE* f = std::fopen((std::string(home) + "/save/setting.ini").c_str(), "wb")) {
-    std::fputs("TreeVisible : 1\r\nAutoExpand : 0\r\n", f);
-    std::fclose(f);
-  }
   std::vector<double> times;
   int children = 0;
   {
-    OneRoot volumes(dir);
+    const velkoran::testing::ScratchDir home;
+    velkoran::testing::MakeDirs(home / "save");
+    velkoran::testing::WriteFile(home / "save/setting.ini", "TreeVisible : 1\r\nAutoExpand : 0\r\n");
+    velkoran::testing::FakeVolumes volumes;
+    volumes.roots = {dir};
     app::FormDependencies deps;
-    deps.programDir = home;
+    deps.programDir = home.Path();
     deps.volumes = &volumes;
     deps.handleTerminationSignals = false;
     app::TForm_Main form(deps);
@@ -180,8 +167,6 @@ int Expand(const std::string& dir, int runs, int argc, char** argv) {
     }
     form.close();
   }
-  std::string cleanup = std::string("rm -rf '") + home + "'";
-  if (std::system(cleanup.c_str()) != 0) std::fprintf(stderr, "could not remove %s\n", home);
   std::printf("children %d\n", children);
   std::printf("expand_ms %.1f\n", Median(times));
   return 0;

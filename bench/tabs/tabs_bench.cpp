@@ -14,6 +14,8 @@
 #include "app/logic/window_logic.h"
 #include "platform/network.h"
 #include "platform/paths.h"
+#include "support/platform_fakes.h"
+#include "support/scripted_questions.h"
 
 using namespace velkoran;
 
@@ -41,36 +43,6 @@ class NullView final : public app::WindowView {
   void TreeVisibilityChanged(bool) override {}
   const app::DirNode* top = nullptr;
   std::size_t shownLines = 0;
-};
-
-class NoQuestions final : public platform::UserQuestions {
- public:
-  platform::Answer AskYesNo(std::string_view, std::string_view) override { return platform::Answer::No; }
-  platform::Answer AskYesNoCancel(std::string_view, std::string_view) override { return platform::Answer::No; }
-  void Alert(std::string_view, std::string_view) override {}
-  bool Confirm(std::string_view, std::string_view) override { return false; }
-  std::optional<std::string> InputText(std::string_view, std::string_view, std::string_view) override { return {}; }
-  std::optional<std::string> Prompt(std::string_view, std::string_view, std::string_view) override { return {}; }
-  std::optional<std::string> TextArea(std::string_view, std::string_view, std::string_view) override { return {}; }
-  bool CanShowDialogs() const override { return false; }
-  std::optional<std::string> OpenFile(std::string_view, std::string_view) override { return {}; }
-  std::vector<std::string> OpenFiles(std::string_view, std::string_view) override { return {}; }
-  std::optional<std::string> SaveFile(std::string_view, std::string_view) override { return {}; }
-  std::optional<std::string> OpenFolder(std::string_view, std::string_view) override { return {}; }
-};
-
-class NoShell final : public platform::Shell {
- public:
-  void Open(std::string_view, std::string_view, std::string_view) override {}
-};
-
-class OneRoot final : public platform::VolumeList {
- public:
-  explicit OneRoot(std::string root) : root_(std::move(root)) {}
-  std::vector<std::string> Roots() override { return {root_}; }
-
- private:
-  std::string root_;
 };
 
 // 100 x 100 directories, each holding one more: made once per run, removed at exit.
@@ -105,11 +77,12 @@ BigTree& Tree() {
 // with a subdirectory (argument 1); the second shows one directory deep down.
 void BM_TabSwitchRoundTrip(benchmark::State& state) {
   const std::string& root = Tree().root;
-  OneRoot volumes(root);
+  testing::FakeVolumes volumes;
+  volumes.roots = {root};
   auto network = platform::CreateHostNetworkEnumeration();
   app::HostSubdirectorySource directories;
-  NoQuestions questions;
-  NoShell shell;
+  testing::ScriptedQuestions questions;
+  testing::FakeShell shell;
   NullView view;
   app::WindowLogic logic(app::WindowServices{platform::HostPaths(), directories, volumes, *network, questions, shell}, view);
   logic.Settings().autoExpand = false;

@@ -2,7 +2,6 @@
 // (read, prefix, compile, run, release), a launch over a large selection, the price of
 // the window's event polling in a busy loop, and how soon Esc ends a looping script.
 #include <benchmark/benchmark.h>
-#include <stdlib.h>
 
 #include <QAction>
 #include <QApplication>
@@ -15,8 +14,6 @@
 #include <QTimer>
 #include <QTreeView>
 #include <chrono>
-#include <filesystem>
-#include <fstream>
 #include <memory>
 #include <string>
 #include <thread>
@@ -25,39 +22,30 @@
 #include "app/qt_text.h"
 #include "script/host/host_classes.h"
 #include "script/kestrin.h"
+#include "support/files.h"
+#include "support/scratch_dir.h"
 
 using namespace velkoran;
 
 namespace {
 
-std::string MakeTempDir() {
-  char pattern[] = "/tmp/velkoran-bench-XXXXXX";
-  const char* dir = mkdtemp(pattern);
-  return dir != nullptr ? std::string(dir) + "/" : std::string();
-}
-
-void Write(const std::string& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
-
 // One window over a scratch program folder, shown offscreen.
 struct Rig {
-  std::string home = MakeTempDir();
-  std::string data = MakeTempDir();
+  testing::ScratchDir home;
+  testing::ScratchDir data;
   std::unique_ptr<app::TForm_Main> form;
 
   Rig() {
-    std::filesystem::create_directories(home + "save");
-    std::filesystem::create_directories(home + "Script");
+    testing::MakeDirs(home / "save");
+    testing::MakeDirs(home / "Script");
   }
   ~Rig() {
     if (form) form->close();
-    form.reset();
-    std::filesystem::remove_all(home);
-    std::filesystem::remove_all(data);
   }
-  void Script(const std::string& name, const std::string& text) { Write(home + "Script/" + name, text); }
+  void Script(const std::string& name, const std::string& text) { testing::WriteFile(home / ("Script/" + name), text); }
   void Open() {
     app::FormDependencies deps;
-    deps.programDir = home;
+    deps.programDir = home.Path();
     deps.handleTerminationSignals = false;
     form = std::make_unique<app::TForm_Main>(deps);
     form->show();
@@ -89,10 +77,10 @@ BENCHMARK(BM_LaunchTrivialScript)->Unit(benchmark::kMicrosecond);
 void BM_LaunchOverSelection(benchmark::State& state) {
   Rig rig;
   const int n = static_cast<int>(state.range(0));
-  for (int i = 0; i < n; ++i) Write(rig.data + "file" + std::to_string(i) + ".txt", "");
+  for (int i = 0; i < n; ++i) testing::WriteFile(rig.data / ("file" + std::to_string(i) + ".txt"), "");
   rig.Script("count.txt", "n = Files.length;");
   rig.Open();
-  rig.Go(rig.data);
+  rig.Go(rig.data.Path());
   rig.form->findChild<QTreeView*>("LV_FileList")->selectAll();
   if (static_cast<int>(rig.form->SelectedFileRows().size()) != n) state.SkipWithError("selection incomplete");
   QAction* item = rig.Item("count");
