@@ -33,10 +33,8 @@ TEST(DirNameTest, WindowsPathsFollowTheirSeparator) {
   EXPECT_EQ(NormaliseDirName("C:\\\x95\x5C", pf::PathStyle::Windows, pf::CodePage::Cp932), "C:\\\x95\x5C\\");
 }
 
-class DirectoryObjectTest : public ::testing::Test {
+class DirectoryObjectTest : public ScratchScriptTest {
  protected:
-  ScratchDir dir;
-  std::string Run(std::string_view script) { return ScriptHost(dir.Path()).Run(script); }
   void MakeDir(const std::string& name) { ASSERT_EQ(::mkdir((dir / name).c_str(), 0755), 0); }
 
   // The names a loop of first/next calls prints, one per line, as a sorted set.

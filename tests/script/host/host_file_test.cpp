@@ -13,12 +13,7 @@
 namespace kestrin::host_testing {
 namespace {
 
-class FileObjectTest : public ::testing::Test {
- protected:
-  ScratchDir dir;
-  // A fresh host per script, so no object of an earlier script still holds a file open.
-  std::string Run(std::string_view script) { return ScriptHost(dir.Path()).Run(script); }
-};
+using FileObjectTest = ScratchScriptTest;
 
 TEST_F(FileObjectTest, ReadWithAndWithoutCount) {
   WriteFile(dir / "ten", "0123456789");

@@ -60,11 +60,7 @@ TEST(IniImageTest, RenderKeepsCommentsAndThePreamble) {
   EXPECT_EQ(ini.Render(), text);
 }
 
-class IniObjectTest : public ::testing::Test {
- protected:
-  ScratchDir dir;
-  std::string Run(std::string_view script) { return ScriptHost(dir.Path()).Run(script); }
-};
+using IniObjectTest = ScratchScriptTest;
 
 TEST_F(IniObjectTest, AMissingFileReadsDefaultsAndChangesStayInMemory) {
   EXPECT_EQ(Run("var i = new Ini('$Dnone.ini'); println(i.read('S', 'k', 'dflt')); i.write('S', 'k', 'v');"

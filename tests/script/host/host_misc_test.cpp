@@ -14,11 +14,7 @@ namespace {
 
 namespace pf = velkoran::platform;
 
-class HostScriptTest : public ::testing::Test {
- protected:
-  ScratchDir dir;
-  std::string Run(std::string_view script) { return ScriptHost(dir.Path()).Run(script); }
-};
+using HostScriptTest = ScratchScriptTest;
 
 // ---------------------------------------------------------------- CRC
 

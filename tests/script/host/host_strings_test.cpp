@@ -98,11 +98,7 @@ TEST(StringListTest, CaseFoldingNeverTouchesATrailByte) {
   pf::SetActiveCodePage(previous);
 }
 
-class StringsObjectTest : public ::testing::Test {
- protected:
-  ScratchDir dir;
-  std::string Run(std::string_view script) { return ScriptHost(dir.Path()).Run(script); }
-};
+using StringsObjectTest = ScratchScriptTest;
 
 TEST_F(StringsObjectTest, AddReturnsIndexesAndSortedAddReturnsTheExistingOne) {
   EXPECT_EQ(Run("var s = new Strings(); println(s.add('b')); println(s.add()); s.sorted = true;"

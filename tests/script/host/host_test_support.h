@@ -1,6 +1,9 @@
 // A host component for the host object tests that runs a script text and returns
-// everything it printed, with the shared scratch folder, file access and questions.
+// everything it printed, a fixture of scripts over a scratch folder, and the shared file
+// access and questions.
 #pragma once
+
+#include <gtest/gtest.h>
 
 #include <cstdint>
 #include <string>
@@ -36,6 +39,14 @@ class ScriptHost {
   std::string scratch_;
   std::string output_;
   std::int32_t result_ = 0;
+};
+
+// Scripts over a scratch folder ("$D"), each run by a fresh host, so that no object of an
+// earlier script still holds a file open.
+class ScratchScriptTest : public ::testing::Test {
+ protected:
+  std::string Run(std::string_view script) { return ScriptHost(dir.Path()).Run(script); }
+  ScratchDir dir;
 };
 
 // The line a run prints for an uncaught script error.
