@@ -25,12 +25,16 @@ bool FoldsComparison(std::uint8_t code) {
 
 TJExpr* TJExprFactory::NewNode() { return pool_.Make(); }
 
-TJExpr* TJExprFactory::NewUnary(std::uint8_t code, TJExpr* a) {
-  TJExpr* node = NewNode();
+TJExpr* TJExprFactory::Make(std::uint8_t code, TJExpr* a, TJExpr* b, TJExpr* c) {
+  TJExpr* node = pool_.Make();
   node->Code = code;
   node->Operand1 = a;
+  node->Operand2 = b;
+  node->Operand3 = c;
   return node;
 }
+
+TJExpr* TJExprFactory::NewUnary(std::uint8_t code, TJExpr* a) { return Make(code, a); }
 
 TJExpr* TJExprFactory::NewBinary(std::uint8_t code, TJExpr* a, TJExpr* b) {
   const bool constants = a != nullptr && b != nullptr && a->Code == ecConstant &&
@@ -42,65 +46,30 @@ TJExpr* TJExprFactory::NewBinary(std::uint8_t code, TJExpr* a, TJExpr* b) {
     pool_.Release(b);
     return a;
   }
-  TJExpr* node = NewNode();
-  node->Code = code;
-  node->Operand1 = a;
-  node->Operand2 = b;
-  return node;
+  return Make(code, a, b);
 }
 
 TJExpr* TJExprFactory::NewTernary(std::uint8_t code, TJExpr* a, TJExpr* b, TJExpr* c) {
-  TJExpr* node = NewNode();
-  node->Code = code;
-  node->Operand1 = a;
-  node->Operand2 = b;
-  node->Operand3 = c;
-  return node;
+  return Make(code, a, b, c);
 }
 
 TJExpr* TJExprFactory::NewConstant(TJValue value) {
-  TJExpr* node = NewNode();
-  node->Code = ecConstant;
+  TJExpr* node = Make(ecConstant);
   node->Constant = std::make_unique<TJValue>(std::move(value));
   return node;
 }
 
 TJExpr* TJExprFactory::NewIdentifier(std::string_view name) {
-  TJExpr* node = NewNode();
-  node->Code = ecIdentifier;
+  TJExpr* node = Make(ecIdentifier);
   node->Name.assign(name);
   node->Hash = HashName(name);
   return node;
 }
 
-TJExpr* TJExprFactory::NewThis() {
-  TJExpr* node = NewNode();
-  node->Code = ecThis;
-  return node;
-}
-
-TJExpr* TJExprFactory::NewSuperMember(TJExpr* ident) {
-  TJExpr* node = NewNode();
-  node->Code = ecSuperMember;
-  node->Operand2 = ident;
-  return node;
-}
-
-TJExpr* TJExprFactory::NewListCell(TJExpr* previous, TJExpr* element) {
-  TJExpr* node = NewNode();
-  node->Code = ecListCell;
-  node->Operand1 = previous;
-  node->Operand2 = element;
-  return node;
-}
-
-TJExpr* TJExprFactory::NewProperty(TJExpr* name, TJExpr* value) {
-  TJExpr* node = NewNode();
-  node->Code = ecProperty;
-  node->Operand1 = name;
-  node->Operand2 = value;
-  return node;
-}
+TJExpr* TJExprFactory::NewThis() { return Make(ecThis); }
+TJExpr* TJExprFactory::NewSuperMember(TJExpr* ident) { return Make(ecSuperMember, nullptr, ident); }
+TJExpr* TJExprFactory::NewListCell(TJExpr* previous, TJExpr* element) { return Make(ecListCell, previous, element); }
+TJExpr* TJExprFactory::NewProperty(TJExpr* name, TJExpr* value) { return Make(ecProperty, name, value); }
 
 // ---- statements ----
 
@@ -154,16 +123,18 @@ TJStatement* TJStatementFactory::NewFunction(TJExpr* name, TJStatement* paramete
   return Make(skFunction, name, First(parameters), First(implicitReturn));
 }
 
-TJStatement* TJStatementFactory::NewParameter(TJStatement* previous, TJExpr* ident) {
-  TJStatement* s = Make(skParameter, ident);
+TJStatement* TJStatementFactory::Append(std::uint8_t kind, TJStatement* previous, TJExpr* expr) {
+  TJStatement* s = Make(kind, expr);
   Link(previous, s);
   return s;
 }
 
+TJStatement* TJStatementFactory::NewParameter(TJStatement* previous, TJExpr* ident) {
+  return Append(skParameter, previous, ident);
+}
+
 TJStatement* TJStatementFactory::NewDeclarator(TJStatement* previous, TJExpr* ident) {
-  TJStatement* s = Make(skDeclarator, ident);
-  Link(previous, s);
-  return s;
+  return Append(skDeclarator, previous, ident);
 }
 
 TJStatement* TJStatementFactory::NewClass(TJExpr* name, TJStatement* members) {

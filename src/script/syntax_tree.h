@@ -210,6 +210,8 @@ class TJExprFactory {
   std::size_t Count() const noexcept { return pool_.Count(); }
 
  private:
+  TJExpr* Make(std::uint8_t code, TJExpr* a = nullptr, TJExpr* b = nullptr, TJExpr* c = nullptr);
+
   detail::NodePool<TJExpr> pool_;
 };
 
@@ -257,6 +259,8 @@ class TJStatementFactory {
  private:
   TJStatement* Make(std::uint8_t kind, TJExpr* expr = nullptr, TJStatement* sub = nullptr,
                     TJStatement* sub2 = nullptr);
+  // A node of this kind holding expr, appended after previous (when there is one).
+  TJStatement* Append(std::uint8_t kind, TJStatement* previous, TJExpr* expr);
 
   TJExprFactory& exprs_;
   detail::NodePool<TJStatement> pool_;
