@@ -286,13 +286,7 @@ TJEngine::Completion TJEngine::ExecImport(const TJStatement* s) {
   TJSymbolTable* module = table.get();
   tables_.SetVar(TJName(name->Name, name->Hash), function_factory::Module(module, generation_));
   tables_.AddTable(name->Name, std::move(table));
-  const SharedString saved = tables_.CurrentName();
-  struct RestoreCurrent {
-    TJSymbolTablesList& tables;
-    const SharedString& name;
-    ~RestoreCurrent() { tables.SetCurrent(name); }
-  } restore{tables_, saved};
-  tables_.SetCurrent(module->TableName());
+  const TJCurrentTableScope inModule(tables_, module->TableName());
   // A return at the top level of a module ends the program as a return there would.
   return ExecChain(s->Sub, false) == Completion::Return ? Completion::Return : Completion::Normal;
 }

@@ -453,13 +453,7 @@ TJValue TJEngine::EvalNew(const TJExpr* n) {
   EvalArguments(n->Operand2, args);
   const TJExpr* module = n->Operand3;
   if (module == nullptr) return TJValue::Object(CreateObject(n->Operand1->Name, &args));
-  const SharedString saved = tables_.CurrentName();
-  struct RestoreCurrent {
-    TJSymbolTablesList& tables;
-    const SharedString& name;
-    ~RestoreCurrent() { tables.SetCurrent(name); }
-  } restore{tables_, saved};
-  tables_.SetCurrent(SharedString(module->Name));
+  const TJCurrentTableScope inModule(tables_, SharedString(module->Name));
   tables_.Current();  // an unknown module raises ENameError here
   return TJValue::Object(CreateObject(n->Operand1->Name, &args));
 }

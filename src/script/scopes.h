@@ -141,4 +141,21 @@ class TJSymbolTablesList {
   std::vector<std::unique_ptr<TJSymbolTable>> retired_;
 };
 
+// Makes the table of name current for a scope, and the one current before current again
+// on every way out.
+class TJCurrentTableScope {
+ public:
+  TJCurrentTableScope(TJSymbolTablesList& tables, const SharedString& name)
+      : tables_(tables), saved_(tables.CurrentName()) {
+    tables.SetCurrent(name);
+  }
+  ~TJCurrentTableScope() { tables_.SetCurrent(saved_); }
+  TJCurrentTableScope(const TJCurrentTableScope&) = delete;
+  TJCurrentTableScope& operator=(const TJCurrentTableScope&) = delete;
+
+ private:
+  TJSymbolTablesList& tables_;
+  SharedString saved_;
+};
+
 }  // namespace kestrin
