@@ -67,6 +67,14 @@ bool CopyThroughBuffer(File& in, File& out, std::uint64_t length, std::vector<ch
 
 }  // namespace
 
+int OpenRetrying(const std::string& path, int flags, unsigned mode) {
+  int fd;
+  do {
+    fd = ::open(path.c_str(), flags, static_cast<mode_t>(mode));
+  } while (fd < 0 && errno == EINTR);
+  return fd;
+}
+
 bool StatNoFollow(std::string_view path, FileInfo& info) {
   struct stat st {};
   if (lstat(Terminated(path).c_str(), &st) != 0) return false;

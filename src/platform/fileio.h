@@ -36,6 +36,9 @@ bool StatNoFollow(std::string_view path, FileInfo& info);
 // Follows links; used for the directory a new entry will be created in.
 bool StatFollow(std::string_view path, FileInfo& info);
 
+// ::open, tried again when a signal interrupts it: the descriptor, or -1 with errno set.
+int OpenRetrying(const std::string& path, int flags, unsigned mode = 0);
+
 // An open file descriptor, closed when the object goes. Move-only.
 class File {
  public:

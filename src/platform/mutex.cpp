@@ -14,6 +14,8 @@
 #include <mutex>
 #include <thread>
 
+#include "platform/fileio.h"
+
 namespace velkoran::platform {
 
 // What every handle of one name in this process shares.
@@ -191,10 +193,7 @@ std::optional<NamedMutex> NamedMutex::Open(std::string_view name, std::string* e
   const std::string dir = MutexDirectory();
   if (!PrepareDirectory(dir, privateFolder, error)) return std::nullopt;
   const std::string path = dir + "/" + MutexFileName(name);
-  int fd = -1;
-  do {
-    fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-  } while (fd < 0 && errno == EINTR);
+  const int fd = OpenRetrying(path, O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
   if (fd < 0) {
     if (error) *error = path + ": " + std::strerror(errno);
     return std::nullopt;

@@ -18,10 +18,7 @@ constexpr std::size_t kChunk = 65535;
 // Opens a file for reading as an exclusive open would: refused while one of the
 // program's own handles has it open, and for directories.
 velkoran::platform::File OpenExclusiveForReading(const std::string& path) {
-  int fd;
-  do {
-    fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-  } while (fd < 0 && errno == EINTR);
+  const int fd = velkoran::platform::OpenRetrying(path, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
   velkoran::platform::File file(fd);
   struct stat st {};
   if (!file.IsOpen() || ::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) return {};

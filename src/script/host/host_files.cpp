@@ -15,18 +15,11 @@
 
 namespace kestrin::host {
 namespace pf = velkoran::platform;
+using pf::OpenRetrying;
 
 namespace {
 
 std::string Z(std::string_view s) { return std::string(s); }
-
-int OpenRetrying(const std::string& path, int flags, mode_t mode = 0) {
-  int fd;
-  do {
-    fd = ::open(path.c_str(), flags, mode);
-  } while (fd < 0 && errno == EINTR);
-  return fd;
-}
 
 // The path a write should go to: a link's final target, or the path itself.
 std::optional<std::string> ResolveForWriting(const std::string& path) {

@@ -9,22 +9,17 @@
 #include <cstring>
 
 #include "platform/codepage.h"
+#include "platform/fileio.h"
 
 namespace kestrin {
 namespace {
+
+using velkoran::platform::OpenRetrying;
 
 // The text the stream raises when used without a handle ("file %s cannot be opened"),
 // filled with the stream's class name.
 std::string NoHandleMessage() {
   return velkoran::platform::FromUtf8("ファイル TSafeFileStream は開けません");
-}
-
-int OpenRetrying(const std::string& path, int flags, mode_t mode = 0) {
-  int fd;
-  do {
-    fd = ::open(path.c_str(), flags, mode);
-  } while (fd < 0 && errno == EINTR);
-  return fd;
 }
 
 }  // namespace
