@@ -20,6 +20,33 @@ QPushButton* MakeButton(QDialog* dialog, const char* name, const char* caption, 
   return button;
 }
 
+// The frame both dialogs share: fixed in size, in the window's proportional font.
+void SetUpFrame(QDialog* dialog, const char* name, int width, int height) {
+  dialog->setObjectName(QString::fromLatin1(name));
+  dialog->setFont(ProportionalFont());
+  dialog->setFixedSize(width, height);
+  dialog->setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint);
+}
+
+// The label at the top left; its text comes with Setup.
+QLabel* MakeLabel(QDialog* dialog) {
+  auto* label = new QLabel(dialog);
+  label->setObjectName(QStringLiteral("lblText"));
+  label->move(16, 8);
+  return label;
+}
+
+void ConnectAnswers(QDialog* dialog, QPushButton* ok, QPushButton* cancel) {
+  QObject::connect(ok, &QPushButton::clicked, dialog, &QDialog::accept);
+  QObject::connect(cancel, &QPushButton::clicked, dialog, &QDialog::reject);
+}
+
+void ShowCaptionAndLabel(QDialog* dialog, QLabel* label, const QString& caption, const QString& text) {
+  dialog->setWindowTitle(caption);
+  label->setText(text);
+  label->adjustSize();
+}
+
 void Centre(QDialog* dialog, QWidget* on) {
   if (on == nullptr) return;
   const QRect frame = on->frameGeometry();
@@ -29,29 +56,21 @@ void Centre(QDialog* dialog, QWidget* on) {
 }  // namespace
 
 TfrmPrompt::TfrmPrompt(QWidget* centreOn) : QDialog(nullptr) {
-  setObjectName(QStringLiteral("TfrmPrompt"));
-  setFont(ProportionalFont());
-  setFixedSize(492, 73);
-  setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint);
+  SetUpFrame(this, "TfrmPrompt", 492, 73);
   edtPrompt = new QLineEdit(this);
   edtPrompt->setObjectName(QStringLiteral("edtPrompt"));
   edtPrompt->setGeometry(10, 41, 385, 20);
   btnOK = MakeButton(this, "btnOK", "OK", QRect(408, 8, 75, 25));
   btnCancel = MakeButton(this, "btnCancel", "Cancel", QRect(408, 40, 75, 25));
-  lblText = new QLabel(this);
-  lblText->setObjectName(QStringLiteral("lblText"));
-  lblText->move(16, 8);
+  lblText = MakeLabel(this);
   setTabOrder(edtPrompt, btnOK);
   setTabOrder(btnOK, btnCancel);
-  connect(btnOK, &QPushButton::clicked, this, &QDialog::accept);
-  connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
+  ConnectAnswers(this, btnOK, btnCancel);
   Centre(this, centreOn);
 }
 
 void TfrmPrompt::Setup(const QString& caption, const QString& label, const QString& initial) {
-  setWindowTitle(caption);
-  lblText->setText(label);
-  lblText->adjustSize();
+  ShowCaptionAndLabel(this, lblText, caption, label);
   edtPrompt->setText(initial);
   edtPrompt->setFocus();
 }
@@ -59,10 +78,7 @@ void TfrmPrompt::Setup(const QString& caption, const QString& label, const QStri
 QString TfrmPrompt::Text() const { return edtPrompt->text(); }
 
 TfrmTextArea::TfrmTextArea(QWidget* centreOn) : QDialog(nullptr) {
-  setObjectName(QStringLiteral("TfrmTextArea"));
-  setFont(ProportionalFont());
-  setFixedSize(492, 273);
-  setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint);
+  SetUpFrame(this, "TfrmTextArea", 492, 273);
   mmText = new QPlainTextEdit(this);
   mmText->setObjectName(QStringLiteral("mmText"));
   mmText->setGeometry(6, 24, 395, 243);
@@ -73,22 +89,17 @@ TfrmTextArea::TfrmTextArea(QWidget* centreOn) : QDialog(nullptr) {
   btnOK = MakeButton(this, "btnOK", "OK", QRect(410, 26, 75, 25));
   btnCancel = MakeButton(this, "btnCancel", "Cancel", QRect(410, 57, 75, 25));
   btnClear = MakeButton(this, "btnClear", "Clear", QRect(410, 89, 75, 25));
-  lblText = new QLabel(this);
-  lblText->setObjectName(QStringLiteral("lblText"));
-  lblText->move(16, 8);
+  lblText = MakeLabel(this);
   setTabOrder(mmText, btnOK);
   setTabOrder(btnOK, btnCancel);
   setTabOrder(btnCancel, btnClear);
-  connect(btnOK, &QPushButton::clicked, this, &QDialog::accept);
-  connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
+  ConnectAnswers(this, btnOK, btnCancel);
   connect(btnClear, &QPushButton::clicked, mmText, &QPlainTextEdit::clear);
   Centre(this, centreOn);
 }
 
 void TfrmTextArea::Setup(const QString& caption, const QString& label, const QString& initial) {
-  setWindowTitle(caption);
-  lblText->setText(label);
-  lblText->adjustSize();
+  ShowCaptionAndLabel(this, lblText, caption, label);
   // A non-empty initial text is added as the memo's first line, and a line added to a
   // multi-line edit ends in a line end: OK at once gives the text followed by CR LF.
   mmText->setPlainText(initial.isEmpty() ? QString() : initial + QLatin1Char('\n'));

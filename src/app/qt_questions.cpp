@@ -24,6 +24,16 @@ platform::Answer Ask(QWidget* owner, std::string_view caption, std::string_view 
   return FromButton(box.exec());
 }
 
+// Shows one of the script's text dialogs; its text, or nothing when cancelled.
+template <typename Dialog>
+std::optional<std::string> AskText(QWidget* owner, std::string_view caption, std::string_view label,
+                                   std::string_view initial) {
+  Dialog dialog(owner);
+  dialog.Setup(ToQ(caption), ToQ(label), ToQ(initial));
+  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+  return FromQ(dialog.Text());
+}
+
 }  // namespace
 
 platform::Answer QtUserQuestions::AskYesNo(std::string_view caption, std::string_view text) {
@@ -52,18 +62,12 @@ std::optional<std::string> QtUserQuestions::InputText(std::string_view caption, 
 
 std::optional<std::string> QtUserQuestions::Prompt(std::string_view caption, std::string_view label,
                                                    std::string_view initial) {
-  TfrmPrompt dialog(owner_);
-  dialog.Setup(ToQ(caption), ToQ(label), ToQ(initial));
-  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
-  return FromQ(dialog.Text());
+  return AskText<TfrmPrompt>(owner_, caption, label, initial);
 }
 
 std::optional<std::string> QtUserQuestions::TextArea(std::string_view caption, std::string_view label,
                                                      std::string_view initial) {
-  TfrmTextArea dialog(owner_);
-  dialog.Setup(ToQ(caption), ToQ(label), ToQ(initial));
-  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
-  return FromQ(dialog.Text());
+  return AskText<TfrmTextArea>(owner_, caption, label, initial);
 }
 
 std::optional<std::string> QtUserQuestions::OpenFile(std::string_view title, std::string_view initialName) {
