@@ -1,6 +1,9 @@
 #include "script/builtins/global.h"
 
 #include <cmath>
+#include <optional>
+#include <string>
+#include <string_view>
 
 #include "script/engine.h"
 #include "script/kestrin.h"
@@ -33,6 +36,20 @@ int HexValue(char c) {
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
   if (c >= 'A' && c <= 'F') return c - 'A' + 10;
   return -1;
+}
+
+// The script's prompt and textArea: the label and the initial text go to the dialog; the
+// result is the text given, or null when the dialog is cancelled or cannot be shown.
+using TextQuestion = std::optional<std::string> (velkoran::platform::UserQuestions::*)(
+    std::string_view caption, std::string_view label, std::string_view initial);
+
+void AskForText(TJEngine* engine, TJValueList& args, TJValue& result, TextQuestion ask) {
+  result = TJValue::Null();
+  if (engine == nullptr || engine->Questions() == nullptr) return;
+  const SharedString initial = TJValueList::Has2(&args) ? ToText(args[1]) : SharedString();
+  if (auto answer = (engine->Questions()->*ask)(engine->Caption(), ToText(args[0]).view(), initial.view())) {
+    result = TJValue::Text(*answer);
+  }
 }
 
 }  // namespace
@@ -196,13 +213,7 @@ void TJGlobalObject::AlertMethod(TJValueList& args, TJValue& /*result*/) {
 
 void TJGlobalObject::PromptMethod(TJValueList& args, TJValue& result) {
   if (!TJValueList::Has1(&args)) return;
-  TJEngine* engine = Engine();
-  result = TJValue::Null();
-  if (engine == nullptr || engine->Questions() == nullptr) return;
-  const SharedString initial = TJValueList::Has2(&args) ? ToText(args[1]) : SharedString();
-  if (auto answer = engine->Questions()->Prompt(engine->Caption(), ToText(args[0]).view(), initial.view())) {
-    result = TJValue::Text(*answer);
-  }
+  AskForText(Engine(), args, result, &velkoran::platform::UserQuestions::Prompt);
 }
 
 void TJGlobalObject::ConfirmMethod(TJValueList& args, TJValue& result) {
@@ -215,13 +226,7 @@ void TJGlobalObject::ConfirmMethod(TJValueList& args, TJValue& result) {
 
 void TJGlobalObject::TextAreaMethod(TJValueList& args, TJValue& result) {
   if (!TJValueList::Has1(&args)) return;
-  TJEngine* engine = Engine();
-  result = TJValue::Null();
-  if (engine == nullptr || engine->Questions() == nullptr) return;
-  const SharedString initial = TJValueList::Has2(&args) ? ToText(args[1]) : SharedString();
-  if (auto answer = engine->Questions()->TextArea(engine->Caption(), ToText(args[0]).view(), initial.view())) {
-    result = TJValue::Text(*answer);
-  }
+  AskForText(Engine(), args, result, &velkoran::platform::UserQuestions::TextArea);
 }
 
 void TJGlobalObject::ExitMethod(TJValueList& args, TJValue& /*result*/) {

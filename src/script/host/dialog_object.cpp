@@ -7,6 +7,12 @@
 #include "script/kestrin.h"
 
 namespace kestrin {
+namespace {
+
+// A dialog's path, or null when it was cancelled.
+TJValue PathOrNull(const std::optional<std::string>& path) { return path ? TJValue::Text(*path) : TJValue::Null(); }
+
+}  // namespace
 
 const TJClassInfo& TJDialogObject::Info() {
   using D = TJDialogObject;
@@ -43,8 +49,7 @@ std::string TJDialogObject::Name(const TJValueList& args) {
 
 void TJDialogObject::OpenFileMethod(TJValueList& args, TJValue& result) {
   auto& questions = Questions("openFile error");
-  const auto path = questions.OpenFile(Title(args), Name(args));
-  result = path ? TJValue::Text(*path) : TJValue::Null();
+  result = PathOrNull(questions.OpenFile(Title(args), Name(args)));
 }
 
 void TJDialogObject::OpenFilesMethod(TJValueList& args, TJValue& result) {
@@ -55,8 +60,7 @@ void TJDialogObject::OpenFilesMethod(TJValueList& args, TJValue& result) {
 
 void TJDialogObject::SaveFileMethod(TJValueList& args, TJValue& result) {
   auto& questions = Questions("saveFile error");
-  const auto path = questions.SaveFile(Title(args), Name(args));
-  result = path ? TJValue::Text(*path) : TJValue::Null();
+  result = PathOrNull(questions.SaveFile(Title(args), Name(args)));
 }
 
 void TJDialogObject::OpenFolderMethod(TJValueList& args, TJValue& result) {
@@ -64,8 +68,7 @@ void TJDialogObject::OpenFolderMethod(TJValueList& args, TJValue& result) {
   // The initial folder is given without its trailing separator (a root keeps it).
   std::string initial = Name(args);
   if (initial.size() > 1 && initial.back() == '/') initial.pop_back();
-  const auto folder = questions.OpenFolder(Title(args), initial);
-  result = folder ? TJValue::Text(*folder) : TJValue::Null();
+  result = PathOrNull(questions.OpenFolder(Title(args), initial));
 }
 
 }  // namespace kestrin
