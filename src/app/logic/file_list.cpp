@@ -179,6 +179,24 @@ std::string FileList::OperationPath(int row) const {
   return path;
 }
 
+std::vector<std::string> FileList::PathsOf(const std::vector<int>& rows,
+                                           std::string (FileList::*path)(int) const) const {
+  std::vector<std::string> paths;
+  paths.reserve(rows.size());
+  for (int row : rows) {
+    if (row >= 0 && row < RowCount()) paths.push_back((this->*path)(row));
+  }
+  return paths;
+}
+
+std::vector<std::string> FileList::FullPaths(const std::vector<int>& rows) const {
+  return PathsOf(rows, &FileList::FullPath);
+}
+
+std::vector<std::string> FileList::OperationPaths(const std::vector<int>& rows) const {
+  return PathsOf(rows, &FileList::OperationPath);
+}
+
 std::string FileList::InfoLine(const std::vector<int>& selectedRows) const {
   const auto whole = [](std::int64_t n) {
     return fileops::FormatSize(static_cast<std::uint64_t>(n < 0 ? 0 : n), fileops::SizeFormat::Whole);

@@ -67,12 +67,16 @@ class FileList {
   // The path handed to file operations: a directory gets a trailing separator; a link is
   // always the link itself, never followed.
   std::string OperationPath(int row) const;
+  // The same for several rows, in their order; a row out of range is passed over.
+  std::vector<std::string> FullPaths(const std::vector<int>& rows) const;
+  std::vector<std::string> OperationPaths(const std::vector<int>& rows) const;
 
   std::int64_t TotalBytes() const { return totalBytes_; }
   // "Size:...": the totals, preceded by those of the selected rows when any is selected.
   std::string InfoLine(const std::vector<int>& selectedRows) const;
 
  private:
+  std::vector<std::string> PathsOf(const std::vector<int>& rows, std::string (FileList::*path)(int) const) const;
   static std::string_view CaptionUtf8(ColumnKind kind);
 
   const platform::PathRules& rules_;

@@ -252,14 +252,7 @@ void WindowLogic::OpenFile(const std::vector<int>& selectedRows) {
 }
 
 void WindowLogic::DeleteFiles(const std::vector<int>& selectedRows) {
-  if (selected_ != nullptr) {
-    std::vector<std::string> paths;
-    paths.reserve(selectedRows.size());
-    for (int row : selectedRows) {
-      if (row >= 0 && row < list_.RowCount()) paths.push_back(list_.OperationPath(row));
-    }
-    engine_.DeleteWithConfirmation(paths);
-  }
+  if (selected_ != nullptr) engine_.DeleteWithConfirmation(list_.OperationPaths(selectedRows));
   RelistAfterChange();
 }
 
@@ -422,12 +415,7 @@ std::vector<std::string> WindowLogic::TreeDragPaths() {
 }
 
 std::vector<std::string> WindowLogic::ListDragPaths(const std::vector<int>& selectedRows) const {
-  std::vector<std::string> paths;
-  paths.reserve(selectedRows.size());
-  for (int row : selectedRows) {
-    if (row >= 0 && row < list_.RowCount()) paths.push_back(list_.OperationPath(row));
-  }
-  return paths;
+  return list_.OperationPaths(selectedRows);
 }
 
 int WindowLogic::DropOnTree(const std::vector<std::string>& paths, std::uint32_t effect) {
@@ -577,12 +565,7 @@ int WindowLogic::AddFocusedFileToBuffer(int focusedRow) {
 
 void WindowLogic::AddSelectedFilesToBuffer(const std::vector<int>& selectedRows, int index) {
   if (index >= 0) buffers_.SetCurrent(index);
-  std::vector<std::string> paths;
-  paths.reserve(selectedRows.size());
-  for (int row : selectedRows) {
-    if (row >= 0 && row < list_.RowCount()) paths.push_back(list_.FullPath(row));
-  }
-  buffers_.ToggleAll(paths);
+  buffers_.ToggleAll(list_.FullPaths(selectedRows));
   ShowFileBuffer();
 }
 
