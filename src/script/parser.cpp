@@ -349,11 +349,7 @@ TJStatement* TJParser::ParseImport() {
 
 // ---- statements ----
 
-TJStatement* TJParser::RequireStatement() {
-  TJStatement* s = ParseStatement();
-  if (s == nullptr) SyntaxError();
-  return s;
-}
+TJStatement* TJParser::RequireStatement() { return Required(ParseStatement()); }
 
 TJStatement* TJParser::ParseStatement() {
   DepthGuard guard(*this);
@@ -435,8 +431,7 @@ TJStatement* TJParser::ParseFor() {
   TJExpr* init = At(tk::kSemicolon) ? nullptr : RequireComma();
   if (init != nullptr && At(tk::kIn)) {
     Advance();
-    TJExpr* object = ParsePostfix();
-    if (object == nullptr) SyntaxError();
+    TJExpr* object = Required(ParsePostfix());
     Expect(tk::kRParen);
     return stmts_.NewForIn(init, object, RequireStatement());
   }
@@ -493,11 +488,7 @@ TJExpr* TJParser::ParseComma() {
   return left;
 }
 
-TJExpr* TJParser::RequireComma() {
-  TJExpr* e = ParseComma();
-  if (e == nullptr) SyntaxError();
-  return e;
-}
+TJExpr* TJParser::RequireComma() { return Required(ParseComma()); }
 
 TJExpr* TJParser::ParseAssignment() {
   DepthGuard guard(*this);
@@ -516,11 +507,7 @@ TJExpr* TJParser::ParseAssignment() {
   return left;
 }
 
-TJExpr* TJParser::RequireAssignment() {
-  TJExpr* e = ParseAssignment();
-  if (e == nullptr) SyntaxError();
-  return e;
-}
+TJExpr* TJParser::RequireAssignment() { return Required(ParseAssignment()); }
 
 TJExpr* TJParser::ParseConditional() {
   DepthGuard guard(*this);
@@ -529,8 +516,7 @@ TJExpr* TJParser::ParseConditional() {
   Advance();
   TJExpr* thenPart = RequireComma();
   Expect(tk::kColon);
-  TJExpr* elsePart = ParseConditional();
-  if (elsePart == nullptr) SyntaxError();
+  TJExpr* elsePart = Required(ParseConditional());
   return exprs_.NewTernary(ecConditional, condition, thenPart, elsePart);
 }
 
@@ -542,8 +528,7 @@ TJExpr* TJParser::ParseBinaryLevel(int level) {
     const std::uint8_t code = BinaryCode(level, Current(), lexer_.SubCode());
     if (code == 0) return left;
     Advance();
-    TJExpr* right = ParseBinaryLevel(level + 1);
-    if (right == nullptr) SyntaxError();
+    TJExpr* right = Required(ParseBinaryLevel(level + 1));
     left = exprs_.NewBinary(code, left, right);
   }
 }
@@ -561,8 +546,7 @@ TJExpr* TJParser::ParseUnary() {
   }
   DepthGuard guard(*this);
   Advance();
-  TJExpr* operand = ParseUnary();
-  if (operand == nullptr) SyntaxError();
+  TJExpr* operand = Required(ParseUnary());
   return exprs_.NewUnary(code, operand);
 }
 

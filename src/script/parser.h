@@ -61,6 +61,12 @@ class TJParser {
   void Expect(std::int32_t token);
   [[noreturn]] void SyntaxError() const;
   TJExpr* ExpectIdentifier();
+  // The node a Require... function parsed; a syntax error where there was none.
+  template <typename Node>
+  Node* Required(Node* node) const {
+    if (node == nullptr) SyntaxError();
+    return node;
+  }
 
   // Program and declarations.
   TJStatement* ParseProgram();
