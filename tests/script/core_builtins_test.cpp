@@ -85,10 +85,10 @@ TEST(Array, ArraysHoldingThemselvesEndInAnErrorNotACrash) {
 TEST(Array, ConstructionAccessAndErrors) {
   EXPECT_EQ(Output("var a = new Array(3); println(a.length, a[0]); var b = [1, 2]; b[' 1'] = 5; println(b['$1'], b.length);"),
             "1\n3\n5\n2\n");
-  EXPECT_EQ(Lines(RunScript("var a = [1]; a[1] = 2;").output), "Exception: EIndexError => 1\n");
-  EXPECT_EQ(Lines(RunScript("var a = [1]; x = a['-1'];").output), "Exception: EIndexError => -1\n");
-  EXPECT_EQ(Lines(RunScript("var a = [1]; a.length = 2;").output), "Exception: EPropertyError => get only\n");
-  EXPECT_EQ(Lines(RunScript("var a = [1]; a.delete(4);").output), "Exception: EIndexError => \n");
+  EXPECT_EQ(Output("var a = [1]; a[1] = 2;"), "Exception: EIndexError => 1\n");
+  EXPECT_EQ(Output("var a = [1]; x = a['-1'];"), "Exception: EIndexError => -1\n");
+  EXPECT_EQ(Output("var a = [1]; a.length = 2;"), "Exception: EPropertyError => get only\n");
+  EXPECT_EQ(Output("var a = [1]; a.delete(4);"), "Exception: EIndexError => \n");
   EXPECT_EQ(Output("var a = [1]; a['name'] = 'n'; println(a.name, a.getProperties(), a.hasKey('name'));"),
             "n\n0\ntrue\n");
   EXPECT_EQ(Output("var a = [1, 2]; println(a.getKeys());"),
@@ -128,7 +128,7 @@ TEST(Array, Sort) {
                    "var big = []; for (i = 0; i < 2000; i++) big.push((i * 7919) % 1000); big.sort(up);"
                    "var ok = true; for (i = 1; i < big.length; i++) if (big[i - 1] > big[i]) ok = false; println(ok);"),
             "1,3,3,5,7,9\n9,7,5,3,3,1\n1,9,10,100\n1,9,10,100\n2\ntrue\n");
-  EXPECT_EQ(Lines(RunScript("function bad(a, b) { throw 'no'; } [2, 1].sort(bad);").output), "Exception: EThrow => \n");
+  EXPECT_EQ(Output("function bad(a, b) { throw 'no'; } [2, 1].sort(bad);"), "Exception: EThrow => \n");
   // A comparison that empties the array cannot make the sort read outside it.
   EXPECT_EQ(Output("var a = [3, 1, 2, 5, 4]; function evil(x, y) { a.clear(); return x - y; } a.sort(evil); println(a.length);"),
             "0\n");
@@ -155,12 +155,12 @@ TEST(Math, Functions) {
                    "var r = Math.random(); println(r >= 0 && r < 1);"),
             "2\n4\n-2\n3\n3.5\n0\nundefined\n5\n2\n2\n-2\ntrue\n3.14159265358979\n2.71828182845905\n1.4142135623731\n"
             "1024\n0.5\n0\n1\n2\n4\n1\n0\n7\ntrue\n");
-  EXPECT_EQ(Lines(RunScript("Math.PI = 3;").output), "Exception: EPropertyError => get only\n");
-  EXPECT_EQ(Lines(RunScript("x = Math.sqrt(-1);").output), "Exception: EMathError => sqrt error\n");
-  EXPECT_EQ(Lines(RunScript("x = Math.log(0);").output), "Exception: EMathError => log error\n");
-  EXPECT_EQ(Lines(RunScript("x = Math.round(1e12);").output), "Exception: EMathError => round error\n");
-  EXPECT_EQ(Lines(RunScript("x = Math.pow(-8, 0.5);").output), "Exception: EMathError => pow error\n");
-  EXPECT_EQ(Lines(RunScript("x = Math.asin(2);").output), "Exception: EMathError => asin error\n");
+  EXPECT_EQ(Output("Math.PI = 3;"), "Exception: EPropertyError => get only\n");
+  EXPECT_EQ(Output("x = Math.sqrt(-1);"), "Exception: EMathError => sqrt error\n");
+  EXPECT_EQ(Output("x = Math.log(0);"), "Exception: EMathError => log error\n");
+  EXPECT_EQ(Output("x = Math.round(1e12);"), "Exception: EMathError => round error\n");
+  EXPECT_EQ(Output("x = Math.pow(-8, 0.5);"), "Exception: EMathError => pow error\n");
+  EXPECT_EQ(Output("x = Math.asin(2);"), "Exception: EMathError => asin error\n");
   EXPECT_EQ(Output("try { x = Math.pow(0, -1); } catch (e) { println(e); }"), "EMathError\n");
 }
 

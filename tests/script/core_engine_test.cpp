@@ -113,8 +113,8 @@ TEST(Statements, ForInWalksDataMembersInOrder) {
   EXPECT_EQ(Output("var o = {b: 1, a: 2, m: 3}; o.m = 4; var s = ''; for (k in o) s += k + '=' + o[k] + ' '; println(s);"
                    "var t = ''; for (k in [7, 8]) t += k; println(t);"),
             "a=2 b=1 m=4 \n01\n");
-  EXPECT_EQ(Lines(RunScript("for (k in 5) {}").output), "Exception: ETypeError => \n");
-  EXPECT_EQ(Lines(RunScript("with (3) {}").output), "Exception: ETypeError => \n");
+  EXPECT_EQ(Output("for (k in 5) {}"), "Exception: ETypeError => \n");
+  EXPECT_EQ(Output("with (3) {}"), "Exception: ETypeError => \n");
 }
 
 TEST(Statements, WithPutsAnObjectFirst) {
@@ -123,7 +123,7 @@ TEST(Statements, WithPutsAnObjectFirst) {
 
 TEST(TryCatchFinally, PairingWithinAChain) {
   EXPECT_EQ(Output("try { throw 5; } x = 1; catch (e) { println(e); }"), "5\n");
-  EXPECT_EQ(Lines(RunScript("try { throw 5; } x = 1; catch (e) { } println(x);").output),
+  EXPECT_EQ(Output("try { throw 5; } x = 1; catch (e) { } println(x);"),
             "Exception: ENameError => x\n");
   EXPECT_EQ(Output("try { y = undefinedName; } catch (e) { println(e); }"), "ENameError\n");
   EXPECT_EQ(Output("try { } finally { println('fin'); }"), "fin\n");
@@ -139,16 +139,16 @@ TEST(TryCatchFinally, PairingWithinAChain) {
 }
 
 TEST(Errors, PrintedForms) {
-  EXPECT_EQ(Lines(RunScript("throw 'x';").output), "Exception: EThrow => \n");
-  EXPECT_EQ(Lines(RunScript("x = nothing;").output), "Exception: ENameError => nothing\n");
-  EXPECT_EQ(Lines(RunScript("z = 0; x = 1 / z;").output), "Exception: EZDError => \n");
-  EXPECT_EQ(Lines(RunScript("x = 5; x();").output), "Exception: ECallError => call error\n");
-  EXPECT_EQ(Lines(RunScript("x = [1]; y = x[3];").output), "Exception: EIndexError => 3\n");
-  EXPECT_EQ(Lines(RunScript("x = (5)[1];").output), "Exception: EKeyError => \n");
-  EXPECT_EQ(Lines(RunScript("class A {} A();").output), "Exception: ECallError => \n");
-  EXPECT_EQ(Lines(RunScript("x = new Nothing();").output), "Exception: ENameError => Nothing\n");
-  EXPECT_EQ(Lines(RunScript("o = {}; o.missing = 1;").output), "Exception: ENameError => missing\n");
-  EXPECT_EQ(Lines(RunScript("x = undefinedVariable + 1;").output), "Exception: ENameError => undefinedVariable\n");
+  EXPECT_EQ(Output("throw 'x';"), "Exception: EThrow => \n");
+  EXPECT_EQ(Output("x = nothing;"), "Exception: ENameError => nothing\n");
+  EXPECT_EQ(Output("z = 0; x = 1 / z;"), "Exception: EZDError => \n");
+  EXPECT_EQ(Output("x = 5; x();"), "Exception: ECallError => call error\n");
+  EXPECT_EQ(Output("x = [1]; y = x[3];"), "Exception: EIndexError => 3\n");
+  EXPECT_EQ(Output("x = (5)[1];"), "Exception: EKeyError => \n");
+  EXPECT_EQ(Output("class A {} A();"), "Exception: ECallError => \n");
+  EXPECT_EQ(Output("x = new Nothing();"), "Exception: ENameError => Nothing\n");
+  EXPECT_EQ(Output("o = {}; o.missing = 1;"), "Exception: ENameError => missing\n");
+  EXPECT_EQ(Output("x = undefinedVariable + 1;"), "Exception: ENameError => undefinedVariable\n");
 }
 
 TEST(Classes, ConstructorsMembersAndBases) {
@@ -168,12 +168,12 @@ TEST(Classes, BaseConstructorRunsFirstWithTheSameArguments) {
 }
 
 TEST(Classes, RunawayInheritanceIsAnError) {
-  EXPECT_EQ(Lines(RunScript("class A extends B {} class B extends A {} x = new A();").output),
+  EXPECT_EQ(Output("class A extends B {} class B extends A {} x = new A();"),
             "Exception: ERecursionError => too deep recursion\n");
 }
 
 TEST(Recursion, RunawayCallsRaiseACatchableError) {
-  EXPECT_EQ(Lines(RunScript("function f() { f(); } f();").output), "Exception: ERecursionError => too deep recursion\n");
+  EXPECT_EQ(Output("function f() { f(); } f();"), "Exception: ERecursionError => too deep recursion\n");
   EXPECT_EQ(Output("function f(n) { return f(n + 1); } try { f(0); } catch (e) { println(e); } println('alive');"),
             "ERecursionError\nalive\n");
   // A long left-leaning expression nests as deep as the terms go.
