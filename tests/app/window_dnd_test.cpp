@@ -17,6 +17,7 @@
 #include "app/tree_model.h"
 #include "dnd/drag_loop.h"
 #include "dnd/uri_list.h"
+#include "support/drag_events.h"
 #include "window_fixture.h"
 
 namespace velkoran::app {
@@ -28,50 +29,13 @@ using testing::NoSlash;
 using testing::ReadFile;
 using testing::Settle;
 using testing::WriteFile;
-
-const QString kUriList = QStringLiteral("text/uri-list");
-constexpr Qt::DropActions kAllActions = Qt::CopyAction | Qt::MoveAction | Qt::LinkAction;
-
-std::unique_ptr<QMimeData> FileData(const std::vector<std::string>& paths) {
-  auto data = std::make_unique<QMimeData>();
-  const std::string text = dnd::EncodeFileUriList(paths);
-  data->setData(kUriList, QByteArray(text.data(), static_cast<qsizetype>(text.size())));
-  return data;
-}
-
-struct Answer {
-  bool accepted = false;
-  Qt::DropAction action = Qt::IgnoreAction;
-};
-
-Answer Enter(QWidget* target, QPoint p, const QMimeData* data, Qt::KeyboardModifiers keys = {},
-             Qt::DropActions offered = kAllActions) {
-  QDragEnterEvent e(p, offered, data, Qt::LeftButton, keys);
-  QApplication::sendEvent(target, &e);
-  return {e.isAccepted(), e.dropAction()};
-}
-
-Answer Move(QWidget* target, QPoint p, const QMimeData* data, Qt::KeyboardModifiers keys = {},
-            Qt::DropActions offered = kAllActions) {
-  QDragMoveEvent e(p, offered, data, Qt::LeftButton, keys);
-  QApplication::sendEvent(target, &e);
-  return {e.isAccepted(), e.dropAction()};
-}
-
-Answer Drop(QWidget* target, QPoint p, const QMimeData* data, Qt::KeyboardModifiers keys = {},
-            Qt::DropActions offered = kAllActions) {
-  QDropEvent e(QPointF(p), offered, data, Qt::NoButton, keys);
-  QApplication::sendEvent(target, &e);
-  return {e.isAccepted(), e.dropAction()};
-}
-
-// A whole drag over one place: enter, a move, the drop.
-Answer DragAndDrop(QWidget* target, QPoint p, const QMimeData* data, Qt::KeyboardModifiers keys = {},
-                   Qt::DropActions offered = kAllActions) {
-  Enter(target, p, data, keys, offered);
-  Move(target, p, data, keys, offered);
-  return Drop(target, p, data, keys, offered);
-}
+using velkoran::testing::DragAndDrop;
+using velkoran::testing::DragAnswer;
+using velkoran::testing::Drop;
+using velkoran::testing::Enter;
+using velkoran::testing::FileData;
+using velkoran::testing::kUriList;
+using velkoran::testing::Move;
 
 // A drag loop whose course the test writes.
 class FunctionLoop final : public dnd::TDragLoop {
@@ -127,7 +91,7 @@ TEST_F(WindowDndTest, FilesDroppedOnTheListsFreeAreaAreCopiedOnceTheDropHasRetur
   Go(data / "dst");
   ASSERT_EQ(Selected(), data / "dst");
   const auto files = FileData({data / "src/f.txt", data / "src/d"});
-  const Answer drop = DragAndDrop(List()->viewport(), ListFreePoint(), files.get());
+  const DragAnswer drop = DragAndDrop(List()->viewport(), ListFreePoint(), files.get());
   // The source hears "nothing done to your files"; the copy has not started yet.
   EXPECT_FALSE(drop.accepted);
   EXPECT_EQ(drop.action, Qt::IgnoreAction);
@@ -209,7 +173,7 @@ TEST_F(WindowDndTest, TheNodeUnderThePointerIsSelectedAndTakesTheDrop) {
   EXPECT_EQ(Move(viewport, TreePoint(data / "b"), files.get()).action, Qt::CopyAction);
   EXPECT_EQ(Selected(), data / "b");
   EXPECT_EQ(FromQ(Child<QComboBox>("CB_LocateBar")->currentText()), data / "b/");
-  const Answer drop = Drop(viewport, TreePoint(data / "b"), files.get());
+  const DragAnswer drop = Drop(viewport, TreePoint(data / "b"), files.get());
   EXPECT_EQ(drop.action, Qt::IgnoreAction) << "the tree reports no effect back";
   Settle();
   EXPECT_EQ(ReadFile(data / "b/t"), "T");
@@ -348,10 +312,10 @@ TEST_F(WindowDndTest, ATreeDragDroppedOnTheTreeCopiesIntoTheNodeUnderThePointer)
   loop.course = [&](QMimeData& offered, const dnd::TDragLoop::Hooks& hooks) {
     QWidget* viewport = Tree()->viewport();
     Enter(viewport, TreePoint(data / "from"), &offered);
-    const Answer over = Move(viewport, TreePoint(data / "to"), &offered);
+    const DragAnswer over = Move(viewport, TreePoint(data / "to"), &offered);
     hooks.feedback(dnd::EffectsOf(over.action));
     if (!hooks.released()) return dnd::DragLoopOutcome{};
-    const Answer drop = Drop(viewport, TreePoint(data / "to"), &offered);
+    const DragAnswer drop = Drop(viewport, TreePoint(data / "to"), &offered);
     return dnd::DragLoopOutcome{dnd::DragLoopEnd::Dropped, dnd::EffectsOf(drop.action)};
   };
   form->TV_DirectorysStartDrag();

@@ -16,9 +16,12 @@
 #include "app/form_main.h"
 #include "app/qt_text.h"
 #include "app_fakes.h"
-#include "qt_test_support.h"
+#include "support/qt_app.h"
 
 namespace velkoran::app::testing {
+
+using velkoran::testing::App;
+using velkoran::testing::Settle;
 
 // The widget of this object name below parent; fails the test when there is none.
 template <typename T>

@@ -19,10 +19,6 @@
 #include <algorithm>
 #include <system_error>
 
-#include "app/form_main.h"
-#include "app/qt_text.h"
-#include "app_fakes.h"
-#include "qt_test_support.h"
 #include "script/kestrin.h"
 #include "window_scripts_support.h"
 

@@ -14,38 +14,21 @@
 #include "dnd/drop_target.h"
 #include "dnd/file_drag_source.h"
 #include "dnd/uri_list.h"
+#include "support/drag_events.h"
+#include "support/qt_app.h"
 
 namespace velkoran::dnd {
 namespace {
 
-QApplication& App() {
-  static int argc = 1;
-  static char name[] = "test_dnd";
-  static char* argv[] = {name, nullptr};
-  static QApplication* app = new QApplication(argc, argv);
-  return *app;
-}
+using velkoran::testing::App;
+using velkoran::testing::DragAnswer;
+using velkoran::testing::FileData;
+using velkoran::testing::kAllActions;
+using velkoran::testing::kUriList;
 
 // Constructed first by the fixtures, so the application stands before their widgets.
 struct WithApp {
   WithApp() { App(); }
-};
-
-const QString kUriList = QStringLiteral("text/uri-list");
-
-std::unique_ptr<QMimeData> FileData(const std::vector<std::string>& paths) {
-  auto data = std::make_unique<QMimeData>();
-  const std::string text = EncodeFileUriList(paths);
-  data->setData(kUriList, QByteArray(text.data(), static_cast<qsizetype>(text.size())));
-  return data;
-}
-
-constexpr Qt::DropActions kAllActions = Qt::CopyAction | Qt::MoveAction | Qt::LinkAction;
-
-// What the target told Qt about one event.
-struct Answer {
-  bool accepted;
-  Qt::DropAction action;
 };
 
 // A record of the target's events.
@@ -84,25 +67,20 @@ class DropTargetTest : public ::testing::Test, private WithApp {
   }
   QWidget* Viewport() { return list.viewport(); }
 
-  Answer Enter(QPoint p, const QMimeData* data, Qt::KeyboardModifiers keys = {}, Qt::DropActions offered = kAllActions) {
-    QDragEnterEvent e(p, offered, data, Qt::LeftButton, keys);
-    QApplication::sendEvent(Viewport(), &e);
-    return {e.isAccepted(), e.dropAction()};
+  // The drag events, sent to the list's viewport.
+  DragAnswer Enter(QPoint p, const QMimeData* data, Qt::KeyboardModifiers keys = {},
+                   Qt::DropActions offered = kAllActions) {
+    return velkoran::testing::Enter(Viewport(), p, data, keys, offered);
   }
-  Answer Move(QPoint p, const QMimeData* data, Qt::KeyboardModifiers keys = {}, Qt::DropActions offered = kAllActions) {
-    QDragMoveEvent e(p, offered, data, Qt::LeftButton, keys);
-    QApplication::sendEvent(Viewport(), &e);
-    return {e.isAccepted(), e.dropAction()};
+  DragAnswer Move(QPoint p, const QMimeData* data, Qt::KeyboardModifiers keys = {},
+                  Qt::DropActions offered = kAllActions) {
+    return velkoran::testing::Move(Viewport(), p, data, keys, offered);
   }
-  Answer Drop(QPoint p, const QMimeData* data, Qt::KeyboardModifiers keys = {}, Qt::DropActions offered = kAllActions) {
-    QDropEvent e(QPointF(p), offered, data, Qt::NoButton, keys);
-    QApplication::sendEvent(Viewport(), &e);
-    return {e.isAccepted(), e.dropAction()};
+  DragAnswer Drop(QPoint p, const QMimeData* data, Qt::KeyboardModifiers keys = {},
+                  Qt::DropActions offered = kAllActions) {
+    return velkoran::testing::Drop(Viewport(), p, data, keys, offered);
   }
-  void Leave() {
-    QDragLeaveEvent e;
-    QApplication::sendEvent(Viewport(), &e);
-  }
+  void Leave() { velkoran::testing::Leave(Viewport()); }
   // Turns the event loop until the list's scroll position passes value, or 3 s went by.
   bool ScrolledPast(int value, bool down) {
     QElapsedTimer clock;
@@ -122,7 +100,7 @@ class DropTargetTest : public ::testing::Test, private WithApp {
 
 TEST_F(DropTargetTest, EnterOverAndDropCarryTheKeysEffectPointAndFiles) {
   const auto data = FileData({"/tmp/a b", "/tmp/dir"});
-  const Answer enter = Enter(QPoint(50, 60), data.get());
+  const DragAnswer enter = Enter(QPoint(50, 60), data.get());
   EXPECT_TRUE(enter.accepted);
   EXPECT_EQ(enter.action, Qt::CopyAction);
   ASSERT_EQ(seen.events, (std::vector<std::string>{"enter"}));
@@ -135,7 +113,7 @@ TEST_F(DropTargetTest, EnterOverAndDropCarryTheKeysEffectPointAndFiles) {
   EXPECT_TRUE(seen.keys.shift);
   EXPECT_EQ(Move(QPoint(52, 62), data.get(), Qt::ControlModifier).action, Qt::CopyAction);
 
-  const Answer drop = Drop(QPoint(53, 63), data.get(), Qt::ShiftModifier | Qt::ControlModifier);
+  const DragAnswer drop = Drop(QPoint(53, 63), data.get(), Qt::ShiftModifier | Qt::ControlModifier);
   EXPECT_TRUE(drop.accepted);
   EXPECT_EQ(drop.action, Qt::LinkAction);
   EXPECT_EQ(seen.events.back(), "drop");
