@@ -5,19 +5,16 @@
 #include <sys/wait.h>
 
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 #include <gtest/gtest.h>
 
+#include "support/files.h"
+
 namespace kestrin {
 namespace {
 
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+using velkoran::testing::ReadFile;
 
 struct RunResult {
   std::string output;
