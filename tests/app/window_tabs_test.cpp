@@ -68,6 +68,17 @@ class WindowTabsTest : public testing::WindowFixture {
     ASSERT_TRUE(w->hasFocus() || w->isAncestorOf(QApplication::focusWidget()));
   }
 
+  // The window at dst with a second tab; copying src/f there asks whether to overwrite dst/f.
+  void OpenOverAnOverwrite() {
+    MakeDirs(data / "src");
+    MakeDirs(data / "dst");
+    WriteFile(data / "src/f", "new");
+    WriteFile(data / "dst/f", "old");
+    Open();
+    Go(data / "dst");
+    form->Action("AC_MakeNewTab")->trigger();
+  }
+
   std::uint32_t clock = 5000;
   bool ctrl = false;
 };
@@ -135,13 +146,7 @@ TEST_F(WindowTabsTest, ADirectoryNameWithAnAmpersandShowsItOnTheTab) {
 }
 
 TEST_F(WindowTabsTest, TheTabBarStaysOnTheCurrentTabWhenAChangeIsRefused) {
-  MakeDirs(data / "src");
-  MakeDirs(data / "dst");
-  WriteFile(data / "src/f", "new");
-  WriteFile(data / "dst/f", "old");
-  Open();
-  Go(data / "dst");
-  form->Action("AC_MakeNewTab")->trigger();
+  OpenOverAnOverwrite();
   bool disabled = false;
   questions.onAsk = [&] {
     disabled = !Tabs()->isEnabled();
@@ -209,13 +214,7 @@ TEST_F(WindowTabsTest, RestingThePointerOnATabSwitchesToItOnce) {
 }
 
 TEST_F(WindowTabsTest, NoHoverSwitchDuringATransfer) {
-  MakeDirs(data / "src");
-  MakeDirs(data / "dst");
-  WriteFile(data / "src/f", "new");
-  WriteFile(data / "dst/f", "old");
-  Open();
-  Go(data / "dst");
-  form->Action("AC_MakeNewTab")->trigger();
+  OpenOverAnOverwrite();
   Settle();
   questions.onAsk = [&] {
     PointAtTab(1);
