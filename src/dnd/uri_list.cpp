@@ -5,8 +5,13 @@
 #include <climits>
 #include <optional>
 
+#include "platform/ascii.h"
+
 namespace velkoran::dnd {
 namespace {
+
+using platform::EqualsAsciiNoCase;
+using platform::HexDigitValue;
 
 constexpr char kHexDigits[] = "0123456789ABCDEF";
 
@@ -15,22 +20,6 @@ bool IsUnreserved(unsigned char c) {
          c == '_' || c == '~';
 }
 
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
-}
-
-char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
-  }
-  return true;
-}
 
 // The bytes an encoded path stands for; none when it holds a NUL.
 std::optional<std::string> PercentDecoded(std::string_view encoded) {
@@ -39,8 +28,8 @@ std::optional<std::string> PercentDecoded(std::string_view encoded) {
   for (std::size_t i = 0; i < encoded.size(); ++i) {
     char c = encoded[i];
     if (c == '%' && i + 2 < encoded.size()) {
-      const int high = HexValue(encoded[i + 1]);
-      const int low = HexValue(encoded[i + 2]);
+      const int high = HexDigitValue(encoded[i + 1]);
+      const int low = HexDigitValue(encoded[i + 2]);
       if (high >= 0 && low >= 0) {
         c = static_cast<char>(high * 16 + low);
         i += 2;
@@ -55,7 +44,7 @@ std::optional<std::string> PercentDecoded(std::string_view encoded) {
 // The local path of one URL, or none.
 std::optional<std::string> LocalPathOf(std::string_view url, std::string_view localHostName) {
   constexpr std::string_view kScheme = "file:";
-  if (url.size() < kScheme.size() || !EqualsIgnoringAsciiCase(url.substr(0, kScheme.size()), kScheme)) {
+  if (url.size() < kScheme.size() || !EqualsAsciiNoCase(url.substr(0, kScheme.size()), kScheme)) {
     return std::nullopt;
   }
   std::string_view rest = url.substr(kScheme.size());
@@ -64,8 +53,8 @@ std::optional<std::string> LocalPathOf(std::string_view url, std::string_view lo
     const std::size_t slash = rest.find('/');
     if (slash == std::string_view::npos) return std::nullopt;
     const std::string_view host = rest.substr(0, slash);
-    const bool local = host.empty() || EqualsIgnoringAsciiCase(host, "localhost") ||
-                       (!localHostName.empty() && EqualsIgnoringAsciiCase(host, localHostName));
+    const bool local = host.empty() || EqualsAsciiNoCase(host, "localhost") ||
+                       (!localHostName.empty() && EqualsAsciiNoCase(host, localHostName));
     if (!local) return std::nullopt;
     rest.remove_prefix(slash);
   }

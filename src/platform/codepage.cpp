@@ -5,6 +5,8 @@
 #include <cerrno>
 #include <cstdlib>
 
+#include "platform/ascii.h"
+
 namespace velkoran::platform {
 namespace {
 
@@ -15,9 +17,7 @@ std::optional<CodePage>& ChosenCodePage() {
 
 std::string AsciiLower(std::string_view s) {
   std::string r(s);
-  for (char& c : r) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
+  for (char& c : r) c = FoldAscii(c);
   return r;
 }
 
@@ -205,9 +205,7 @@ std::string UpperCase(std::string_view s, CodePage cp) {
 }
 
 std::string LowerCase(std::string_view s, CodePage cp) {
-  return MapSingleByteLetters(s, cp, [](char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-  });
+  return MapSingleByteLetters(s, cp, [](char c) { return FoldAscii(c); });
 }
 
 bool IsValidUtf8(std::string_view s) {

@@ -1,9 +1,9 @@
 #include "platform/paths.h"
 
+#include "platform/ascii.h"
+
 namespace velkoran::platform {
 namespace {
-
-char FoldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 // One character of the text at pos, as a view of its bytes.
 std::string_view CharAt(std::string_view s, std::size_t pos, CodePage cp) {

@@ -3,10 +3,13 @@
 #include <memory>
 #include <optional>
 
+#include "platform/ascii.h"
 #include "regex/regex_error.h"
 
 namespace velkoran::regex {
 namespace {
+
+using velkoran::platform::HexDigitValue;
 
 // ---------------------------------------------------------------- syntax tree
 
@@ -83,13 +86,6 @@ ByteSet WithInvertedCase(const ByteSet& s) {
   for (int c = 0; c < 256; ++c)
     if (s[static_cast<std::size_t>(c)]) r[InvertCase(static_cast<std::uint8_t>(c))] = true;
   return r;
-}
-
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
 }
 
 // ---------------------------------------------------------------- parser
@@ -308,7 +304,7 @@ class Parser {
         if (AtEnd()) Fail(kNoHexCode);
         const char h = Peek();
         if (h == '}') break;
-        const int v = HexValue(h);
+        const int v = HexDigitValue(h);
         if (v < 0) Fail(kBadHexDigit);
         if (++digits > 2) Fail(kHexCodeTooBig);
         value = value * 16 + v;
@@ -319,7 +315,7 @@ class Parser {
       return static_cast<std::uint8_t>(value);
     }
     if (!Has(1)) Fail(kNoHexCode);
-    const int hi = HexValue(Peek()), lo = HexValue(Peek(1));
+    const int hi = HexDigitValue(Peek()), lo = HexDigitValue(Peek(1));
     if (hi < 0 || lo < 0) Fail(kBadHexDigit);
     pos_ += 2;
     return static_cast<std::uint8_t>(hi * 16 + lo);

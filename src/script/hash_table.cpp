@@ -24,7 +24,7 @@ std::uint32_t HashName(std::string_view name) noexcept {
     std::size_t step = 1;
     if (stepChars && c >= 0x80) step = velkoran::platform::CharStep(name, i, CodePage::Cp932);
     if (step == 1) {
-      chunk[used++] = static_cast<char>(LowerAscii(c));
+      chunk[used++] = static_cast<char>(FoldAscii(c));
     } else {
       for (std::size_t k = 0; k < step; ++k) {
         if (used == sizeof chunk) {

@@ -1,29 +1,17 @@
-// Small byte-text helpers shared by the name tables: ASCII case folding, the
-// case-insensitive ordinal order of sorted key lists, and trimming of joined lists.
+// Small byte-text helpers shared by the name tables: ASCII case folding and the
+// case-insensitive ordinal order of sorted key lists (both from platform/ascii.h), and
+// trimming of joined lists.
 #pragma once
 
-#include <algorithm>
 #include <cstddef>
 #include <string>
-#include <string_view>
+
+#include "platform/ascii.h"
 
 namespace kestrin {
 
-inline unsigned char LowerAscii(unsigned char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c + 32) : c;
-}
-
-// Ordinal comparison that ignores the case of ASCII letters: negative, zero or positive.
-inline int CompareNoCase(std::string_view a, std::string_view b) {
-  const std::size_t n = std::min(a.size(), b.size());
-  for (std::size_t i = 0; i < n; ++i) {
-    const unsigned char ca = LowerAscii(static_cast<unsigned char>(a[i]));
-    const unsigned char cb = LowerAscii(static_cast<unsigned char>(b[i]));
-    if (ca != cb) return ca < cb ? -1 : 1;
-  }
-  if (a.size() == b.size()) return 0;
-  return a.size() < b.size() ? -1 : 1;
-}
+using velkoran::platform::CompareAsciiNoCase;
+using velkoran::platform::FoldAscii;
 
 // The text without leading and trailing blanks, tabs and line ends.
 inline std::string TrimBlanks(std::string s) {

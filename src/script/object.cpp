@@ -43,11 +43,11 @@ void SortInBucketOrder(std::vector<std::pair<std::uint32_t, std::string>>& names
 // keeping the first of names that differ only in case.
 std::vector<std::string> MergeSortedNoCase(std::vector<std::string> names) {
   std::stable_sort(names.begin(), names.end(),
-                   [](const std::string& a, const std::string& b) { return CompareNoCase(a, b) < 0; });
+                   [](const std::string& a, const std::string& b) { return CompareAsciiNoCase(a, b) < 0; });
   std::vector<std::string> out;
   out.reserve(names.size());
   for (std::string& n : names) {
-    if (!out.empty() && CompareNoCase(out.back(), n) == 0) continue;
+    if (!out.empty() && CompareAsciiNoCase(out.back(), n) == 0) continue;
     out.push_back(std::move(n));
   }
   return out;

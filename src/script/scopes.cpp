@@ -106,12 +106,12 @@ TJSymbolTablesList::~TJSymbolTablesList() = default;
 
 std::vector<TJSymbolTablesList::Entry>::iterator TJSymbolTablesList::Position(std::string_view name) {
   return std::lower_bound(tables_.begin(), tables_.end(), name,
-                          [](const Entry& e, std::string_view n) { return CompareNoCase(e.name.view(), n) < 0; });
+                          [](const Entry& e, std::string_view n) { return CompareAsciiNoCase(e.name.view(), n) < 0; });
 }
 
 std::vector<TJSymbolTablesList::Entry>::const_iterator TJSymbolTablesList::Position(std::string_view name) const {
   return std::lower_bound(tables_.begin(), tables_.end(), name,
-                          [](const Entry& e, std::string_view n) { return CompareNoCase(e.name.view(), n) < 0; });
+                          [](const Entry& e, std::string_view n) { return CompareAsciiNoCase(e.name.view(), n) < 0; });
 }
 
 void TJSymbolTablesList::AddTable(std::string_view name, std::unique_ptr<TJSymbolTable> table) {
@@ -119,7 +119,7 @@ void TJSymbolTablesList::AddTable(std::string_view name, std::unique_ptr<TJSymbo
   table->SetTableName(key);
   // The list is sorted without regard to case but names are told apart exactly.
   auto it = Position(name);
-  for (auto scan = it; scan != tables_.end() && CompareNoCase(scan->name.view(), name) == 0; ++scan) {
+  for (auto scan = it; scan != tables_.end() && CompareAsciiNoCase(scan->name.view(), name) == 0; ++scan) {
     if (scan->name.view() == name) {
       if (current_ == scan->table.get()) current_ = nullptr;
       scan->table->ClearTable();
@@ -129,19 +129,19 @@ void TJSymbolTablesList::AddTable(std::string_view name, std::unique_ptr<TJSymbo
       break;
     }
   }
-  while (it != tables_.end() && CompareNoCase(it->name.view(), name) == 0) ++it;
+  while (it != tables_.end() && CompareAsciiNoCase(it->name.view(), name) == 0) ++it;
   tables_.insert(it, Entry{std::move(key), std::move(table)});
 }
 
 TJSymbolTable& TJSymbolTablesList::FindTable(std::string_view name) {
-  for (auto it = Position(name); it != tables_.end() && CompareNoCase(it->name.view(), name) == 0; ++it) {
+  for (auto it = Position(name); it != tables_.end() && CompareAsciiNoCase(it->name.view(), name) == 0; ++it) {
     if (it->name.view() == name) return *it->table;
   }
   ThrowScriptError(errors::kName, name);
 }
 
 bool TJSymbolTablesList::TableExists(std::string_view name) const {
-  for (auto it = Position(name); it != tables_.end() && CompareNoCase(it->name.view(), name) == 0; ++it) {
+  for (auto it = Position(name); it != tables_.end() && CompareAsciiNoCase(it->name.view(), name) == 0; ++it) {
     if (it->name.view() == name) return true;
   }
   return false;

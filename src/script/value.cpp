@@ -10,20 +10,16 @@
 #include <cstring>
 #include <limits>
 
+#include "platform/ascii.h"
 #include "script/object.h"
 
 namespace kestrin {
 
 namespace {
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+using velkoran::platform::HexDigitValue;
 
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 // Rounds to the nearest integer, ties to even, and keeps the low 32 bits of the result.
 // Values beyond the 64-bit range keep their low 32 bits too (fmod by 2^32 is exact on a
@@ -111,7 +107,7 @@ std::optional<std::int32_t> ParseInteger(std::string_view text) {
   const std::int64_t limit = negative ? 2147483648LL : 2147483647LL;
   std::int64_t value = 0;
   for (; i < n; ++i) {
-    const int d = hex ? HexDigit(text[i]) : (IsDigit(text[i]) ? text[i] - '0' : -1);
+    const int d = hex ? HexDigitValue(text[i]) : (IsDigit(text[i]) ? text[i] - '0' : -1);
     if (d < 0) return std::nullopt;
     value = value * (hex ? 16 : 10) + d;
     if (value > limit) return std::nullopt;

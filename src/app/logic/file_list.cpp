@@ -8,23 +8,12 @@
 
 #include "app/logic/ui_text.h"
 #include "fileops/format_size.h"
+#include "platform/ascii.h"
 #include "platform/codepage.h"
 #include "platform/directory.h"
 
 namespace velkoran::app {
 namespace {
-
-inline unsigned char Fold(unsigned char c) { return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + 32) : c; }
-
-int CompareAsciiFold(std::string_view a, std::string_view b) {
-  const std::size_t n = std::min(a.size(), b.size());
-  for (std::size_t i = 0; i < n; ++i) {
-    const unsigned char x = Fold(static_cast<unsigned char>(a[i]));
-    const unsigned char y = Fold(static_cast<unsigned char>(b[i]));
-    if (x != y) return x < y ? -1 : 1;
-  }
-  return a.size() < b.size() ? -1 : (a.size() > b.size() ? 1 : 0);
-}
 
 int CompareCp932Fold(std::string_view a, std::string_view b) {
   std::size_t i = 0;
@@ -34,8 +23,8 @@ int CompareCp932Fold(std::string_view a, std::string_view b) {
     unsigned char x = static_cast<unsigned char>(a[i]);
     unsigned char y = static_cast<unsigned char>(b[i]);
     if (!trail) {
-      x = Fold(x);
-      y = Fold(y);
+      x = platform::FoldAscii(x);
+      y = platform::FoldAscii(y);
     }
     if (x != y) return x < y ? -1 : 1;
     // Equal bytes so far: both texts step through the same characters.
@@ -51,7 +40,7 @@ std::string Decimal(std::int64_t v) { return std::to_string(v); }
 int CompareNamesIgnoreCase(std::string_view a, std::string_view b) {
   // In UTF-8 every byte of a multi-byte character is 0x80 or above, so folding ASCII
   // letters byte by byte never touches one.
-  return platform::ActiveCodePage() == platform::CodePage::Cp932 ? CompareCp932Fold(a, b) : CompareAsciiFold(a, b);
+  return platform::ActiveCodePage() == platform::CodePage::Cp932 ? CompareCp932Fold(a, b) : platform::CompareAsciiNoCase(a, b);
 }
 
 std::vector<FileRow> ReadDirectoryRows(std::string_view dir, bool showDirectory) {

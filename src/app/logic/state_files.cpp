@@ -4,21 +4,16 @@
 #include <cstdint>
 #include <limits>
 
+#include "platform/ascii.h"
+
 namespace velkoran::app {
 namespace {
 
 constexpr std::string_view kEnd = "_END_";
 constexpr std::string_view kCrLf = "\r\n";
 
-char FoldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool SameKey(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (FoldAscii(a[i]) != FoldAscii(b[i])) return false;
-  }
-  return true;
-}
+// Keys are matched without regard to the case of ASCII letters.
+bool SameKey(std::string_view a, std::string_view b) { return platform::EqualsAsciiNoCase(a, b); }
 
 void AddLine(std::string& out, std::string_view key, std::string_view value) {
   out.append(key).append(" : ").append(value).append(kCrLf);

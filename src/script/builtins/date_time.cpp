@@ -6,6 +6,7 @@
 #include <ctime>
 #include <vector>
 
+#include "platform/ascii.h"
 #include "regex/regex_engine.h"
 
 namespace kestrin::date {
@@ -95,8 +96,7 @@ int MonthFromName(std::string_view name) {
       "january", "february", "march", "april", "may", "june", "july", "august", "september",
       "october", "november", "december"};
   std::string lower(name);
-  for (char& c : lower)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+  for (char& c : lower) c = velkoran::platform::FoldAscii(c);
   for (std::size_t m = 0; m < names.size(); ++m) {
     if (lower == names[m] || lower == names[m].substr(0, 3)) return static_cast<int>(m) + 1;
   }

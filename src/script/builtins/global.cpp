@@ -5,12 +5,15 @@
 #include <string>
 #include <string_view>
 
+#include "platform/ascii.h"
 #include "script/engine.h"
 #include "script/kestrin.h"
 
 namespace kestrin {
 
 namespace {
+
+using velkoran::platform::HexDigitValue;
 
 bool Unreserved(unsigned char c) {
   if ((c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z')) return true;
@@ -29,13 +32,6 @@ bool Unreserved(unsigned char c) {
     default:
       return false;
   }
-}
-
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
 }
 
 // The script's prompt and textArea: the label and the initial text go to the dialog; the
@@ -83,8 +79,8 @@ std::string UnescapeText(std::string_view text) {
         out.push_back('%');
         ++i;
       } else if (i + 2 < text.size()) {
-        const int hi = HexValue(text[i + 1]);
-        const int lo = HexValue(text[i + 2]);
+        const int hi = HexDigitValue(text[i + 1]);
+        const int lo = HexDigitValue(text[i + 2]);
         out.push_back(hi < 0 || lo < 0 ? '\0' : static_cast<char>(hi * 16 + lo));
         i += 2;
       } else {
