@@ -102,43 +102,41 @@ DirNode* DirTree::AddChildren(DirNode& parent, std::vector<NewChild>& children) 
   return parent.children[static_cast<std::size_t>(first)].get();
 }
 
-void DirTree::CollectServers(const NetResource* container, std::vector<std::string>& out) {
+void DirTree::ForEachNetResource(const NetResource* container, const std::function<void(const NetResource&)>& visit) {
   std::unique_ptr<NetworkLevel> level = network_.Open(container);
   if (!level) return;
   std::vector<NetResource> batch;
   while (level->Next(batch) == NetworkLevel::Status::Batch) {
     for (const NetResource& r : batch) {
-      if (r.displayType == NetDisplayType::Server && !IsDriveIgnored(r.remoteName)) out.push_back(r.remoteName);
-      if (r.container) CollectServers(&r, out);
+      visit(r);
+      if (r.container) ForEachNetResource(&r, visit);
     }
   }
 }
 
-void DirTree::AddShares(const NetResource* container) {
-  std::unique_ptr<NetworkLevel> level = network_.Open(container);
-  if (!level) return;
-  std::vector<NetResource> batch;
-  while (level->Next(batch) == NetworkLevel::Status::Batch) {
-    for (const NetResource& r : batch) {
-      if (r.type == NetResourceType::Disk && r.displayType == NetDisplayType::Share) {
-        const std::vector<std::size_t> seps = rules_.SeparatorPositions(r.remoteName);
-        if (!seps.empty()) {
-          const std::string host = r.remoteName.substr(0, seps.back());
-          const std::string share = r.remoteName.substr(seps.back() + 1);
-          for (const auto& root : roots_) {
-            if (platform::SamePathIgnoreCase(root->nodeName, host)) {
-              std::vector<NewChild> one{{share, false}};
-              DirNode* node = AddChildren(*root, one);
-              node->parentPath = rules_.AddTrailingSeparator(host);
-              node->renamable = false;
-              break;
-            }
-          }
-        }
+void DirTree::CollectServers(std::vector<std::string>& out) {
+  ForEachNetResource(nullptr, [&](const NetResource& r) {
+    if (r.displayType == NetDisplayType::Server && !IsDriveIgnored(r.remoteName)) out.push_back(r.remoteName);
+  });
+}
+
+void DirTree::AddShares() {
+  ForEachNetResource(nullptr, [&](const NetResource& r) {
+    if (r.type != NetResourceType::Disk || r.displayType != NetDisplayType::Share) return;
+    const std::vector<std::size_t> seps = rules_.SeparatorPositions(r.remoteName);
+    if (seps.empty()) return;
+    const std::string host = r.remoteName.substr(0, seps.back());
+    const std::string share = r.remoteName.substr(seps.back() + 1);
+    for (const auto& root : roots_) {
+      if (platform::SamePathIgnoreCase(root->nodeName, host)) {
+        std::vector<NewChild> one{{share, false}};
+        DirNode* node = AddChildren(*root, one);
+        node->parentPath = rules_.AddTrailingSeparator(host);
+        node->renamable = false;
+        break;
       }
-      if (r.container) AddShares(&r);
     }
-  }
+  });
 }
 
 void DirTree::Rebuild() {
@@ -149,12 +147,12 @@ void DirTree::Rebuild() {
     if (!source_.DirectoryExists(root) || IsDriveIgnored(root)) continue;
     names.push_back(std::move(root));
   }
-  if (!filters_.ignoreShare) CollectServers(nullptr, names);
+  if (!filters_.ignoreShare) CollectServers(names);
   for (std::string& name : names) {
     DirNode* node = AddRoot(std::move(name));
     ScanChildren(*node, true);
   }
-  if (!filters_.ignoreShare) AddShares(nullptr);
+  if (!filters_.ignoreShare) AddShares();
   EndUpdate();
 }
 

@@ -139,8 +139,13 @@ class DirTree {
   // Appends the children with one notification; returns the first one added.
   DirNode* AddChildren(DirNode& parent, std::vector<NewChild>& children);
   DirNode* AddRoot(std::string name);
-  void CollectServers(const platform::NetResource* container, std::vector<std::string>& out);
-  void AddShares(const platform::NetResource* container);
+  // Every resource below container (the top when none), depth first: a resource, then
+  // what a container holds.
+  void ForEachNetResource(const platform::NetResource* container,
+                          const std::function<void(const platform::NetResource&)>& visit);
+  // The servers of the whole network, and its disk shares under the roots of their hosts.
+  void CollectServers(std::vector<std::string>& out);
+  void AddShares();
   DirNode* MatchComponent(const std::vector<std::unique_ptr<DirNode>>& nodes, std::string_view wanted) const;
   void FixParentPaths(DirNode& node);
   bool BreakRequested() const { return breakFlag_ != nullptr && *breakFlag_; }
