@@ -24,10 +24,15 @@ WindowLogic::~WindowLogic() = default;
 
 // ---- Operation host -------------------------------------------------------------------
 
+const WindowLogic::ProgressValues& WindowLogic::Progress(fileops::ProgressBar bar) const {
+  return bar == fileops::ProgressBar::Main ? mainProgress_ : subProgress_;
+}
 void WindowLogic::SetProgressMaximum(fileops::ProgressBar bar, std::uint64_t maximum) {
+  (bar == fileops::ProgressBar::Main ? mainProgress_ : subProgress_).maximum = maximum;
   view_.SetProgressMaximum(bar, maximum);
 }
 void WindowLogic::SetProgressPosition(fileops::ProgressBar bar, std::uint64_t position) {
+  (bar == fileops::ProgressBar::Main ? mainProgress_ : subProgress_).position = position;
   view_.SetProgressPosition(bar, position);
 }
 void WindowLogic::ProcessPendingEvents() { view_.ProcessPendingEvents(); }

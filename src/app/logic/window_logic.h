@@ -172,10 +172,18 @@ class WindowLogic : private fileops::OperationHost {
 
   void AppendLog(std::string_view line) override { view_.AppendLog(line); }
 
- private:
-  // fileops::OperationHost, forwarded to the view; the window's enabled state is kept.
+  // ---- Progress bars --------------------------------------------------------------------
+  // What the two bars hold; transfers and scripts set them, the view shows them.
+  struct ProgressValues {
+    std::uint64_t maximum = 100;
+    std::uint64_t position = 0;
+  };
+  const ProgressValues& Progress(fileops::ProgressBar bar) const;
   void SetProgressMaximum(fileops::ProgressBar bar, std::uint64_t maximum) override;
   void SetProgressPosition(fileops::ProgressBar bar, std::uint64_t position) override;
+
+ private:
+  // fileops::OperationHost, forwarded to the view; the window's enabled state is kept.
   void ProcessPendingEvents() override;
   void SetMainWindowEnabled(bool enabled) override;
   void SetMainWindowCaption(std::string_view caption) override;
@@ -204,6 +212,8 @@ class WindowLogic : private fileops::OperationHost {
   std::vector<LauncherEntry> launcher_;
   DirNode* selected_ = nullptr;
   bool windowEnabled_ = true;
+  ProgressValues mainProgress_;
+  ProgressValues subProgress_;
 };
 
 }  // namespace velkoran::app
