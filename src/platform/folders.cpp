@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <string_view>
 #include <system_error>
 
 namespace velkoran::platform {
@@ -18,6 +19,12 @@ std::optional<std::string> Env(const char* name) {
 std::string WithSlash(std::string p) {
   if (p.empty() || p.back() != '/') p += '/';
   return p;
+}
+
+// The system's program folders: a package puts the program there, and nothing of a user's
+// belongs beside it, even when the user (root) could write it.
+bool IsSystemProgramDir(std::string_view dir) {
+  return dir.starts_with("/usr/") || dir == "/bin/" || dir == "/sbin/";
 }
 
 }  // namespace
@@ -41,7 +48,9 @@ FolderInputs CurrentFolderInputs() {
 
 std::string ResolveProgramDir(const FolderInputs& in) {
   if (in.velkoranHome) return WithSlash(*in.velkoranHome);
-  if (in.executableDirWritable && !in.executableDir.empty()) return WithSlash(in.executableDir);
+  if (in.executableDirWritable && !in.executableDir.empty() && !IsSystemProgramDir(WithSlash(in.executableDir))) {
+    return WithSlash(in.executableDir);
+  }
   if (in.xdgConfigHome) return WithSlash(*in.xdgConfigHome) + "velkoran/";
   return WithSlash(in.home.value_or("")) + ".config/velkoran/";
 }
@@ -53,5 +62,7 @@ const std::string& ProgramDir() {
 
 std::string SaveDir() { return ProgramDir() + "save/"; }
 std::string ScriptDir() { return ProgramDir() + "Script/"; }
+
+std::string DataDir() { return ExecutableDir() + "../share/velkoran/"; }
 
 }  // namespace velkoran::platform

@@ -17,8 +17,9 @@ struct FolderInputs {
 
 FolderInputs CurrentFolderInputs();
 
-// $VELKORAN_HOME when set; else the executable's folder when it is writable; else
-// $XDG_CONFIG_HOME/velkoran/ (default ~/.config/velkoran/). Always ends in "/".
+// $VELKORAN_HOME when set; else the executable's folder when it is writable and not a
+// system program folder (/usr/..., /bin, /sbin); else $XDG_CONFIG_HOME/velkoran/ (default
+// ~/.config/velkoran/). Always ends in "/".
 std::string ResolveProgramDir(const FolderInputs& in);
 
 // The folders of this process, computed once.
@@ -28,5 +29,9 @@ std::string ScriptDir();  // ProgramDir + "Script/"
 
 // Folder of the running executable, with a trailing "/".
 std::string ExecutableDir();
+
+// The program's read-only data (sample scripts): share/velkoran/ beside the executable's
+// bin/ folder. The build tree has the same layout as an installation.
+std::string DataDir();
 
 }  // namespace velkoran::platform

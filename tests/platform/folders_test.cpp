@@ -22,6 +22,18 @@ TEST(ProgramFolder, ResolutionOrder) {
   EXPECT_EQ(ResolveProgramDir(in), "/tmp/vk/");
 }
 
+// An installed program never writes beside itself, not even when root could.
+TEST(ProgramFolder, SystemProgramFoldersAreNeverTheProgramFolder) {
+  for (const char* dir : {"/usr/bin/", "/usr/local/bin", "/bin/"}) {
+    SCOPED_TRACE(dir);
+    FolderInputs in;
+    in.executableDir = dir;
+    in.executableDirWritable = true;
+    in.home = "/root";
+    EXPECT_EQ(ResolveProgramDir(in), "/root/.config/velkoran/");
+  }
+}
+
 TEST(ProgramFolder, ExecutableDirEndsInSlash) {
   const std::string dir = ExecutableDir();
   ASSERT_FALSE(dir.empty());

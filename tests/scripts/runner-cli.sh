@@ -23,6 +23,7 @@ out=$("$kestrin" --codepage latin1 -e 'print(1);' 2>/dev/null); check bad-codepa
 out=$("$kestrin" --frobnicate 2>/dev/null); check unknown-option 2 "" $? "$out"
 out=$("$kestrin" 2>/dev/null); check no-script 2 "" $? "$out"
 "$kestrin" --help | grep -q "Exit status"; check help 0 "" $? ""
+out=$("$kestrin" --version); check version 0 "kestrin (Velkoran) " $? "${out%[0-9]*.[0-9]*}"
 out=$("$kestrin" --codepage cp932 -e 'print("ab".length);'); check codepage 0 "2" $? "$out"
 out=$(printf 'first\n' | "$kestrin" -e 'print("before "); print(prompt("q?")); print(" " + prompt("again?"));' 2>/dev/null)
 check prompt-order 0 "before first null" $? "$out"

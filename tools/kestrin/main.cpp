@@ -14,6 +14,7 @@
 
 #include "console_questions.h"
 #include "platform/codepage.h"
+#include "platform/version.h"
 #include "script/host/host_classes.h"
 #include "script/kestrin.h"
 
@@ -24,6 +25,7 @@ constexpr int kUsageError = 2;
 const char kHelp[] =
     "Usage: kestrin [--codepage utf-8|cp932] FILE [ARG...]\n"
     "       kestrin [--codepage utf-8|cp932] -e TEXT [ARG...]\n"
+    "       kestrin --version\n"
     "\n"
     "Runs a Kestrin script. FILE \"-\" reads the script from standard input.\n"
     "Each ARG reaches the script as a string in the array `args`.\n"
@@ -32,6 +34,7 @@ const char kHelp[] =
     "  --codepage NAME  the system code page of the script's bytes: utf-8 or cp932\n"
     "                   (default: VELKORAN_CODEPAGE, else the locale's character set)\n"
     "  -e TEXT          run TEXT instead of a file\n"
+    "  --version        show the version\n"
     "  -h, --help       show this help\n"
     "\n"
     "`import name;` looks for name.js in the current directory, the program folder and\n"
@@ -73,6 +76,10 @@ int main(int argc, char** argv) {
     const std::string& a = args[i];
     if (a == "-h" || a == "--help") {
       std::fputs(kHelp, stdout);
+      return 0;
+    }
+    if (a == "--version") {
+      std::printf("kestrin (Velkoran) %s\n", velkoran::platform::kVersion);
       return 0;
     }
     if (a == "--codepage") {
