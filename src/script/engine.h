@@ -139,7 +139,7 @@ class TJEngine {
     bool distinctParams = true;
   };
 
-  // --- statements (engine.cpp)
+  // --- statements (exec.cpp)
   // Runs a chain of statements; a lone statement (the usual body of an if or a loop)
   // skips the chain's bookkeeping.
   Completion ExecChain(const TJStatement* first, bool inLoop) {
@@ -151,6 +151,20 @@ class TJEngine {
   }
   Completion ExecChainLoop(const TJStatement* first, bool inLoop);
   Completion ExecStatement(const TJStatement* s, bool inLoop);
+  Completion ExecIf(const TJStatement& s, bool inLoop);
+  Completion ExecWhile(const TJStatement& s);
+  Completion ExecDoWhile(const TJStatement& s);
+  Completion ExecFor(const TJStatement& s);
+  Completion ExecForIn(const TJStatement& s);
+  void ExecFunction(const TJStatement& s);
+  void ExecClass(const TJStatement& s);
+  void ExecDeclarator(const TJStatement& s);
+  Completion ExecReturn(const TJStatement& s);
+  [[noreturn]] void ExecThrow(const TJStatement& s);
+  Completion ExecWith(const TJStatement& s, bool inLoop);
+  Completion ExecImport(const TJStatement& s);
+
+  // --- frames (engine.cpp)
   // Every statement checks for an abort and frees what the frame's earlier statements left
   // unreferenced; every 64th also looks at the clock for the host's poll.
   void Tick() {
@@ -159,17 +173,18 @@ class TJEngine {
     if (--pollCountdown_ == 0) SlowTick();
   }
   void SweepAtBoundary();
-  void DeclareFunction(const TJStatement* s);
-  Completion ExecImport(const TJStatement* s);
-  Completion ExecForIn(const TJStatement* s);
+  [[noreturn]] static void StackExhausted();
+  void SlowTick();
+  void ConnectNewObject(TJObject& object);
+
+  // --- calls (calls.cpp)
   const FunctionInfo& InfoOf(const TJStatement* definition);
+  // A script function value for a declaration, belonging to the current module.
+  TJValue ScriptFunctionValue(const TJStatement& declaration);
   TJValue CallScript(TJFunction& f, TJValueList& args);
   TJValue CallScript(TJFunction& f, const TJValue* args, std::size_t count);
   TJValue CallAutomation(TJFunction& f, TJValueList& args);
   TJObject* CreateScriptObject(std::string_view className, const TJValueList* args, int depth);
-  [[noreturn]] static void StackExhausted();
-  void SlowTick();
-  void ConnectNewObject(TJObject& object);
 
   // --- expressions (evaluate.cpp)
   TJValue Eval(const TJExpr* node);
@@ -184,7 +199,14 @@ class TJEngine {
   TJValue EvalAddSubtract(const TJExpr* node);
   TJValue EvalArithmetic(const TJExpr* node);
   TJValue EvalComparison(const TJExpr* node);
-  TJValue EvalSimple(const TJExpr* node);
+  TJValue EvalNot(const TJExpr* node);
+  TJValue EvalUnary(const TJExpr* node);
+  TJValue EvalComma(const TJExpr* node);
+  TJValue EvalThis();
+  TJValue EvalVoid(const TJExpr* node);
+  TJValue EvalTypeof(const TJExpr* node);
+  TJValue EvalConditional(const TJExpr* node);
+  TJValue EvalOther(const TJExpr* node);
   // A bare name: the innermost local scope first; then, at the level of a module (no
   // method's "this"), the slot among the module's variables that the node remembers,
   // valid while the member epoch is unchanged (nothing could have come to hide it).
@@ -287,16 +309,23 @@ inline TJValue TJEngine::Eval(const TJExpr* n) {
     case ecAnd:
       return EvalComparison(n);
     case ecNot:
+      return EvalNot(n);
     case ecPlus:
     case ecMinus:
     case ecBitNot:
+      return EvalUnary(n);
     case ecComma:
+      return EvalComma(n);
     case ecThis:
-    case ecDelete:
+      return EvalThis();
+    case ecDelete:  // evaluates nothing
+      return TJValue();
     case ecVoid:
+      return EvalVoid(n);
     case ecTypeof:
+      return EvalTypeof(n);
     case ecConditional:
-      return EvalSimple(n);
+      return EvalConditional(n);
     case ecAssign:
       return EvalAssign(n);
     case ecMulAssign:
@@ -329,7 +358,7 @@ inline TJValue TJEngine::Eval(const TJExpr* n) {
     case ecPostDecrement:
       return EvalIncrement(n);
     default:
-      return EvalSimple(n);
+      return EvalOther(n);
   }
 }
 

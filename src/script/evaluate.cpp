@@ -81,40 +81,53 @@ TJValue TJEngine::EvalComparison(const TJExpr* n) {
   return Compare(n->Code, a, b);
 }
 
-TJValue TJEngine::EvalSimple(const TJExpr* n) {
+TJValue TJEngine::EvalNot(const TJExpr* n) {
   CheckStack();
-  switch (n->Code) {
-    case ecNot:
-      return Compare(ecNot, Eval(n->Operand1), TJValue());
-    case ecPlus:
-    case ecMinus:
-    case ecBitNot:
-      return Unary(n->Code, Eval(n->Operand1));
-    case ecComma:
-      Eval(n->Operand1);
-      return Eval(n->Operand2);
-    case ecThis:
-      return TJValue::Object(tables_.CurrentThis());
-    case ecDelete:
-      return TJValue();
-    case ecVoid:
-      Eval(n->Operand1);
-      return TJValue::Null();
-    case ecTypeof:
-      return TJValue::Text(TypeName(Eval(n->Operand1)));
-    case ecConditional: {
-      TJValue otherwise = Eval(n->Operand3);
-      TJValue then = Eval(n->Operand2);
-      TJValue condition = Eval(n->Operand1);
-      return Choose(condition, then, otherwise);
-    }
-    default:
-      // Empty nodes, properties and list cells outside their context, unknown codes:
-      // their operands are evaluated for their effects, the second first as everywhere.
-      Eval(n->Operand2);
-      Eval(n->Operand1);
-      return TJValue();
-  }
+  return Compare(ecNot, Eval(n->Operand1), TJValue());
+}
+
+// Unary plus (the absolute value), minus and bitwise not.
+TJValue TJEngine::EvalUnary(const TJExpr* n) {
+  CheckStack();
+  return Unary(n->Code, Eval(n->Operand1));
+}
+
+TJValue TJEngine::EvalComma(const TJExpr* n) {
+  CheckStack();
+  Eval(n->Operand1);
+  return Eval(n->Operand2);
+}
+
+TJValue TJEngine::EvalThis() { return TJValue::Object(tables_.CurrentThis()); }
+
+TJValue TJEngine::EvalVoid(const TJExpr* n) {
+  CheckStack();
+  Eval(n->Operand1);
+  return TJValue::Null();
+}
+
+TJValue TJEngine::EvalTypeof(const TJExpr* n) {
+  CheckStack();
+  return TJValue::Text(TypeName(Eval(n->Operand1)));
+}
+
+// Every part is evaluated: else, then, condition.
+TJValue TJEngine::EvalConditional(const TJExpr* n) {
+  CheckStack();
+  const ConditionalParts parts = PartsOfConditional(*n);
+  TJValue otherwise = Eval(parts.otherwise);
+  TJValue then = Eval(parts.then);
+  TJValue condition = Eval(parts.condition);
+  return Choose(condition, then, otherwise);
+}
+
+// Empty nodes, properties and list cells outside their context, unknown codes: their
+// operands are evaluated for their effects, the second first as everywhere.
+TJValue TJEngine::EvalOther(const TJExpr* n) {
+  CheckStack();
+  Eval(n->Operand2);
+  Eval(n->Operand1);
+  return TJValue();
 }
 
 // The slow half of a bare-name read (engine.h has the fast half): the full lookup, and
@@ -449,23 +462,24 @@ TJValue TJEngine::EvalCall(const TJExpr* n) {
 
 TJValue TJEngine::EvalNew(const TJExpr* n) {
   CheckStack();
+  const NewParts parts = PartsOfNew(*n);
   TJValueList args;
-  EvalArguments(n->Operand2, args);
-  const TJExpr* module = n->Operand3;
-  if (module == nullptr) return TJValue::Object(CreateObject(n->Operand1->Name, &args));
-  const TJCurrentTableScope inModule(tables_, SharedString(module->Name));
+  EvalArguments(parts.lastArgument, args);
+  if (parts.module == nullptr) return TJValue::Object(CreateObject(parts.className->Name, &args));
+  const TJCurrentTableScope inModule(tables_, SharedString(parts.module->Name));
   tables_.Current();  // an unknown module raises ENameError here
-  return TJValue::Object(CreateObject(n->Operand1->Name, &args));
+  return TJValue::Object(CreateObject(parts.className->Name, &args));
 }
 
 TJValue TJEngine::EvalObjectLiteral(const TJExpr* n) {
   CheckStack();
   TJObject* object = factory_.CreateObject("Object");
   for (const TJExpr* c = n->Operand1; c != nullptr; c = c->Operand1) {
-    const TJExpr* property = c->Operand2;
-    if (property == nullptr || property->Operand1 == nullptr) continue;
-    const TJValue value = Eval(property->Operand2);
-    object->SetValue(NameOf(property->Operand1), value, true);
+    if (c->Operand2 == nullptr) continue;
+    const PropertyParts property = PartsOfProperty(*c->Operand2);
+    if (property.name == nullptr) continue;
+    const TJValue value = Eval(property.value);
+    object->SetValue(NameOf(property.name), value, true);
   }
   return TJValue::Object(object);
 }

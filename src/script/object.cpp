@@ -389,13 +389,15 @@ void TJHashStack::SetSuper(const TJName& name, const TJValue& value) {
   Layer(1).Set(name, value);
 }
 
-std::string TJHashStack::KeyList() const {
+std::vector<std::string> TJHashStack::KeyNames() const {
   std::vector<std::string> all;
   for (std::size_t i = layers_.size(); i-- > 0;) {
     for (std::string& k : layers_[i].Keys()) all.push_back(std::move(k));
   }
-  return TrimBlanks(JoinLines(MergeSortedNoCase(std::move(all))));
+  return MergeSortedNoCase(std::move(all));
 }
+
+std::string TJHashStack::KeyList() const { return TrimBlanks(JoinLines(KeyNames())); }
 
 // ---------------------------------------------------------------------------------------
 // TJHashMembers
@@ -444,7 +446,9 @@ void TJHashMembers::SetSuper(const TJName& name, const TJValue& value, TJObject&
   Layer(1).Set(name, value);
 }
 
-std::string TJHashMembers::KeyList() const {
+std::string TJHashMembers::KeyList() const { return TrimBlanks(JoinLines(KeyNames())); }
+
+std::vector<std::string> TJHashMembers::KeyNames() const {
   std::vector<std::string> all;
   for (std::size_t i = layers_.size(); i-- > 0;) {
     const TJHash& layer = layers_[i];
@@ -460,7 +464,7 @@ std::string TJHashMembers::KeyList() const {
     SortInBucketOrder(names);
     for (auto& n : names) all.push_back(std::move(n.second));
   }
-  return TrimBlanks(JoinLines(MergeSortedNoCase(std::move(all))));
+  return MergeSortedNoCase(std::move(all));
 }
 
 // ---------------------------------------------------------------------------------------
@@ -659,16 +663,9 @@ std::vector<std::string> TJObject::PublishedPropertyNames() const {
   return names;
 }
 
-std::string TJObject::MemberNamesOfKind(bool functions) {
-  const std::string keys = members_.KeyList();
+std::vector<std::string> TJObject::MemberNamesOfKind(bool functions) {
   std::vector<std::string> picked;
-  std::size_t pos = 0;
-  while (pos < keys.size()) {
-    std::size_t end = keys.find("\r\n", pos);
-    if (end == std::string::npos) end = keys.size();
-    std::string name = keys.substr(pos, end - pos);
-    pos = end + 2;
-    if (name.empty()) continue;
+  for (std::string& name : members_.KeyNames()) {
     const TJName key(name);
     bool isFunction = false;
     for (std::size_t i = 0; i < members_.LayerCount(); ++i) {
@@ -684,19 +681,20 @@ std::string TJObject::MemberNamesOfKind(bool functions) {
     }
     if (isFunction == functions) picked.push_back(std::move(name));
   }
-  return JoinLines(picked);
+  return picked;
 }
 
-std::string TJObject::GetPropertyNames() {
-  std::string out = MemberNamesOfKind(false);
-  for (const std::string& p : PublishedPropertyNames()) {
-    out += "\r\n";
-    out += p;
-  }
-  return TrimBlanks(std::move(out));
+std::vector<std::string> TJObject::PropertyNames() {
+  std::vector<std::string> names = MemberNamesOfKind(false);
+  for (std::string& p : PublishedPropertyNames()) names.push_back(std::move(p));
+  return names;
 }
 
-std::string TJObject::GetMethodNames() { return TrimBlanks(MemberNamesOfKind(true)); }
+std::vector<std::string> TJObject::MethodNames() { return MemberNamesOfKind(true); }
+
+std::string TJObject::GetPropertyNames() { return TrimBlanks(JoinLines(PropertyNames())); }
+
+std::string TJObject::GetMethodNames() { return TrimBlanks(JoinLines(MethodNames())); }
 
 bool TJObject::HasKey(const TJName& name) { return HasPublishedProperty(name) || members_.Has(name); }
 

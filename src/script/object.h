@@ -387,7 +387,9 @@ class TJHashStack {
   // that layer lacks the name.
   void GetSuper(const TJName& name, TJValue& out) const;
   void SetSuper(const TJName& name, const TJValue& value);
-  // All names, merged, sorted without regard to case, case-variants once, joined by CR LF.
+  // All names, merged, sorted without regard to case, case-variants once.
+  std::vector<std::string> KeyNames() const;
+  // The same joined by CR LF, trimmed (the text scripts see).
   std::string KeyList() const;
 
  protected:
@@ -555,6 +557,8 @@ class TJHashMembers : public TJHashStack {
   bool Has(const TJName& name) const noexcept;
   void GetSuper(const TJName& name, TJValue& out, TJObject& owner);
   void SetSuper(const TJName& name, const TJValue& value, TJObject& owner);
+  // As TJHashStack's, with the class methods of class layers.
+  std::vector<std::string> KeyNames() const;
   std::string KeyList() const;
 
  private:
@@ -573,10 +577,10 @@ class TJObject {
   static const TJClassInfo& Info();
 
   // --- the virtual operations
-  // Data member names, then published property names, joined by CR LF.
-  virtual std::string GetPropertyNames();
-  // Names of members holding functions, joined by CR LF.
-  virtual std::string GetMethodNames();
+  // Data member names, then published property names.
+  virtual std::vector<std::string> PropertyNames();
+  // Names of members holding functions.
+  virtual std::vector<std::string> MethodNames();
   // A published property or any member layer has the name.
   virtual bool HasKey(const TJName& name);
   // Published property, else member; ENameError (dot) or EKeyError (bracket) when missing.
@@ -601,6 +605,10 @@ class TJObject {
   // before any destructor runs, so no destructor touches an object already destroyed. A
   // class that keeps counted references elsewhere must drop them here as well.
   virtual void DropReferences();
+
+  // The same lists as scripts see them: joined by CR LF, trimmed.
+  std::string GetPropertyNames();
+  std::string GetMethodNames();
 
   // --- identity and lifetime
   std::string_view ScriptClassName() const noexcept;
@@ -650,7 +658,7 @@ class TJObject {
 
  protected:
   // The member names (merged key list order) whose value is, or is not, a function.
-  std::string MemberNamesOfKind(bool functions);
+  std::vector<std::string> MemberNamesOfKind(bool functions);
 
  private:
   friend class TJObjectFactory;

@@ -174,6 +174,7 @@ TJExpr* TJParser::ExpectIdentifier() {
 
 // ---- program and declarations ----
 
+// program -> source-element*   (the first token that starts none ends the program)
 TJStatement* TJParser::ParseProgram() {
   ChainBuilder program;
   // A token that starts no source element (or a declaration that yields nothing) ends the
@@ -186,6 +187,7 @@ TJStatement* TJParser::ParseProgram() {
   return program.first;
 }
 
+// source-element -> var-statement | function | class | import | statement
 TJStatement* TJParser::ParseSourceElement() {
   switch (Current()) {
     case tk::kVar: return ParseVarStatement();
@@ -196,6 +198,7 @@ TJStatement* TJParser::ParseSourceElement() {
   }
 }
 
+// var-statement -> "var" declarator ("," declarator)* ";"
 TJStatement* TJParser::ParseVarStatement() {
   Advance();
   TJStatement* first = ParseDeclarator(nullptr);
@@ -208,6 +211,7 @@ TJStatement* TJParser::ParseVarStatement() {
   return stmts_.NewVar(first);
 }
 
+// declarator -> identifier ["=" assignment]
 TJStatement* TJParser::ParseDeclarator(TJStatement* previous) {
   TJExpr* ident = ExpectIdentifier();
   if (At(tk::kAssign)) {
@@ -217,6 +221,7 @@ TJStatement* TJParser::ParseDeclarator(TJStatement* previous) {
   return stmts_.NewDeclarator(previous, ident);
 }
 
+// function -> "function" identifier "(" [identifier ("," identifier)*] ")" block
 TJStatement* TJParser::ParseFunction() {
   Advance();
   TJExpr* name = ExpectIdentifier();
@@ -237,6 +242,8 @@ TJStatement* TJParser::ParseFunction() {
   return stmts_.NewFunction(name, parameters, body);
 }
 
+// class -> "class" identifier ["(" [identifier] ")" | "extends" identifier] "{" class-member* "}"
+// class-member -> function | declarator ";"
 TJStatement* TJParser::ParseClass() {
   Advance();
   TJExpr* name = ExpectIdentifier();
@@ -308,6 +315,7 @@ void TJParser::CheckCycle(const std::string& identity, const std::string& fileNa
   if (cycle) throw EJSyntaxError("circular import: " + fileName);
 }
 
+// import -> "import" identifier ";" | "import" identifier "." "*" ";"
 TJStatement* TJParser::ParseImport() {
   Advance();
   TJExpr* name = ExpectIdentifier();
@@ -349,8 +357,12 @@ TJStatement* TJParser::ParseImport() {
 
 // ---- statements ----
 
+// A statement that must be there (a syntax error where none starts).
 TJStatement* TJParser::RequireStatement() { return Required(ParseStatement()); }
 
+// statement -> block | ";" | if | while | for | do | "break" ";" | "continue" ";"
+//            | "return" [comma] ";" | "try" statement | catch | "finally" statement
+//            | "throw" [comma] ";" | with | comma ";"
 TJStatement* TJParser::ParseStatement() {
   DepthGuard guard(*this);
   switch (Current()) {
@@ -392,6 +404,7 @@ TJStatement* TJParser::ParseStatement() {
   }
 }
 
+// block -> "{" statement* "}"
 TJStatement* TJParser::ParseBlock() {
   Advance();
   ChainBuilder contents;
@@ -400,6 +413,7 @@ TJStatement* TJParser::ParseBlock() {
   return stmts_.NewBlock(contents.first);
 }
 
+// parenthesised -> "(" comma ")"
 TJExpr* TJParser::ParseParenthesised() {
   Expect(tk::kLParen);
   TJExpr* e = RequireComma();
@@ -407,6 +421,7 @@ TJExpr* TJParser::ParseParenthesised() {
   return e;
 }
 
+// if -> "if" parenthesised statement ["else" statement]
 TJStatement* TJParser::ParseIf() {
   Advance();
   TJExpr* condition = ParseParenthesised();
@@ -419,12 +434,15 @@ TJStatement* TJParser::ParseIf() {
   return stmts_.NewIf(condition, thenPart, elsePart);
 }
 
+// while -> "while" parenthesised statement
 TJStatement* TJParser::ParseWhile() {
   Advance();
   TJExpr* condition = ParseParenthesised();
   return stmts_.NewWhile(condition, RequireStatement());
 }
 
+// for -> "for" "(" [comma] ";" [comma] ";" [comma] ")" statement
+//      | "for" "(" comma "in" postfix ")" statement
 TJStatement* TJParser::ParseFor() {
   Advance();
   Expect(tk::kLParen);
@@ -443,6 +461,7 @@ TJStatement* TJParser::ParseFor() {
   return stmts_.NewFor(init, condition, update, RequireStatement());
 }
 
+// do -> "do" statement "while" parenthesised ";"   (the ";" stays, an empty statement)
 TJStatement* TJParser::ParseDo() {
   Advance();
   TJStatement* body = RequireStatement();
@@ -452,6 +471,7 @@ TJStatement* TJParser::ParseDo() {
   return stmts_.NewDoWhile(body, condition);
 }
 
+// catch -> "catch" ["(" identifier ")"] statement
 TJStatement* TJParser::ParseCatch() {
   Advance();
   TJExpr* variable = nullptr;
@@ -463,6 +483,7 @@ TJStatement* TJParser::ParseCatch() {
   return stmts_.NewCatch(variable, RequireStatement());
 }
 
+// with -> "with" parenthesised statement
 TJStatement* TJParser::ParseWith() {
   Advance();
   TJExpr* object = ParseParenthesised();
@@ -471,6 +492,7 @@ TJStatement* TJParser::ParseWith() {
 
 // ---- expressions ----
 
+// Any rule inside brackets: an assignment target found in there does not count outside.
 TJExpr* TJParser::ParseNested(TJExpr* (TJParser::*rule)()) {
   const bool saved = assignable_;
   TJExpr* e = (this->*rule)();
@@ -478,6 +500,7 @@ TJExpr* TJParser::ParseNested(TJExpr* (TJParser::*rule)()) {
   return e;
 }
 
+// comma -> assignment ("," assignment)*
 TJExpr* TJParser::ParseComma() {
   TJExpr* left = ParseAssignment();
   if (left == nullptr) return nullptr;
@@ -488,8 +511,10 @@ TJExpr* TJParser::ParseComma() {
   return left;
 }
 
+// A comma expression that must be there.
 TJExpr* TJParser::RequireComma() { return Required(ParseComma()); }
 
+// assignment -> conditional [("=" | compound-assignment) assignment]   (only after a target)
 TJExpr* TJParser::ParseAssignment() {
   DepthGuard guard(*this);
   // Whether this assignment's own left operand holds a target decides; the finding is
@@ -507,8 +532,10 @@ TJExpr* TJParser::ParseAssignment() {
   return left;
 }
 
+// An assignment expression that must be there.
 TJExpr* TJParser::RequireAssignment() { return Required(ParseAssignment()); }
 
+// conditional -> logical-or ["?" comma ":" conditional]
 TJExpr* TJParser::ParseConditional() {
   DepthGuard guard(*this);
   TJExpr* condition = ParseBinaryLevel(0);
@@ -520,6 +547,9 @@ TJExpr* TJParser::ParseConditional() {
   return exprs_.NewTernary(ecConditional, condition, thenPart, elsePart);
 }
 
+// binary(level) -> binary(level + 1) (operator-of-level binary(level + 1))*
+// levels, loosest first: "||", "&&", "|", "^", "&", equality, relational, shift,
+// additive, multiplicative; past the last: unary
 TJExpr* TJParser::ParseBinaryLevel(int level) {
   if (level == kBinaryLevels) return ParseUnary();
   TJExpr* left = ParseBinaryLevel(level + 1);
@@ -533,6 +563,7 @@ TJExpr* TJParser::ParseBinaryLevel(int level) {
   }
 }
 
+// unary -> ("++" | "--" | "+" | "-" | "!" | "~") unary | postfix
 TJExpr* TJParser::ParseUnary() {
   std::uint8_t code = 0;
   if (At(tk::kIncDec)) {
@@ -550,6 +581,7 @@ TJExpr* TJParser::ParseUnary() {
   return exprs_.NewUnary(code, operand);
 }
 
+// postfix -> primary ("[" comma "]" | "(" [arguments] ")" | "." identifier | "++" | "--")*
 TJExpr* TJParser::ParsePostfix() {
   TJExpr* e = ParsePrimary();
   if (e == nullptr) return nullptr;
@@ -578,7 +610,7 @@ TJExpr* TJParser::ParsePostfix() {
   }
 }
 
-// A possibly empty list of assignments separated by ",", ending before `close`.
+// arguments -> assignment ("," assignment)*   (possibly none, ending before `close`)
 TJExpr* TJParser::ParseArgumentsUntil(std::int32_t close) {
   if (At(close)) return nullptr;
   const bool saved = assignable_;
@@ -591,6 +623,7 @@ TJExpr* TJParser::ParseArgumentsUntil(std::int32_t close) {
   return list;
 }
 
+// typeof-void-delete -> ("typeof" | "void") "(" comma ")" | ("typeof" | "void" | "delete") comma
 TJExpr* TJParser::ParseOperandOf(std::uint8_t code) {
   Advance();
   // typeof and void have a parenthesised form that ends at ")"; without parentheses, and
@@ -604,6 +637,8 @@ TJExpr* TJParser::ParseOperandOf(std::uint8_t code) {
   return exprs_.NewUnary(code, ParseNested(&TJParser::RequireComma));
 }
 
+// object-literal -> "{" [property ("," property)*] "}"
+// property -> identifier [":" assignment]
 TJExpr* TJParser::ParseObjectLiteral() {
   Advance();
   const bool saved = assignable_;
@@ -626,6 +661,7 @@ TJExpr* TJParser::ParseObjectLiteral() {
   return exprs_.NewUnary(ecObjectLiteral, list);
 }
 
+// new -> "new" identifier ["." identifier] ["(" [arguments] ")"]
 TJExpr* TJParser::ParseNew() {
   Advance();
   TJExpr* className = ExpectIdentifier();
@@ -644,6 +680,8 @@ TJExpr* TJParser::ParseNew() {
   return exprs_.NewTernary(ecNew, className, arguments, module);
 }
 
+// primary -> "(" comma ")" | typeof-void-delete | object-literal | "[" [arguments] "]"
+//          | identifier | literal | "this" | new | "super" ["." identifier]
 TJExpr* TJParser::ParsePrimary() {
   TJExpr* e = nullptr;
   switch (Current()) {

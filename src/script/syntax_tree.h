@@ -112,8 +112,6 @@ struct TJExpr {
   // Identifier nodes: HashName(Name), computed once when the node is made, so lookups at
   // run time need not hash again. 0 elsewhere.
   std::uint32_t Hash = 0;
-  // Room for the evaluator: a small per-node cache field may be added here (after Hash)
-  // without changing what the factories or the parser do.
   // The evaluator's cache for identifier reads: where the name was last found and under
   // which member epoch (see TJEngine::EvalIdentifier). Only the evaluator touches it.
   mutable std::uint32_t CacheEpoch = 0;
@@ -134,6 +132,127 @@ struct TJStatement {
   TJStatement* Sub = nullptr;
   TJStatement* Sub2 = nullptr;
 };
+
+// ---------------------------------------------------------------------------------------
+// What the parts of a construct mean. The factory's New* functions below build these
+// encodings and these views read them; no other code looks at Sub2 or Operand3 to find
+// out what they hold for a construct.
+
+struct IfParts {
+  const TJExpr* condition;
+  const TJStatement* then;
+  const TJStatement* otherwise;  // none without else
+};
+inline IfParts PartsOfIf(const TJStatement& s) noexcept { return {s.Expr, s.Sub, s.Sub2}; }
+
+// while and do ... while.
+struct LoopParts {
+  const TJExpr* condition;
+  const TJStatement* body;
+};
+inline LoopParts PartsOfLoop(const TJStatement& s) noexcept { return {s.Expr, s.Sub}; }
+
+// for (init; condition; update) body: the condition and the update live in two auxiliary
+// nodes chained from Sub2.
+struct ForParts {
+  const TJExpr* init;
+  const TJExpr* condition;
+  const TJExpr* update;
+  const TJStatement* body;
+};
+inline ForParts PartsOfFor(const TJStatement& s) noexcept {
+  const TJStatement* aux = s.Sub2;
+  const TJStatement* updateAux = aux != nullptr ? aux->Next : nullptr;
+  return {s.Expr, aux != nullptr ? aux->Expr : nullptr, updateAux != nullptr ? updateAux->Expr : nullptr, s.Sub};
+}
+
+// for (variable in object) body: the object lives in an auxiliary node at Sub2.
+struct ForInParts {
+  const TJExpr* variable;
+  const TJExpr* object;
+  const TJStatement* body;
+};
+inline ForInParts PartsOfForIn(const TJStatement& s) noexcept {
+  return {s.Expr, s.Sub2 != nullptr ? s.Sub2->Expr : nullptr, s.Sub};
+}
+
+// function name(parameters) block: the body chain is the block followed by an implicit
+// return of an empty expression; a function without parameters has one parameter node
+// without an identifier.
+struct FunctionParts {
+  const TJExpr* name;
+  const TJStatement* firstParameter;
+  const TJStatement* body;   // the chain to run: the block, then the implicit return
+  const TJStatement* block;  // the block when the body is exactly that and the implicit
+                             // return (as parsed); none for other chains
+};
+inline FunctionParts PartsOfFunction(const TJStatement& s) noexcept {
+  const TJStatement* block = s.Sub2;
+  const TJStatement* implicit = block != nullptr ? block->Next : nullptr;
+  const bool plain = block != nullptr && block->Kind == skBlock && implicit != nullptr && implicit->Kind == skReturn &&
+                     implicit->Next == nullptr &&
+                     (implicit->Expr == nullptr || (implicit->Expr->Code == ecEmpty && implicit->Expr->Operand1 == nullptr &&
+                                                    implicit->Expr->Operand2 == nullptr));
+  return {s.Expr, s.Sub, s.Sub2, plain ? block : nullptr};
+}
+// The identifier of a parameter node, or none.
+inline const TJExpr* ParameterName(const TJStatement& p) noexcept { return p.Expr; }
+
+// class name [extends base] { members }: the base class's identifier hangs from the name
+// node's Operand1; the members (functions and declarators) are a chain.
+struct ClassParts {
+  const TJExpr* name;
+  const TJExpr* base;  // none without a base class
+  const TJStatement* firstMember;
+};
+inline ClassParts PartsOfClass(const TJStatement& s) noexcept {
+  return {s.Expr, s.Expr != nullptr ? s.Expr->Operand1 : nullptr, s.Sub};
+}
+
+// A declarator of var or of a class body: name [= initialiser]; the initialiser hangs
+// from the identifier node's Operand1.
+struct DeclaratorParts {
+  const TJExpr* name;
+  const TJExpr* initialiser;  // none without "="
+};
+inline DeclaratorParts PartsOfDeclarator(const TJStatement& s) noexcept {
+  return {s.Expr, s.Expr != nullptr ? s.Expr->Operand1 : nullptr};
+}
+
+struct CatchParts {
+  const TJExpr* variable;  // none for a bare catch
+  const TJStatement* handler;
+};
+inline CatchParts PartsOfCatch(const TJStatement& s) noexcept { return {s.Expr, s.Sub}; }
+
+struct ImportParts {
+  const TJExpr* name;
+  const TJStatement* program;  // first statement of the library's program
+};
+inline ImportParts PartsOfImport(const TJStatement& s) noexcept { return {s.Expr, s.Sub}; }
+
+// new [module.]class[(arguments)]: the arguments are a list referenced by its last cell.
+struct NewParts {
+  const TJExpr* className;
+  const TJExpr* lastArgument;  // none without arguments
+  const TJExpr* module;        // none without the module prefix
+};
+inline NewParts PartsOfNew(const TJExpr& e) noexcept { return {e.Operand1, e.Operand2, e.Operand3}; }
+
+// A property of an object literal: name [: value].
+struct PropertyParts {
+  const TJExpr* name;
+  const TJExpr* value;  // none without ":"
+};
+inline PropertyParts PartsOfProperty(const TJExpr& e) noexcept { return {e.Operand1, e.Operand2}; }
+
+// cond ? then : otherwise.
+struct ConditionalParts {
+  const TJExpr* condition;
+  const TJExpr* then;
+  const TJExpr* otherwise;
+};
+inline ConditionalParts PartsOfConditional(const TJExpr& e) noexcept { return {e.Operand1, e.Operand2, e.Operand3}; }
 
 namespace detail {
 

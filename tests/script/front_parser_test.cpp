@@ -128,15 +128,17 @@ TEST_F(ParserTest, FunctionDeclarationHasParametersBodyAndImplicitReturn) {
   TJStatement* f = ParseOk("function add(a, b) { return a + b; }");
   ASSERT_NE(f, nullptr);
   EXPECT_EQ(f->Kind, skFunction);
-  EXPECT_EQ(Dump(f->Expr), "add");
-  ASSERT_EQ(ChainLength(f->Sub), 2);
-  EXPECT_EQ(f->Sub->Kind, skParameter);
-  EXPECT_EQ(Dump(f->Sub->Expr), "a");
-  EXPECT_EQ(Dump(f->Sub->Next->Expr), "b");
-  ASSERT_NE(f->Sub2, nullptr);
-  EXPECT_EQ(f->Sub2->Kind, skBlock);
-  EXPECT_EQ(f->Sub2->Sub->Kind, skReturn);
-  TJStatement* implicit = f->Sub2->Next;
+  const FunctionParts add = PartsOfFunction(*f);
+  EXPECT_EQ(Dump(add.name), "add");
+  ASSERT_EQ(ChainLength(add.firstParameter), 2);
+  EXPECT_EQ(add.firstParameter->Kind, skParameter);
+  EXPECT_EQ(Dump(ParameterName(*add.firstParameter)), "a");
+  EXPECT_EQ(Dump(ParameterName(*add.firstParameter->Next)), "b");
+  ASSERT_NE(add.block, nullptr);
+  EXPECT_EQ(add.block, add.body);
+  EXPECT_EQ(add.block->Sub->Kind, skReturn);
+  // The body chain ends in the implicit return of an empty expression.
+  const TJStatement* implicit = add.body->Next;
   ASSERT_NE(implicit, nullptr);
   EXPECT_EQ(implicit->Kind, skReturn);
   ASSERT_NE(implicit->Expr, nullptr);
@@ -144,12 +146,12 @@ TEST_F(ParserTest, FunctionDeclarationHasParametersBodyAndImplicitReturn) {
   EXPECT_EQ(implicit->Next, nullptr);
 
   // Without parameters the chain holds one parameter node with no identifier.
-  TJStatement* g = ParseOk("function g() { }");
-  ASSERT_EQ(ChainLength(g->Sub), 1);
-  EXPECT_EQ(g->Sub->Kind, skParameter);
-  EXPECT_EQ(g->Sub->Expr, nullptr);
-  EXPECT_EQ(g->Sub2->Sub, nullptr);  // empty body block
-  EXPECT_EQ(g->Sub2->Next->Kind, skReturn);
+  const FunctionParts g = PartsOfFunction(*ParseOk("function g() { }"));
+  ASSERT_EQ(ChainLength(g.firstParameter), 1);
+  EXPECT_EQ(g.firstParameter->Kind, skParameter);
+  EXPECT_EQ(ParameterName(*g.firstParameter), nullptr);
+  ASSERT_NE(g.block, nullptr);
+  EXPECT_EQ(g.block->Sub, nullptr);  // empty body block
 
   EXPECT_EQ(SyntaxError("function f(a,) {}"), "SyntaxError: Line( 1 ) Text( ) )");
   EXPECT_EQ(SyntaxError("function f() x;"), "SyntaxError: Line( 1 ) Text( x )");
@@ -160,17 +162,33 @@ TEST_F(ParserTest, ClassDeclarations) {
   TJStatement* c = ParseOk("class A { v = 1; w; function A(x) { this.v = x; } }");
   ASSERT_NE(c, nullptr);
   EXPECT_EQ(c->Kind, skClass);
-  EXPECT_EQ(Dump(c->Expr), "A");
-  ASSERT_EQ(ChainLength(c->Sub), 3);
-  EXPECT_EQ(c->Sub->Kind, skDeclarator);
-  EXPECT_EQ(Dump(c->Sub->Expr), "(v 1)");
-  EXPECT_EQ(Dump(c->Sub->Next->Expr), "w");
-  EXPECT_EQ(c->Sub->Next->Next->Kind, skFunction);
+  const ClassParts a = PartsOfClass(*c);
+  EXPECT_EQ(Dump(a.name), "A");
+  EXPECT_EQ(a.base, nullptr);
+  ASSERT_EQ(ChainLength(a.firstMember), 3);
+  EXPECT_EQ(a.firstMember->Kind, skDeclarator);
+  EXPECT_EQ(PartsOfDeclarator(*a.firstMember).name->Name, "v");
+  EXPECT_EQ(Dump(PartsOfDeclarator(*a.firstMember).initialiser), "1");
+  EXPECT_EQ(PartsOfDeclarator(*a.firstMember->Next).initialiser, nullptr);
+  EXPECT_EQ(a.firstMember->Next->Next->Kind, skFunction);
 
-  EXPECT_EQ(Dump(ParseOk("class B extends A { }")->Expr), "(B A)");
-  EXPECT_EQ(Dump(ParseOk("class B(A) { }")->Expr), "(B A)");
-  EXPECT_EQ(Dump(ParseOk("class B() { }")->Expr), "B");
-  EXPECT_EQ(ParseOk("class E {}")->Sub, nullptr);
+  struct BaseCase {
+    const char* name;
+    const char* script;
+    const char* base;
+  };
+  constexpr BaseCase kBases[] = {
+      {"extends", "class B extends A { }", "A"},
+      {"parenthesised base", "class B(A) { }", "A"},
+      {"empty parentheses", "class B() { }", "_"},
+      {"no base", "class E {}", "_"},
+  };
+  for (const BaseCase& k : kBases) {
+    SCOPED_TRACE(k.name);
+    const ClassParts parts = PartsOfClass(*ParseOk(k.script));
+    EXPECT_EQ(Dump(parts.base), k.base);
+    EXPECT_EQ(parts.firstMember, nullptr);
+  }
 
   // A var inside the body is not accepted.
   EXPECT_EQ(SyntaxError("class A { var v = 1; }"), "SyntaxError: Line( 1 ) Text( var )");
@@ -203,25 +221,24 @@ TEST_F(ParserTest, ControlStatements) {
 
   s = ParseOk("for (i = 0; i < 3; i++) x;");
   EXPECT_EQ(s->Kind, skFor);
-  EXPECT_EQ(Dump(s->Expr), "(= i 0)");
-  ASSERT_NE(s->Sub2, nullptr);
-  EXPECT_EQ(s->Sub2->Kind, skEmpty);
-  EXPECT_EQ(Dump(s->Sub2->Expr), "(< i 3)");
-  ASSERT_NE(s->Sub2->Next, nullptr);
-  EXPECT_EQ(Dump(s->Sub2->Next->Expr), "(x++ i)");
-  EXPECT_EQ(Dump(s->Sub->Expr), "x");
+  ForParts loop = PartsOfFor(*s);
+  EXPECT_EQ(Dump(loop.init), "(= i 0)");
+  EXPECT_EQ(Dump(loop.condition), "(< i 3)");
+  EXPECT_EQ(Dump(loop.update), "(x++ i)");
+  EXPECT_EQ(Dump(loop.body->Expr), "x");
 
-  s = ParseOk("for (;;) ;");
-  EXPECT_EQ(s->Expr, nullptr);
-  EXPECT_EQ(s->Sub2->Expr, nullptr);
-  EXPECT_EQ(s->Sub2->Next->Expr, nullptr);
-  EXPECT_EQ(s->Sub->Kind, skEmpty);
+  loop = PartsOfFor(*ParseOk("for (;;) ;"));
+  EXPECT_EQ(loop.init, nullptr);
+  EXPECT_EQ(loop.condition, nullptr);
+  EXPECT_EQ(loop.update, nullptr);
+  EXPECT_EQ(loop.body->Kind, skEmpty);
 
   s = ParseOk("for (k in o.items) print(k);");
   EXPECT_EQ(s->Kind, skForIn);
-  EXPECT_EQ(Dump(s->Expr), "k");
-  EXPECT_EQ(Dump(s->Sub2->Expr), "(. o items)");
-  EXPECT_EQ(s->Sub->Kind, skExpression);
+  const ForInParts each = PartsOfForIn(*s);
+  EXPECT_EQ(Dump(each.variable), "k");
+  EXPECT_EQ(Dump(each.object), "(. o items)");
+  EXPECT_EQ(each.body->Kind, skExpression);
 
   // do ... while: the ";" is required and stays, read as an empty statement.
   s = ParseOk("do x++; while (x < 3);");
@@ -405,6 +422,11 @@ TEST_F(ParserTest, NewWithModuleAndArguments) {
   EXPECT_EQ(Expr("new File('x', 2)"), "(new File ['x' 2])");
   EXPECT_EQ(Expr("new A().b"), "(. (new A) b)");
   EXPECT_EQ(Expr("x = new Lib.Point(1, 2)"), "(= x (new Point [1 2] Lib))");
+  const NewParts qualified = PartsOfNew(*ParseOk("new A.B(1, 2);")->Expr);
+  EXPECT_EQ(Dump(qualified.className), "B");
+  EXPECT_EQ(Dump(qualified.module), "A");
+  EXPECT_EQ(testing::DumpList(qualified.lastArgument), "[1 2]");
+  EXPECT_EQ(PartsOfNew(*ParseOk("new A;")->Expr).lastArgument, nullptr);
   EXPECT_EQ(SyntaxError("new 5;"), "SyntaxError: Line( 1 ) Text( 5 )");
   EXPECT_EQ(SyntaxError("new A.;"), "SyntaxError: Line( 1 ) Text( ; )");
 }

@@ -91,13 +91,11 @@ void TJArrayObject::SetValue(const TJName& name, const TJValue& value, bool brac
   TJObject::SetValue(name, value, bracket);
 }
 
-std::string TJArrayObject::GetPropertyNames() {
-  std::string out;
-  for (std::size_t i = 0; i < elements_.Count(); ++i) {
-    if (i > 0) out += "\r\n";
-    out += std::to_string(i);
-  }
-  return out;
+std::vector<std::string> TJArrayObject::PropertyNames() {
+  std::vector<std::string> names;
+  names.reserve(elements_.Count());
+  for (std::size_t i = 0; i < elements_.Count(); ++i) names.push_back(std::to_string(i));
+  return names;
 }
 
 SharedString TJArrayObject::ToString(const TJValue* /*arg*/) { return SharedString(Join(",")); }

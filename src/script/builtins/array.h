@@ -26,7 +26,7 @@ class TJArrayObject : public TJObject {
   void SetValue(const TJName& name, const TJValue& value, bool bracket) override;
   bool GetIndexed(std::int32_t index, TJValue& out) override;
   bool SetIndexed(std::int32_t index, const TJValue& value) override;
-  std::string GetPropertyNames() override;
+  std::vector<std::string> PropertyNames() override;
   SharedString ToString(const TJValue* arg) override;
   void EnumReferences(TJReferenceVisitor& visitor) override;
   void DropReferences() override;

@@ -63,13 +63,11 @@ TJObject* TJStringsObject::CreateWith(TJObjectFactory& factory, const std::vecto
 
 // ---------------------------------------------------------------- indexed access
 
-std::string TJStringsObject::GetPropertyNames() {
-  std::string out;
-  for (std::size_t i = 0; i < list_.Count(); ++i) {
-    if (i > 0) out += "\r\n";
-    out += std::to_string(i);
-  }
-  return out;
+std::vector<std::string> TJStringsObject::PropertyNames() {
+  std::vector<std::string> names;
+  names.reserve(list_.Count());
+  for (std::size_t i = 0; i < list_.Count(); ++i) names.push_back(std::to_string(i));
+  return names;
 }
 
 void TJStringsObject::ReadLine(std::int32_t index, std::string_view key, TJValue& out) {

@@ -18,7 +18,7 @@ class TJStringsObject : public TJObject {
   // A new Strings object made through the factory (by its script name) holding lines.
   static TJObject* CreateWith(TJObjectFactory& factory, const std::vector<std::string>& lines);
 
-  std::string GetPropertyNames() override;
+  std::vector<std::string> PropertyNames() override;
   void GetValue(const TJName& name, bool bracket, TJValue& out) override;
   void SetValue(const TJName& name, const TJValue& value, bool bracket) override;
   bool GetIndexed(std::int32_t index, TJValue& out) override;

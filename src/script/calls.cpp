@@ -1,0 +1,227 @@
+// Calls and object creation: calling a function value (script, native, automation),
+// what a function declaration needs at each call, and creating objects of registered and
+// script classes.
+#include <algorithm>
+#include <vector>
+
+#include "script/engine.h"
+
+namespace kestrin {
+
+namespace {
+
+// Script calls nest at most this deep whatever the stack allows; deeper is runaway.
+constexpr int kMaxCallDepth = 100000;
+
+// Does the function body use `arguments` or eval (which could be given a text that reads
+// it)? Only then is the arguments array worth making.
+bool MentionsArguments(const TJExpr* e) {
+  if (e == nullptr) return false;
+  if (e->Code == ecIdentifier && (e->Name == "arguments" || e->Name == "eval")) return true;
+  // A member name after "." is not a variable reference.
+  if (e->Code == ecMember || e->Code == ecSuperMember) return MentionsArguments(e->Operand1);
+  if (e->Code == ecProperty) return MentionsArguments(PartsOfProperty(*e).value);
+  if (e->Code == ecNew) return MentionsArguments(PartsOfNew(*e).lastArgument);
+  return MentionsArguments(e->Operand1) || MentionsArguments(e->Operand2) || MentionsArguments(e->Operand3);
+}
+
+bool ChainMentionsArguments(const TJStatement* s) {
+  for (; s != nullptr; s = s->Next) {
+    if (MentionsArguments(s->Expr) || ChainMentionsArguments(s->Sub) || ChainMentionsArguments(s->Sub2)) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+const TJEngine::FunctionInfo& TJEngine::InfoOf(const TJStatement* definition) {
+  auto& slot = functionInfo_[definition];
+  if (slot) return *slot;
+  slot = std::make_unique<FunctionInfo>();
+  const FunctionParts parts = PartsOfFunction(*definition);
+  for (const TJStatement* p = parts.firstParameter; p != nullptr; p = p->Next) {
+    const TJExpr* ident = ParameterName(*p);
+    if (ident != nullptr && ident->Code == ecIdentifier) {
+      slot->params.push_back({SharedString(ident->Name), ident->Hash});
+    } else {
+      slot->params.push_back({SharedString(), 0});
+    }
+  }
+  for (std::size_t i = 0; i < slot->params.size(); ++i) {
+    for (std::size_t j = 0; j < i; ++j) {
+      if (!slot->params[i].name.empty() && slot->params[i].name.view() == slot->params[j].name.view()) {
+        slot->distinctParams = false;
+      }
+    }
+    if (slot->params[i].name.view() == "arguments") slot->distinctParams = false;
+  }
+  // The usual body: a block followed by the implicit return of nothing. Its contents can
+  // run as the call's chain; falling off the end yields undefined all the same.
+  slot->body = parts.block != nullptr ? parts.block->Sub : parts.body;
+  slot->needsArguments = ChainMentionsArguments(parts.body);
+  return *slot;
+}
+
+TJValue TJEngine::ScriptFunctionValue(const TJStatement& declaration) {
+  return function_factory::Script(&declaration, PartsOfFunction(declaration).firstParameter, tables_.CurrentName(),
+                                  generation_, &InfoOf(&declaration));
+}
+
+
+TJValue TJEngine::Call(const TJValue& function, TJValueList& args) {
+  if (function.Kind() != jkFunction || function.FuncValue() == nullptr) ThrowScriptError(errors::kCall, "call error");
+  TJFunction& f = *function.FuncValue();
+  switch (f.FuncKind) {
+    case TJFunctionKind::Script:
+      return CallScript(f, args);
+    case TJFunctionKind::Native: {
+      TJObject* owner = f.OwnerObject();
+      // The object that registered the method is gone: nothing left to call.
+      if (owner == nullptr) ThrowScriptError(errors::kCall, "call error");
+      TJValue result;
+      f.Method(*owner, args, result);
+      return result;
+    }
+    case TJFunctionKind::Automation:
+      return CallAutomation(f, args);
+    default:
+      ThrowScriptError(errors::kCall);
+  }
+}
+
+TJValue TJEngine::CallAutomation(TJFunction& f, TJValueList& args) {
+  if (f.Dispatch == nullptr) ThrowScriptError(errors::kActiveX, "method error");
+  std::vector<velkoran::platform::Variant> reversed;
+  reversed.reserve(args.Count());
+  for (std::size_t i = args.Count(); i-- > 0;) reversed.push_back(ValueToVariant(args[i]));
+  velkoran::platform::Variant result;
+  if (!f.Dispatch->Invoke(f.DispId, velkoran::platform::InvokeKind::Method, reversed, result)) {
+    ThrowScriptError(errors::kActiveX, "method error");
+  }
+  return VariantToValue(result);
+}
+
+TJValue TJEngine::CallScript(TJFunction& f, TJValueList& args) { return CallScript(f, args.begin(), args.Count()); }
+
+TJValue TJEngine::CallScript(TJFunction& f, const TJValue* args, std::size_t count) {
+  // A function of an earlier run may belong to a tree that no longer exists.
+  if (f.Generation != generation_ || f.Info == nullptr) ThrowScriptError(errors::kCall, "call error");
+  CheckStack();
+  if (runDepth_ > kMaxCallDepth) ThrowScriptError(kRecursionErrorName, kRecursionErrorText);
+  const auto& info = *static_cast<const FunctionInfo*>(f.Info);
+
+  // Functions usually run in the module that is current already (the same name buffer).
+  const bool switchTable = !f.ScopeName.empty() && f.ScopeName.buffer() != tables_.CurrentName().buffer() &&
+                           f.ScopeName.view() != tables_.CurrentName().view();
+  const SharedString saved = switchTable ? tables_.CurrentName() : SharedString();
+  if (switchTable) tables_.SetCurrent(f.ScopeName);
+  TJSymbolTable& table = tables_.Current();
+
+  Frame frame;
+  frame.serialMark = factory_.NextSerial();
+  frame.scanFrom = factory_.ZeroListSize();
+
+  struct Scope {
+    TJEngine& e;
+    TJSymbolTable& table;
+    Frame* outer;
+    const SharedString& saved;
+    bool switched;
+    bool pushedThis = false;
+    ~Scope() {
+      if (pushedThis) table.PopThis();
+      table.PopLocal();
+      e.frame_ = outer;
+      --e.runDepth_;
+      if (switched) e.tables_.SetCurrent(saved);
+    }
+  };
+  TJValue result;
+  {
+    // Restored on every way out; an exception skips the sweep below, so what this call
+    // made waits for the enclosing frame.
+    Scope scope{*this, table, frame_, saved, switchTable};
+    table.PushLocal();
+    // A plain function's "this" is the global object; when that is on top already (a call
+    // from module level or from another plain function) nothing needs pushing.
+    TJObject* self = f.This.Get();
+    if (self == nullptr) self = table.GlobalObject();
+    if (self != table.CurrentThis()) {
+      table.PushThis(self);
+      scope.pushedThis = true;
+    }
+    frame_ = &frame;
+    ++runDepth_;
+
+    TJHash& locals = table.TopLocal();
+    if (info.needsArguments) {
+      TJValueList list;
+      list.Reserve(count);
+      for (std::size_t i = 0; i < count; ++i) list.Add(args[i]);
+      TJObject* arguments = factory_.CreateObject("Array", &list);
+      locals.Set(TJName("arguments"), TJValue::Object(arguments));
+    }
+    const std::size_t bound = std::min(info.params.size(), count);
+    for (std::size_t i = 0; i < bound; ++i) {
+      const Param& p = info.params[i];
+      if (p.name.empty()) continue;
+      if (info.distinctParams) {
+        locals.Append(p.name, p.hash, args[i]);
+      } else {
+        locals.Set(TJName(p.name, p.hash), args[i]);
+      }
+    }
+    if (ExecChain(info.body, false) == Completion::Return) result = std::move(frame.result);
+  }
+  factory_.SweepFrame(frame.serialMark, frame.scanFrom, result.Kind() == jkObject ? result.ObjValue() : nullptr);
+  return result;
+}
+
+TJObject* TJEngine::CreateObject(std::string_view className, const TJValueList* args) {
+  return CreateScriptObject(className, args, 0);
+}
+
+TJObject* TJEngine::CreateScriptObject(std::string_view className, const TJValueList* args, int depth) {
+  CheckStack();
+  TJObject* object = nullptr;
+  const TJName name(className);
+  if (factory_.HasClass(className)) {
+    object = factory_.CreateObject(className, args);
+  } else {
+    TJValue cls;
+    if (!tables_.Lookup(name, cls) || cls.Kind() != jkFunction || cls.FuncValue() == nullptr ||
+        cls.FuncValue()->FuncKind != TJFunctionKind::Class || cls.FuncValue()->Generation != generation_) {
+      ThrowScriptError(errors::kName, className);
+    }
+    // A class that derives from itself, directly or through others, never ends.
+    if (depth > 1000) ThrowScriptError(kRecursionErrorName, kRecursionErrorText);
+    const ClassParts parts = PartsOfClass(*static_cast<const TJStatement*>(cls.FuncValue()->Definition));
+    object = parts.base != nullptr ? CreateScriptObject(parts.base->Name, args, depth + 1) : factory_.CreateObject("Object");
+    object->RegisterName(className);
+    for (const TJStatement* m = parts.firstMember; m != nullptr; m = m->Next) {
+      if (m->Kind == skFunction) {
+        const TJExpr* member = PartsOfFunction(*m).name;
+        object->TopMembers().Set(TJName(member->Name, member->Hash), ScriptFunctionValue(*m));
+      } else if (m->Kind == skDeclarator) {
+        const DeclaratorParts member = PartsOfDeclarator(*m);
+        const TJValue init = member.initialiser != nullptr ? Eval(member.initialiser) : TJValue::Null();
+        object->TopMembers().Set(TJName(member.name->Name, member.name->Hash), init);
+      }
+    }
+  }
+  // The constructor: a script function of the class's own name in the top layer.
+  if (const TJValue* ctor = object->TopMembers().Find(name)) {
+    if (ctor->Kind() == jkFunction && ctor->FuncValue() != nullptr && ctor->FuncValue()->FuncKind == TJFunctionKind::Script) {
+      const TJValue function = *ctor;
+      function.FuncValue()->This.Reset(object);
+      TJValueList copy;
+      if (args != nullptr) {
+        for (const TJValue& v : *args) copy.Add(v);
+      }
+      Call(function, copy);
+    }
+  }
+  return object;
+}
+
+}  // namespace kestrin
