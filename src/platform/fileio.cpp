@@ -149,6 +149,51 @@ bool File::Close() {
   return rc == 0;
 }
 
+File OpenRegularFile(std::string_view path, int flags, int* error) {
+  const auto fail = [&](int why) {
+    if (error != nullptr) *error = why;
+    return File();
+  };
+  const std::string p = Terminated(path);
+  struct stat st {};
+  const int statRc = (flags & O_NOFOLLOW) ? lstat(p.c_str(), &st) : stat(p.c_str(), &st);
+  if (statRc != 0) return fail(errno);
+  if (!S_ISREG(st.st_mode)) return fail(kNotRegularFile);
+  // The entry can change between the look and the open: the descriptor decides.
+  File file(OpenRetrying(p, flags | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+  if (!file.IsOpen()) return fail(errno == ELOOP && (flags & O_NOFOLLOW) ? kNotRegularFile : errno);
+  if (fstat(file.Descriptor(), &st) != 0) return fail(errno);
+  if (!S_ISREG(st.st_mode)) return fail(kNotRegularFile);
+  const int status = fcntl(file.Descriptor(), F_GETFL);
+  if (status >= 0) fcntl(file.Descriptor(), F_SETFL, status & ~O_NONBLOCK);
+  if (error != nullptr) *error = 0;
+  return file;
+}
+
+bool ReadToEnd(File& file, std::string& bytes) {
+  struct stat st {};
+  if (fstat(file.Descriptor(), &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0)
+    bytes.reserve(bytes.size() + static_cast<std::size_t>(st.st_size));
+  char chunk[65536];
+  for (;;) {
+    const std::int64_t n = file.Read(chunk, sizeof chunk);
+    if (n < 0) return false;
+    if (n == 0) return true;
+    bytes.append(chunk, static_cast<std::size_t>(n));
+  }
+}
+
+std::optional<std::string> ReadRegularFile(std::string_view path, int* error) {
+  File file = OpenRegularFile(path, O_RDONLY, error);
+  if (!file.IsOpen()) return std::nullopt;
+  std::string bytes;
+  if (!ReadToEnd(file, bytes)) {
+    if (error != nullptr) *error = errno;
+    return std::nullopt;
+  }
+  return bytes;
+}
+
 bool CopyBytes(File& in, File& out, std::uint64_t length, std::vector<char>& buffer) {
   while (length > 0) {
     const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(length, 1u << 30));
@@ -247,6 +292,8 @@ int SetTimesNoFollow(std::string_view path, const FileInfo& info) {
   return Result(::utimensat(AT_FDCWD, Terminated(path).c_str(), times, AT_SYMLINK_NOFOLLOW));
 }
 
-std::string ErrorText(int error) { return std::strerror(error); }
+std::string ErrorText(int error) {
+  return error == kNotRegularFile ? std::string("not a regular file") : std::string(std::strerror(error));
+}
 
 }  // namespace velkoran::platform

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -39,6 +40,10 @@ bool StatFollow(std::string_view path, FileInfo& info);
 // ::open, tried again when a signal interrupts it: the descriptor, or -1 with errno set.
 int OpenRetrying(const std::string& path, int flags, unsigned mode = 0);
 
+// The error value of a regular-file open that found something else there (a directory,
+// a pipe, a device, a socket); ErrorText gives "not a regular file".
+inline constexpr int kNotRegularFile = -1;
+
 // An open file descriptor, closed when the object goes. Move-only.
 class File {
  public:
@@ -71,6 +76,20 @@ class File {
   int fd_ = -1;
 };
 
+// Opens an existing regular file (links followed) with the given access flags (O_RDONLY
+// or O_WRONLY, O_NOFOLLOW allowed) for an operation that means to read or write a file
+// whole. Anything else is refused before it is opened where the path shows it, and after
+// opening, by the open descriptor's type: the open itself never waits (a pipe without a
+// writer would block it) and a pipe, a device or a socket is never read or written by
+// accident. Not open on failure; error (when given) receives the errno value or
+// kNotRegularFile.
+File OpenRegularFile(std::string_view path, int flags, int* error = nullptr);
+// Appends everything from the file's position to its end to bytes; false on a read error.
+bool ReadToEnd(File& file, std::string& bytes);
+// The whole content of a regular file; nothing when it is missing, of another kind or
+// unreadable (error as for OpenRegularFile, or the read's errno value).
+std::optional<std::string> ReadRegularFile(std::string_view path, int* error = nullptr);
+
 // Copies exactly length bytes from in's position to out's position. Uses the kernel's
 // in-place copy where the two file systems allow it and falls back to reading and writing
 // through buffer (grown to at least 1 MiB on first need). False on any error and when the
@@ -97,7 +116,7 @@ bool ReadSymlink(std::string_view path, std::string& linkTarget);
 // Sets the times of an entry itself (for a link: the link, not what it points to).
 int SetTimesNoFollow(std::string_view path, const FileInfo& info);
 
-// A readable text for an error number ("No space left on device").
+// A readable text for an error number ("No space left on device") or kNotRegularFile.
 std::string ErrorText(int error);
 
 }  // namespace velkoran::platform

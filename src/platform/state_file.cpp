@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/fileio.h"
+
 namespace velkoran::platform {
 namespace {
 
@@ -56,23 +58,10 @@ std::vector<std::string> SplitLines(std::string_view text) {
   return lines;
 }
 
-std::optional<std::vector<std::string>> ReadTextLines(const std::string& path) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return std::nullopt;
-  std::string data;
-  char buf[65536];
-  while (true) {
-    const ssize_t n = ::read(fd, buf, sizeof buf);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      ::close(fd);
-      return std::nullopt;
-    }
-    if (n == 0) break;
-    data.append(buf, static_cast<std::size_t>(n));
-  }
-  ::close(fd);
-  return SplitLines(data);
+std::optional<std::vector<std::string>> ReadTextLines(const std::string& path, int* error) {
+  const std::optional<std::string> data = ReadRegularFile(path, error);
+  if (!data) return std::nullopt;
+  return SplitLines(*data);
 }
 
 bool WriteFileAtomically(const std::string& path, std::string_view data, std::string* error) {

@@ -11,8 +11,10 @@
 namespace velkoran::platform {
 
 // The lines of the file, without their line ends (a final line end adds no empty line);
-// nothing when the file cannot be read.
-std::optional<std::vector<std::string>> ReadTextLines(const std::string& path);
+// nothing when the file cannot be read. Only a regular file is read (a pipe or a device
+// in its place is never waited on); error (when given) receives why there is nothing, as
+// ReadRegularFile reports it.
+std::optional<std::vector<std::string>> ReadTextLines(const std::string& path, int* error = nullptr);
 
 // Splits text into lines the way ReadTextLines does.
 std::vector<std::string> SplitLines(std::string_view text);

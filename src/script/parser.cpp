@@ -1,9 +1,10 @@
 #include "script/parser.h"
 
-#include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <utility>
 
+#include "platform/fileio.h"
 #include "platform/folders.h"
 #include "platform/paths.h"
 #include "script/signals.h"
@@ -292,16 +293,10 @@ std::string TJParser::FindLibrary(const std::string& fileName) const {
 }
 
 std::string TJParser::ReadLibrary(const std::string& path, const std::string& fileName) const {
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr) throw EJSyntaxError("can not open: " + fileName);
-  std::string text;
-  char buffer[65536];
-  std::size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) text.append(buffer, n);
-  const bool failed = std::ferror(file) != 0;
-  std::fclose(file);
-  if (failed) throw EJSyntaxError("can not open: " + fileName);
-  return text;
+  // Only a regular file: a pipe on the library path must not hang the compile.
+  std::optional<std::string> text = velkoran::platform::ReadRegularFile(path);
+  if (!text) throw EJSyntaxError("can not open: " + fileName);
+  return std::move(*text);
 }
 
 // A library that (directly or through others) imports itself would be parsed forever.

@@ -2,6 +2,8 @@
 // the generated prefix, the script's lines, reading the file, and the log line assembly.
 #include "app/logic/script_launch.h"
 
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -156,6 +158,12 @@ TEST(ScriptFileTest, ReadsBytesAndReportsTheSystemsError) {
   const ScriptFileText directory = ReadScriptFile(dir / "d.txt");
   EXPECT_FALSE(directory.ok);
   EXPECT_FALSE(directory.error.empty());
+
+  // A pipe in the script folder is refused at once instead of freezing the window.
+  ASSERT_EQ(::mkfifo((dir / "p.txt").c_str(), 0600), 0);
+  const ScriptFileText pipe = ReadScriptFile(dir / "p.txt");
+  EXPECT_FALSE(pipe.ok);
+  EXPECT_EQ(pipe.error, "not a regular file");
 }
 
 // ---- Output -------------------------------------------------------------------------------

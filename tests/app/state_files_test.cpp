@@ -1,8 +1,12 @@
 #include "app/logic/state_files.h"
 
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 #include "platform/state_file.h"
+#include "support/files.h"
+#include "support/scratch_dir.h"
 
 namespace velkoran::app {
 namespace {
@@ -213,6 +217,24 @@ TEST(Lines, CrLfOrLfAndNoExtraLineAtTheEnd) {
   EXPECT_EQ(platform::SplitLines("a\r\nb\nc"), (Lines{"a", "b", "c"}));
   EXPECT_EQ(platform::SplitLines("a\r\n\r\n"), (Lines{"a", ""}));
   EXPECT_EQ(platform::SplitLines(""), Lines{});
+}
+
+TEST(StateFileRead, APipeOrADirectoryIsSkippedWithALogLineAMissingFileQuietly) {
+  velkoran::testing::ScratchDir dir;
+  velkoran::testing::WriteFile(dir / "Launch.txt", "a : /b\r\n");
+  ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
+  velkoran::testing::MakeDirs(dir / "sub");
+  std::string note;
+  EXPECT_EQ(ReadStateFile(dir / "Launch.txt", note), std::optional<Lines>(Lines{"a : /b"}));
+  EXPECT_EQ(ReadStateFile(dir / "gone", note), std::nullopt);
+  EXPECT_EQ(note, "");
+  for (const char* name : {"fifo", "sub"}) {
+    SCOPED_TRACE(name);
+    note.clear();
+    EXPECT_EQ(ReadStateFile(dir / name, note), std::nullopt);
+    EXPECT_NE(note.find(dir / name), std::string::npos);
+    EXPECT_NE(note.find("not a regular file"), std::string::npos);
+  }
 }
 
 }  // namespace

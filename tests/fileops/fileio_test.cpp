@@ -1,10 +1,15 @@
 #include "platform/fileio.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <chrono>
+
 #include "fakes.h"
+#include "support/watchdog.h"
 
 namespace velkoran::fileops::testing {
 namespace {
@@ -42,6 +47,47 @@ TEST(OpenForReading, DoesNotFollowALink) {
   ASSERT_EQ(symlink((dir / "real").c_str(), (dir / "link").c_str()), 0);
   EXPECT_FALSE(platform::File::OpenForReading(dir / "link").IsOpen());
   EXPECT_TRUE(platform::File::OpenForReading(dir / "real").IsOpen());
+}
+
+// Whole-file operations take only regular files; a pipe without a writer must be refused
+// at once rather than block the open.
+TEST(OpenRegularFile, RefusesEverythingButARegularFileWithoutWaiting) {
+  ScratchDir dir;
+  WriteFile(dir / "real", "bytes");
+  ASSERT_EQ(symlink((dir / "real").c_str(), (dir / "link").c_str()), 0);
+  ASSERT_EQ(mkfifo((dir / "fifo").c_str(), 0600), 0);
+  velkoran::testing::MakeDirs(dir / "sub");
+  struct Row {
+    const char* name;
+    std::string path;
+    int flags;
+    int error;
+  };
+  const Row rows[] = {
+      {"regular file", dir / "real", O_RDONLY, 0},
+      {"link to a regular file", dir / "link", O_RDONLY, 0},
+      {"link when links are not followed", dir / "link", O_RDONLY | O_NOFOLLOW, platform::kNotRegularFile},
+      {"named pipe", dir / "fifo", O_RDONLY, platform::kNotRegularFile},
+      {"named pipe for writing", dir / "fifo", O_WRONLY, platform::kNotRegularFile},
+      {"directory", dir / "sub", O_RDONLY, platform::kNotRegularFile},
+      {"device", "/dev/zero", O_RDONLY, platform::kNotRegularFile},
+      {"missing", dir / "gone", O_RDONLY, ENOENT},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    velkoran::testing::Watchdog watchdog(row.name, std::chrono::seconds(20));
+    int error = -2;
+    const platform::File file = platform::OpenRegularFile(row.path, row.flags, &error);
+    EXPECT_EQ(error, row.error);
+    EXPECT_EQ(file.IsOpen(), row.error == 0);
+    int readError = -2;
+    const auto bytes = platform::ReadRegularFile(row.path, &readError);
+    if (row.flags == O_RDONLY) {
+      EXPECT_EQ(readError, row.error);
+      EXPECT_EQ(bytes.value_or("(none)"), row.error == 0 ? "bytes" : "(none)");
+    }
+  }
+  EXPECT_EQ(platform::ErrorText(platform::kNotRegularFile), "not a regular file");
 }
 
 }  // namespace

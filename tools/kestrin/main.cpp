@@ -1,9 +1,7 @@
 // kestrin: runs a script file (or a text given with -e) through the interpreter on the
 // console. The script's output goes to stdout byte for byte; its questions are asked on
 // stderr and answered from stdin.
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <exception>
 #include <fstream>
 #include <iterator>
@@ -14,6 +12,7 @@
 
 #include "console_questions.h"
 #include "platform/codepage.h"
+#include "platform/fileio.h"
 #include "platform/version.h"
 #include "script/host/host_classes.h"
 #include "script/kestrin.h"
@@ -27,7 +26,8 @@ const char kHelp[] =
     "       kestrin [--codepage utf-8|cp932] -e TEXT [ARG...]\n"
     "       kestrin --version\n"
     "\n"
-    "Runs a Kestrin script. FILE \"-\" reads the script from standard input.\n"
+    "Runs a Kestrin script. FILE \"-\" reads the script from standard input; any other\n"
+    "FILE must be a regular file (a pipe's text goes through \"-\").\n"
     "Each ARG reaches the script as a string in the array `args`.\n"
     "\n"
     "Options:\n"
@@ -129,15 +129,12 @@ int main(int argc, char** argv) {
     }
     source = std::move(*text);
   } else {
-    std::FILE* f = std::fopen(file->c_str(), "rb");
-    if (f == nullptr) {
-      std::fprintf(stderr, "kestrin: cannot open %s: %s\n", file->c_str(), std::strerror(errno));
-      return kUsageError;
-    }
-    auto text = ReadWhole(f);
-    std::fclose(f);
+    // Only a regular file; a pipe's text comes through "-".
+    int error = 0;
+    auto text = velkoran::platform::ReadRegularFile(*file, &error);
     if (!text) {
-      std::fprintf(stderr, "kestrin: cannot read %s\n", file->c_str());
+      std::fprintf(stderr, "kestrin: cannot read %s: %s\n", file->c_str(),
+                   velkoran::platform::ErrorText(error).c_str());
       return kUsageError;
     }
     source = std::move(*text);

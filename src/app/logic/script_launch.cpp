@@ -1,11 +1,5 @@
 #include "app/logic/script_launch.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <system_error>
-
 #include "app/logic/ui_text.h"
 #include "platform/directory.h"
 #include "platform/fileio.h"
@@ -14,8 +8,6 @@ namespace velkoran::app {
 namespace {
 
 constexpr std::string_view kCrLf = "\r\n";
-
-std::string SystemError(int error) { return std::system_category().message(error); }
 
 }  // namespace
 
@@ -110,28 +102,14 @@ void AppendScriptLines(std::string& program, std::string_view fileText) {
 
 ScriptFileText ReadScriptFile(std::string_view path) {
   ScriptFileText result;
-  const std::string p(path);
-  const int fd = ::open(p.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
-    result.error = SystemError(errno);
-    return result;
+  int error = 0;
+  // Only a regular file: a pipe in the script folder must not freeze the window.
+  if (auto text = platform::ReadRegularFile(path, &error)) {
+    result.text = std::move(*text);
+    result.ok = true;
+  } else {
+    result.error = platform::ErrorText(error);
   }
-  char buffer[65536];
-  for (;;) {
-    const ssize_t n = ::read(fd, buffer, sizeof buffer);
-    if (n > 0) {
-      result.text.append(buffer, static_cast<std::size_t>(n));
-    } else if (n == 0) {
-      result.ok = true;
-      break;
-    } else if (errno != EINTR) {
-      // A directory opens but cannot be read.
-      result.error = SystemError(errno);
-      result.text.clear();
-      break;
-    }
-  }
-  ::close(fd);
   return result;
 }
 

@@ -1,10 +1,14 @@
 #include "app/logic/state_files.h"
 
+#include <cerrno>
 #include <charconv>
 #include <cstdint>
 #include <limits>
 
+#include "app/logic/ui_text.h"
 #include "platform/ascii.h"
+#include "platform/fileio.h"
+#include "platform/state_file.h"
 
 namespace velkoran::app {
 namespace {
@@ -270,6 +274,13 @@ std::string SerializeLauncher(const std::vector<LauncherEntry>& entries) {
   std::string out;
   for (const LauncherEntry& e : entries) out.append(e.name).append(":").append(e.target).append(kCrLf);
   return out;
+}
+
+std::optional<std::vector<std::string>> ReadStateFile(const std::string& path, std::string& note) {
+  int error = 0;
+  auto lines = platform::ReadTextLines(path, &error);
+  if (!lines && error != ENOENT) note = UiText("読み込みを省略: ") + path + " (" + platform::ErrorText(error) + ")";
+  return lines;
 }
 
 }  // namespace velkoran::app

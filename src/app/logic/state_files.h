@@ -54,6 +54,11 @@ std::string SerializeTabs(const std::vector<TabState>& tabs);
 std::vector<LauncherEntry> ParseLauncher(const std::vector<std::string>& lines);
 std::string SerializeLauncher(const std::vector<LauncherEntry>& entries);
 
+// The lines of a state file. A missing file gives nothing quietly; one that is there but
+// is no regular file (a pipe or a device is never waited on) or cannot be read gives
+// nothing and a log line in note.
+std::optional<std::vector<std::string>> ReadStateFile(const std::string& path, std::string& note);
+
 // True when text can stand on a line of its own in a state file (no line end inside).
 bool FitsOnOneLine(std::string_view text);
 

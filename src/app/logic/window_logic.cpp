@@ -52,11 +52,17 @@ void WindowLogic::ApplySettings() {
 }
 
 void WindowLogic::LoadState(const std::string& saveDir) {
-  settings_ = LoadSettingsFrom(platform::ReadTextLines(saveDir + std::string(kSettingsFile)));
-  if (const auto lines = platform::ReadTextLines(saveDir + std::string(kBuffersFile))) buffers_.All() = ParseBuffers(*lines);
-  tabs_ = ParseTabs(platform::ReadTextLines(saveDir + std::string(kTabsFile)));
+  const auto read = [&](std::string_view name) {
+    std::string note;
+    auto lines = ReadStateFile(saveDir + std::string(name), note);
+    if (!note.empty()) AppendLog(note);
+    return lines;
+  };
+  settings_ = LoadSettingsFrom(read(kSettingsFile));
+  if (const auto lines = read(kBuffersFile)) buffers_.All() = ParseBuffers(*lines);
+  tabs_ = ParseTabs(read(kTabsFile));
   currentTab_ = 0;
-  if (const auto lines = platform::ReadTextLines(saveDir + std::string(kLauncherFile))) launcher_ = ParseLauncher(*lines);
+  if (const auto lines = read(kLauncherFile)) launcher_ = ParseLauncher(*lines);
   ApplySettings();
   view_.TabsChanged();
 }

@@ -2,8 +2,6 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
 
@@ -15,16 +13,13 @@ namespace {
 
 constexpr std::size_t kChunk = 65535;
 
-// Opens a file for reading as an exclusive open would: refused while one of the
-// program's own handles has it open, and for directories.
+// Opens a regular file for reading as an exclusive open would: refused while one of the
+// program's own handles has it open. Anything but a regular file is refused too: a
+// device can be endless and a pipe can wait for ever.
 velkoran::platform::File OpenExclusiveForReading(const std::string& path) {
-  const int fd = velkoran::platform::OpenRetrying(path, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-  velkoran::platform::File file(fd);
-  struct stat st {};
-  if (!file.IsOpen() || ::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) return {};
-  if (::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) return {};
-  const int flags = ::fcntl(fd, F_GETFL);
-  if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+  velkoran::platform::File file = velkoran::platform::OpenRegularFile(path, O_RDONLY);
+  if (!file.IsOpen()) return {};
+  if (::flock(file.Descriptor(), LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) return {};
   return file;
 }
 

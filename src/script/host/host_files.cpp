@@ -97,12 +97,11 @@ bool IsLockedByOpenFile(std::string_view path, bool exclusive) {
 
 bool CopyFileReplacing(std::string_view from, std::string_view to) {
   if (from.empty() || to.empty()) return false;
-  pf::File source(OpenRetrying(Z(from), O_RDONLY | O_CLOEXEC | O_NOCTTY));
+  pf::File source = pf::OpenRegularFile(from, O_RDONLY);
   if (!source.IsOpen()) return false;
   pf::FileInfo info;
   struct stat sourceStat {};
-  if (!source.Info(info) || ::fstat(source.Descriptor(), &sourceStat) != 0 || !S_ISREG(sourceStat.st_mode))
-    return false;
+  if (!source.Info(info) || ::fstat(source.Descriptor(), &sourceStat) != 0) return false;
   if (LockRefused(source.Descriptor(), false)) return false;
 
   const auto target = ResolveForWriting(Z(to));
@@ -137,7 +136,7 @@ bool MoveFileNoReplace(std::string_view from, std::string_view to) {
 
   // Another file system: copy beside the target, put it in place without replacing
   // anything, and only then delete the source.
-  pf::File in(OpenRetrying(source, O_RDONLY | O_CLOEXEC | O_NOCTTY));
+  pf::File in = pf::OpenRegularFile(source, O_RDONLY | O_NOFOLLOW);
   pf::FileInfo info;
   if (!in.IsOpen() || !in.Info(info)) return false;
   std::string temp;
@@ -166,19 +165,10 @@ bool DeleteFile(std::string_view path) {
 
 std::optional<std::string> ReadWholeFile(std::string_view path) {
   if (path.empty()) return std::nullopt;
-  pf::File in(OpenRetrying(Z(path), O_RDONLY | O_CLOEXEC | O_NOCTTY));
-  struct stat st {};
-  if (!in.IsOpen() || ::fstat(in.Descriptor(), &st) != 0 || S_ISDIR(st.st_mode)) return std::nullopt;
-  if (LockRefused(in.Descriptor(), false)) return std::nullopt;
+  pf::File in = pf::OpenRegularFile(path, O_RDONLY);
+  if (!in.IsOpen() || LockRefused(in.Descriptor(), false)) return std::nullopt;
   std::string bytes;
-  if (S_ISREG(st.st_mode)) bytes.reserve(static_cast<std::size_t>(st.st_size));
-  char chunk[65536];
-  for (;;) {
-    const std::int64_t n = in.Read(chunk, sizeof chunk);
-    if (n < 0) return std::nullopt;
-    if (n == 0) break;
-    bytes.append(chunk, static_cast<std::size_t>(n));
-  }
+  if (!pf::ReadToEnd(in, bytes)) return std::nullopt;
   return bytes;
 }
 
@@ -190,8 +180,12 @@ bool WriteFileAtomically(std::string_view path, std::string_view bytes) {
   const bool exists = ::stat(target->c_str(), &st) == 0;
   if (exists && S_ISDIR(st.st_mode)) return false;
   if (exists && !S_ISREG(st.st_mode)) {
-    pf::File out(OpenRetrying(*target, O_WRONLY | O_TRUNC | O_CLOEXEC | O_NOCTTY));
-    return out.IsOpen() && out.WriteAll(bytes.data(), bytes.size()) && out.Close();
+    // Without waiting: a pipe that nobody reads refuses the open instead of hanging.
+    pf::File out(OpenRetrying(*target, O_WRONLY | O_TRUNC | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    if (!out.IsOpen()) return false;
+    const int status = ::fcntl(out.Descriptor(), F_GETFL);
+    if (status >= 0) ::fcntl(out.Descriptor(), F_SETFL, status & ~O_NONBLOCK);
+    return out.WriteAll(bytes.data(), bytes.size()) && out.Close();
   }
   if (exists && (pf::IsReadOnly(*target) || IsLockedByOpenFile(*target, true))) return false;
 

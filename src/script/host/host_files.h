@@ -31,11 +31,13 @@ bool MoveFileNoReplace(std::string_view from, std::string_view to);
 // Deletes a file (not a directory); fails for a read-only or busy file.
 bool DeleteFile(std::string_view path);
 
-// Reads the whole file; nothing when it cannot be read.
+// Reads the whole file; nothing when it cannot be read or is no regular file (a pipe or a
+// device is never read).
 std::optional<std::string> ReadWholeFile(std::string_view path);
 // Writes bytes as the file's whole content through a temporary sibling renamed over it,
 // keeping an existing file's permission bits; a link is written through to its target.
-// A special file (a device, a pipe) is written in place. False on any failure, and then
+// A special file (a device, a pipe with a reader) is written in place; a pipe without a
+// reader fails at once. False on any failure, and then
 // an existing file is unchanged.
 bool WriteFileAtomically(std::string_view path, std::string_view bytes);
 
