@@ -1,5 +1,6 @@
 // Finds every match of a fixed set of patterns in a generated 10 MB text with our engine,
-// PCRE2 (interpreter, no JIT) and std::regex, and prints median times and ratios.
+// PCRE2 (interpreter, no JIT) and std::regex, checks that all find the same matches at
+// the same places, and prints median times and the median of per-pair ratios.
 // Usage: bench_regex [megabytes] [runs]
 #define PCRE2_CODE_UNIT_WIDTH 8
 #include <pcre2.h>
@@ -72,15 +73,30 @@ std::string MakeText(std::size_t bytes) {
   return text;
 }
 
-std::size_t CountOurs(const Case& c, const std::string& text) {
+// Every match's start and end, folded into a count and a hash, so the contenders must
+// agree on where each match lies, not only on how many there are.
+struct Matches {
+  std::size_t count = 0;
+  std::uint64_t hash = 1469598103934665603ull;
+  void Add(std::size_t start, std::size_t end) {
+    ++count;
+    for (std::size_t v : {start, end}) hash = (hash ^ v) * 1099511628211ull;
+  }
+  bool operator==(const Matches&) const = default;
+};
+
+Matches MatchOurs(const Case& c, const std::string& text) {
   velkoran::regex::TRegexEngine e;
   e.SetExpression(c.ours);
-  std::size_t n = 0;
-  for (bool found = e.SearchBorrowed(text); found; found = e.SearchNext()) ++n;
-  return n;
+  Matches m;
+  for (bool found = e.SearchBorrowed(text); found; found = e.SearchNext()) {
+    const auto start = static_cast<std::size_t>(e.GroupStart(0) - 1);
+    m.Add(start, start + static_cast<std::size_t>(e.GroupLength(0)));
+  }
+  return m;
 }
 
-std::size_t CountPcre(const Case& c, const std::string& text) {
+Matches MatchPcre(const Case& c, const std::string& text) {
   int err = 0;
   PCRE2_SIZE erroff = 0;
   pcre2_code* re = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(c.pcre), PCRE2_ZERO_TERMINATED, 0,
@@ -90,7 +106,7 @@ std::size_t CountPcre(const Case& c, const std::string& text) {
     std::exit(2);
   }
   pcre2_match_data* md = pcre2_match_data_create_from_pattern(re, nullptr);
-  std::size_t n = 0;
+  Matches n;
   PCRE2_SIZE at = 0;
   const auto* subject = reinterpret_cast<PCRE2_SPTR>(text.data());
   while (at <= text.size()) {
@@ -100,7 +116,7 @@ std::size_t CountPcre(const Case& c, const std::string& text) {
       break;
     }
     const PCRE2_SIZE* ov = pcre2_get_ovector_pointer(md);
-    ++n;
+    n.Add(ov[0], ov[1]);
     at = ov[1] == ov[0] ? ov[1] + 1 : ov[1];
   }
   pcre2_match_data_free(md);
@@ -108,12 +124,14 @@ std::size_t CountPcre(const Case& c, const std::string& text) {
   return n;
 }
 
-std::size_t CountStd(const Case& c, const std::string& text) {
+Matches MatchStd(const Case& c, const std::string& text) {
   auto flags = std::regex::ECMAScript;
   if (c.icase) flags |= std::regex::icase;
   const std::regex re(c.std, flags);
-  return static_cast<std::size_t>(
-      std::distance(std::sregex_iterator(text.begin(), text.end(), re), std::sregex_iterator()));
+  Matches m;
+  for (auto it = std::sregex_iterator(text.begin(), text.end(), re); it != std::sregex_iterator(); ++it)
+    m.Add(static_cast<std::size_t>(it->position(0)), static_cast<std::size_t>(it->position(0) + it->length(0)));
+  return m;
 }
 
 double Median(std::vector<double> times) {
@@ -127,11 +145,48 @@ void Touch(const std::string& text) {
   (void)hit;
 }
 
-double TimeMs(const std::string& text, const std::function<std::size_t()>& f, std::size_t& count) {
+double TimeMs(const std::string& text, const std::function<Matches()>& f, Matches& result) {
   Touch(text);
   const auto t0 = Clock::now();
-  count = f();
+  result = f();
   return std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
+}
+
+// Runs a and b in pairs, alternating which goes first (A B, B A, ...); the times of each
+// side and the ratio a / b of each pair.
+struct PairTimes {
+  std::vector<double> a, b, ratio;
+  Matches a_result, b_result;
+  bool same = true;  // every run of both sides found the same matches
+};
+PairTimes RunPairs(const std::string& text, int pairs, const std::function<Matches()>& a,
+                   const std::function<Matches()>& b) {
+  PairTimes t;
+  for (int r = 0; r < pairs; ++r) {
+    Matches ra, rb;
+    double ta, tb;
+    if (r % 2 == 0) {
+      ta = TimeMs(text, a, ra);
+      tb = TimeMs(text, b, rb);
+    } else {
+      tb = TimeMs(text, b, rb);
+      ta = TimeMs(text, a, ra);
+    }
+    if (r > 0 && !(ra == t.a_result && rb == t.b_result)) t.same = false;
+    t.a_result = ra;
+    t.b_result = rb;
+    t.a.push_back(ta);
+    t.b.push_back(tb);
+    t.ratio.push_back(ta / tb);
+  }
+  return t;
+}
+
+std::string RatioText(const std::vector<double>& ratios) {
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%.2fx (%.2f-%.2f)", Median(ratios), *std::min_element(ratios.begin(), ratios.end()),
+                *std::max_element(ratios.begin(), ratios.end()));
+  return buf;
 }
 
 }  // namespace
@@ -154,40 +209,32 @@ int main(int argc, char** argv) {
       {"two groups", "([a-z]+), ([a-z]+)", "([a-z]+), ([a-z]+)", "([a-z]+), ([a-z]+)"},
       {"back-reference", "([a-z])\\1", "([a-z])\\1", "([a-z])\\1"},
       {"case-insensitive", "(?i)holmes", "(?i)holmes", "holmes", true},
+      {"case-insensitive, rare", "(?i)moriarty", "(?i)moriarty", "moriarty", true},
+      {"case-insensitive suffix", "(?i)[a-z]+ing", "(?i)[a-z]+ing", "[a-z]+ing", true},
   };
 
-  std::printf("text: %zu bytes, median of %d runs (std::regex: of %d)\n\n", text.size(), runs,
-              (runs + 1) / 2);
+  std::printf("text: %zu bytes, %d pairs against PCRE2, %d against std::regex, each pair in alternating\n"
+              "order; times are medians, ratios the median of per-pair ratios (min-max)\n\n",
+              text.size(), runs, (runs + 1) / 2);
   std::printf("| Pattern | Matches | Velkoran ms | PCRE2 ms | std::regex ms | vs PCRE2 | vs std::regex |\n");
   std::printf("|---|---:|---:|---:|---:|---:|---:|\n");
   bool ok = true;
   for (const Case& c : cases) {
-    std::size_t n_ours = 0, n_pcre = 0, n_std = 0;
-    // The contenders take turns, so a busy moment on the machine hits them alike.
-    std::vector<double> t_ours, t_pcre, t_std;
-    for (int r = 0; r < runs; ++r) {
-      // Which of the two goes first alternates too.
-      if (r % 2 == 0) {
-        t_ours.push_back(TimeMs(text, [&] { return CountOurs(c, text); }, n_ours));
-        t_pcre.push_back(TimeMs(text, [&] { return CountPcre(c, text); }, n_pcre));
-      } else {
-        t_pcre.push_back(TimeMs(text, [&] { return CountPcre(c, text); }, n_pcre));
-        t_ours.push_back(TimeMs(text, [&] { return CountOurs(c, text); }, n_ours));
-      }
-      if (r % 2 == 0) t_std.push_back(TimeMs(text, [&] { return CountStd(c, text); }, n_std));
-    }
-    const double ours = Median(t_ours), pcre = Median(t_pcre), stdr = Median(t_std);
-    if (n_ours != n_pcre || n_ours != n_std) {
+    const auto ours = [&] { return MatchOurs(c, text); };
+    const PairTimes p = RunPairs(text, runs, ours, [&] { return MatchPcre(c, text); });
+    const PairTimes q = RunPairs(text, (runs + 1) / 2, ours, [&] { return MatchStd(c, text); });
+    if (!p.same || !q.same || !(p.a_result == p.b_result) || !(q.a_result == q.b_result)) {
       ok = false;
-      std::fprintf(stderr, "match counts differ for %s: %zu / %zu / %zu\n", c.name, n_ours, n_pcre, n_std);
+      std::fprintf(stderr, "matches differ for %s: %zu ours, %zu PCRE2, %zu std::regex (or differ between runs)\n",
+                   c.name, p.a_result.count, p.b_result.count, q.b_result.count);
     }
     std::string shown;  // a bar inside a table cell must be escaped
     for (const char* q = c.ours; *q != '\0'; ++q) {
       if (*q == '|') shown += '\\';
       shown += *q;
     }
-    std::printf("| %s `%s` | %zu | %.3f | %.3f | %.1f | %.2fx | %.3fx |\n", c.name, shown.c_str(), n_ours, ours,
-                pcre, stdr, ours / pcre, ours / stdr);
+    std::printf("| %s `%s` | %zu | %.3f | %.3f | %.1f | %s | %s |\n", c.name, shown.c_str(), p.a_result.count,
+                Median(p.a), Median(p.b), Median(q.b), RatioText(p.ratio).c_str(), RatioText(q.ratio).c_str());
     std::fflush(stdout);
   }
   return ok ? 0 : 1;

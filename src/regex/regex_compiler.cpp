@@ -88,6 +88,12 @@ ByteSet WithInvertedCase(const ByteSet& s) {
   return r;
 }
 
+std::string Folded(std::string_view bytes) {
+  std::string folded;
+  for (char c : bytes) folded += static_cast<char>(FoldCase(static_cast<std::uint8_t>(c)));
+  return folded;
+}
+
 // ---------------------------------------------------------------- parser
 
 class Parser {
@@ -577,8 +583,7 @@ class Emitter {
         Add({.op = Op::kSet, .a = AddSet(s)});
         return;
       }
-      std::string folded;
-      for (char c : n.bytes) folded += static_cast<char>(FoldCase(static_cast<std::uint8_t>(c)));
+      const std::string folded = Folded(n.bytes);
       const auto at = static_cast<std::uint32_t>(prog_.pool.size());
       prog_.pool += folded;
       Add({.op = Op::kLiteralFold, .a = at, .b = static_cast<std::uint32_t>(folded.size())});
@@ -695,14 +700,23 @@ void ComputeSearchHints(const Node& root, Program& prog) {
   prog.first_any = f.can_be_empty || f.bytes.all();
   prog.first_bytes = f.bytes;
   if (!prog.anchored && !prog.start_only && !prog.first_any) prog.first_table = ToTable(f.bytes);
-  if (first.kind == Kind::kLiteral && !first.fold) prog.prefix = first.bytes;
+  // A case-blind literal keeps both hints in folded form, so "i" costs no shortcut.
+  if (first.kind == Kind::kLiteral) {
+    prog.prefix = first.fold ? Folded(first.bytes) : first.bytes;
+    prog.prefix_fold = first.fold;
+  }
   if (root.kind == Kind::kConcat) {
     for (std::size_t i = 1; i < root.children.size(); ++i) {
       const Node& c = *root.children[i];
-      if (c.kind == Kind::kLiteral && !c.fold && c.bytes.size() > prog.required.size())
-        prog.required = c.bytes;
+      if (c.kind == Kind::kLiteral && c.bytes.size() > prog.required.size()) {
+        prog.required = c.fold ? Folded(c.bytes) : c.bytes;
+        prog.required_fold = c.fold;
+      }
     }
-    if (prog.required.size() <= prog.prefix.size()) prog.required.clear();
+    if (prog.required.size() <= prog.prefix.size()) {
+      prog.required.clear();
+      prog.required_fold = false;
+    }
   }
 }
 
@@ -717,6 +731,10 @@ Program Compile(std::string_view pattern, Modifiers modifiers) {
   Emitter(prog).Emit(*root);
   prog.code.push_back({.op = Op::kMatch});
   AddRepeatHints(prog);
+  for (Inst& in : prog.code) {
+    if (in.op == Op::kSplit || in.op == Op::kRepeat) in.choice = prog.choice_count++;
+    if (in.op == Op::kBackref) prog.has_backrefs = true;
+  }
   ComputeSearchHints(*root, prog);
   for (const ByteSet& set : prog.sets) prog.tables.push_back(ToTable(set));
   return prog;

@@ -65,6 +65,7 @@ bool TRegexEngine::Search(std::string_view input) {
   owned_input_.assign(input);
   input_.emplace(owned_input_);
   matcher_.ResetInput();
+  matcher_.StartBudget(input.size());
   return SearchAt(0);
 }
 
@@ -73,6 +74,7 @@ bool TRegexEngine::SearchBorrowed(std::string_view input) {
   if (input.size() > kMaxInput) throw ERegexEngine(kInputTooLong, 0);
   input_.emplace(input);
   matcher_.ResetInput();
+  matcher_.StartBudget(input.size());
   return SearchAt(0);
 }
 
@@ -80,6 +82,7 @@ bool TRegexEngine::SearchFrom(long offset) {
   RunnableProgram();
   if (!input_) throw ERegexEngine(kNoInput, 0);
   if (offset < 1) throw ERegexEngine(kOffsetBelowOne, 0);
+  matcher_.StartBudget(input_->size());
   return SearchAt(static_cast<std::size_t>(offset - 1));
 }
 
@@ -123,7 +126,20 @@ std::string_view TRegexEngine::Input() const {
   return *input_;
 }
 
+// Forgets a borrowed input however the walk over it ends, so no later call reads it.
+class TRegexEngine::BorrowScope {
+ public:
+  explicit BorrowScope(TRegexEngine& engine) : engine_(engine) {}
+  ~BorrowScope() { engine_.ForgetInput(); }
+  BorrowScope(const BorrowScope&) = delete;
+  BorrowScope& operator=(const BorrowScope&) = delete;
+
+ private:
+  TRegexEngine& engine_;
+};
+
 std::string TRegexEngine::ReplaceAll(std::string_view input, std::string_view replacement) {
+  const BorrowScope borrowed(*this);
   std::string out;
   std::size_t copied = 0;
   for (bool found = SearchBorrowed(input); found; found = SearchNext()) {
@@ -132,11 +148,11 @@ std::string TRegexEngine::ReplaceAll(std::string_view input, std::string_view re
     copied = caps_[1];
   }
   out.append(input.substr(copied));
-  ForgetInput();
   return out;
 }
 
 std::vector<std::string> TRegexEngine::SplitAll(std::string_view input) {
+  const BorrowScope borrowed(*this);
   std::vector<std::string> pieces;
   std::size_t copied = 0;
   for (bool found = SearchBorrowed(input); found; found = SearchNext()) {
@@ -144,7 +160,6 @@ std::vector<std::string> TRegexEngine::SplitAll(std::string_view input) {
     copied = caps_[1];
   }
   pieces.emplace_back(input.substr(copied));
-  ForgetInput();
   return pieces;
 }
 

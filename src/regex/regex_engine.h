@@ -3,6 +3,7 @@
 // and the cookie parser all search through it.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -59,10 +60,19 @@ class TRegexEngine {
 
   // Backtracking entries a single search may use before it fails with error 1014.
   void set_stack_limit(std::size_t entries) { matcher_.set_stack_limit(entries); }
-  // Backtracking steps a single search may take before it fails with error 1017.
-  void set_backtrack_limit(std::uint64_t steps) { matcher_.set_backtrack_limit(steps); }
+  // The steps one call may take before it fails with error 1017: base + perByte x the
+  // input's length. Search, SearchBorrowed and SearchFrom start a new budget; SearchNext
+  // goes on with what is left, so a ReplaceAll, a SplitAll or a walk over every match
+  // stays within one.
+  void set_step_limit(std::uint64_t base, std::uint64_t perByte) { matcher_.set_step_limit(base, perByte); }
+  // Called every few ten thousand steps while a search runs; it may throw to end the search
+  // (the exception passes through the engine unchanged, and no match is kept).
+  void set_poll(std::function<void()> poll) { matcher_.set_poll(std::move(poll)); }
+  // When a search starts remembering failed choice points (see Matcher).
+  void set_memo_after(std::uint64_t steps) { matcher_.set_memo_after(steps); }
 
  private:
+  class BorrowScope;
   void Recompile();
   const Program& RunnableProgram() const;
   bool SearchAt(std::size_t from);

@@ -33,11 +33,51 @@ inline long LastHintAt(const unsigned char* text, std::size_t lo, std::size_t hi
   return -1;
 }
 
+// Where needle (folded when fold) first occurs in text at or after from, or npos.
+std::size_t Find(std::string_view text, std::size_t from, std::string_view needle, bool fold) {
+  if (from > text.size() || text.size() - from < needle.size()) return std::string_view::npos;
+  if (!fold) {
+    const void* hit = memmem(text.data() + from, text.size() - from, needle.data(), needle.size());
+    return hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - text.data()) : std::string_view::npos;
+  }
+  const unsigned char* const s = Bytes(text);
+  const unsigned char* const n = Bytes(needle);
+  const std::size_t last = text.size() - needle.size();
+  for (std::size_t p = from; p <= last; ++p) {
+    if (FoldCase(s[p]) != n[0]) continue;
+    std::size_t i = 1;
+    while (i < needle.size() && FoldCase(s[p + i]) == n[i]) ++i;
+    if (i == needle.size()) return p;
+  }
+  return std::string_view::npos;
+}
+
 }  // namespace
 
 void Matcher::Push(std::uint32_t tag, std::uint32_t pc, std::uint32_t value) {
   if (stack_.size() >= stack_limit_) throw ERegexEngine(kStackExceeded, 0);
+  Charge(1);
   stack_.push_back({tag | pc, value});
+}
+
+void Matcher::StartBudget(std::size_t inputSize) {
+  std::uint64_t perInput = 0;
+  // An overflowing budget is no practical limit.
+  if (__builtin_mul_overflow(static_cast<std::uint64_t>(inputSize), steps_per_byte_, &perInput) ||
+      __builtin_add_overflow(base_steps_, perInput, &limit_)) {
+    limit_ = ~std::uint64_t{0};
+  }
+  used_ = 0;
+  next_check_ = limit_ < kPollSteps ? limit_ : kPollSteps;
+}
+
+void Matcher::Checkpoint() {
+  if (used_ >= limit_) throw ERegexEngine(kBacktrackLimit, 0);
+  if (!memo_on_ && prog_ != nullptr && used_ - search_started_ >= memo_after_) StartMemo();
+  // The poll may throw; the next check comes kPollSteps later either way.
+  const std::uint64_t room = limit_ - used_;
+  next_check_ = used_ + (room < kPollSteps ? room : kPollSteps);
+  if (poll_) poll_();
 }
 
 bool Matcher::Run(const Program& prog, std::string_view input, std::uint32_t start, Captures& caps) {
@@ -47,6 +87,7 @@ bool Matcher::Run(const Program& prog, std::string_view input, std::uint32_t sta
   const unsigned char* const pool = reinterpret_cast<const unsigned char*>(prog.pool.data());
   const auto* const tables = prog.tables.data();
   stack_.clear();
+  Charge(1);
   std::uint32_t pc = 0;
   std::uint32_t pos = start;
 
@@ -110,6 +151,7 @@ bool Matcher::Run(const Program& prog, std::string_view input, std::uint32_t sta
         }
         break;
       case Op::kRepeat: {
+        if (memo_on_ && Visited(in.choice, pos)) break;
         const std::uint32_t avail = end - pos;
         const std::uint32_t most = in.max < avail ? in.max : avail;
         std::uint32_t n = 0;
@@ -132,6 +174,7 @@ bool Matcher::Run(const Program& prog, std::string_view input, std::uint32_t sta
             break;
           }
         }
+        Charge(n);
         if (n < in.min) break;
         std::uint32_t k = n;
         if (in.has_hint) {
@@ -142,6 +185,7 @@ bool Matcher::Run(const Program& prog, std::string_view input, std::uint32_t sta
             hi = end - 1 - pos;
           }
           const long at = LastHintAt(s, pos + in.min, pos + hi, in.hint, in.hint_alt);
+          Charge(at < 0 ? hi - in.min : pos + hi - static_cast<std::uint32_t>(at));
           if (at < 0) break;
           k = static_cast<std::uint32_t>(at) - pos;
         }
@@ -154,6 +198,7 @@ bool Matcher::Run(const Program& prog, std::string_view input, std::uint32_t sta
         continue;
       }
       case Op::kSplit:
+        if (memo_on_ && Visited(in.choice, pos)) break;
         Push(kTagAlt, in.b, pos);
         pc = in.a;
         continue;
@@ -170,6 +215,7 @@ bool Matcher::Run(const Program& prog, std::string_view input, std::uint32_t sta
         if (gs == kUnset || ge == kUnset || ge < gs) break;
         const std::uint32_t len = ge - gs;
         if (pos >= end || end - pos < len) break;  // fails at the end of the input
+        Charge(len);
         bool same;
         if (in.b) {
           std::uint32_t i = 0;
@@ -200,7 +246,7 @@ bool Matcher::Run(const Program& prog, std::string_view input, std::uint32_t sta
         stack_.pop_back();
         continue;
       }
-      if (--backtracks_left_ == 0) throw ERegexEngine(kBacktrackLimit, 0);
+      Charge(1);
       if (tag == kTagAlt) {
         pc = id;
         pos = f.value;
@@ -211,8 +257,10 @@ bool Matcher::Run(const Program& prog, std::string_view input, std::uint32_t sta
         const Inst& rep = code[id];
         const std::uint32_t bound = stack_[stack_.size() - 2].value;
         long next = static_cast<long>(f.value) - 1;
-        if (rep.has_hint) {
-          next = next < static_cast<long>(bound) ? -1 : LastHintAt(s, bound, static_cast<std::size_t>(next), rep.hint, rep.hint_alt);
+        if (rep.has_hint && next >= static_cast<long>(bound)) {
+          const long from = next;
+          next = LastHintAt(s, bound, static_cast<std::size_t>(next), rep.hint, rep.hint_alt);
+          Charge(static_cast<std::uint64_t>(from - (next < 0 ? static_cast<long>(bound) : next)));
         }
         if (next < static_cast<long>(bound)) {
           stack_.pop_back();
@@ -234,9 +282,28 @@ bool Matcher::Run(const Program& prog, std::string_view input, std::uint32_t sta
   }
 }
 
+void Matcher::StartMemo() {
+  const Program& prog = *prog_;
+  prog_ = nullptr;  // one attempt per search
+  if (prog.has_backrefs || prog.choice_count == 0) return;
+  const std::size_t span = search_end_ - search_from_ + 1;
+  if (span > kMemoMaxBytes * 8 / prog.choice_count) return;
+  memo_.assign((static_cast<std::size_t>(prog.choice_count) * span + 63) / 64, 0);
+  memo_from_ = search_from_;
+  memo_span_ = span;
+  memo_on_ = true;
+}
+
 bool Matcher::Search(const Program& prog, std::string_view input, std::size_t from, Captures& caps) {
   if (input.size() > kMaxInput) throw ERegexEngine(kInputTooLong, 0);
-  backtracks_left_ = backtrack_limit_ + 1;
+  // Remembered failures hold for this search only: a later one may pass a point that
+  // took part in this one's match.
+  prog_ = &prog;
+  search_from_ = from;
+  search_end_ = input.size();
+  search_started_ = used_;
+  memo_on_ = false;
+  if (memo_after_ == 0) StartMemo();
   const std::size_t size = input.size();
   const int slots = 2 * (prog.group_count + 1);
   const auto clear = [&] {
@@ -248,12 +315,7 @@ bool Matcher::Search(const Program& prog, std::string_view input, std::size_t fr
     if (required_at_ == kNotSearched || from < required_from_ ||
         (required_at_ != std::string_view::npos && from > required_at_)) {
       required_from_ = from;
-      const void* hit = from <= input.size() && input.size() - from >= prog.required.size()
-                            ? memmem(input.data() + from, input.size() - from, prog.required.data(),
-                                     prog.required.size())
-                            : nullptr;
-      required_at_ = hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - input.data())
-                         : std::string_view::npos;
+      required_at_ = Find(input, from, prog.required, prog.required_fold);
     }
     if (required_at_ == std::string_view::npos) return false;
   }
@@ -268,17 +330,12 @@ bool Matcher::Search(const Program& prog, std::string_view input, std::size_t fr
 
   const unsigned char* const s = Bytes(input);
   if (!prog.prefix.empty()) {
-    // Every match starts with the prefix: find its first byte, then compare the rest.
-    const auto head = static_cast<unsigned char>(prog.prefix[0]);
-    const std::size_t rest = prog.prefix.size() - 1;
-    for (std::size_t p = from; p + rest < size;) {
-      const void* hit = std::memchr(s + p, head, size - rest - p);
-      if (!hit) return false;
-      p = static_cast<std::size_t>(static_cast<const unsigned char*>(hit) - s);
-      if (std::memcmp(s + p + 1, prog.prefix.data() + 1, rest) == 0 && try_at(p)) return true;
-      ++p;
+    // Every match starts with the prefix.
+    for (std::size_t p = from;; ++p) {
+      p = Find(input, p, prog.prefix, prog.prefix_fold);
+      if (p == std::string_view::npos) return false;
+      if (try_at(p)) return true;
     }
-    return false;
   }
   if (prog.first_any) {
     for (std::size_t p = from; p < size; ++p)

@@ -71,6 +71,7 @@ struct Inst {
   std::uint32_t b = 0;
   std::uint32_t min = 0;
   std::uint32_t max = 0;
+  std::uint32_t choice = 0;  // kSplit, kRepeat: the number of this choice point
 };
 
 struct Program {
@@ -80,6 +81,11 @@ struct Program {
   // The same sets as lookup tables.
   std::vector<ByteTable> tables;
   int group_count = 0;        // highest group number in the pattern
+  // Choice points (kSplit, kRepeat), numbered from 0. Without back-references whether a
+  // choice point succeeds depends only on the position, so a search may remember the
+  // ones that failed.
+  std::uint32_t choice_count = 0;
+  bool has_backrefs = false;
 
   // Search hints.
   bool anchored = false;      // starts with "^": try only at the search offset
@@ -89,6 +95,10 @@ struct Program {
   bool first_any = true;      // every byte can start a match (first_bytes unused)
   std::string prefix;         // every match starts with these bytes (may be empty)
   std::string required;       // every match contains these bytes (may be empty)
+  // The prefix or the required bytes are stored folded (FoldCase) and compare without
+  // regard to case.
+  bool prefix_fold = false;
+  bool required_fold = false;
 };
 
 // Case inversion of the system's byte-string casing: letters A-Z and a-z swap case, all

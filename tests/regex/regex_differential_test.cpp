@@ -67,8 +67,13 @@ TEST(RegexDifferential, WholeMatchAgreesWithBacktrackingReference) {
     const std::string pattern = maker.Pattern();
     const bool fold = round % 3 == 0;  // every third pattern ignores case
     TRegexEngine ours;
+    // The same program remembering failed choice points from its first step must find
+    // exactly the same match and groups.
+    TRegexEngine memo;
+    memo.set_memo_after(0);
     try {
       ours.SetExpression(fold ? "(?i)" + pattern : pattern);
+      memo.SetExpression(fold ? "(?i)" + pattern : pattern);
     } catch (const ERegexEngine& e) {
       ASSERT_EQ(e.code(), kOperandCouldBeEmpty) << pattern;  // the only rule std::regex lacks
       continue;
@@ -82,6 +87,11 @@ TEST(RegexDifferential, WholeMatchAgreesWithBacktrackingReference) {
       if (ref_found && m.position(0) == static_cast<long>(subject.size())) ref_found = false;
       const bool found = ours.Search(subject);
       ASSERT_EQ(found, ref_found) << pattern << " on " << subject;
+      ASSERT_EQ(memo.Search(subject), found) << pattern << " on " << subject;
+      for (int g = 0; g <= kMaxGroups && found; ++g) {
+        ASSERT_EQ(memo.GroupStart(g), ours.GroupStart(g)) << pattern << " on " << subject << " group " << g;
+        ASSERT_EQ(memo.GroupLength(g), ours.GroupLength(g)) << pattern << " on " << subject << " group " << g;
+      }
       if (found) {
         ASSERT_EQ(ours.GroupStart(0) - 1, m.position(0)) << pattern << " on " << subject;
         ASSERT_EQ(ours.GroupLength(0), m.length(0)) << pattern << " on " << subject;

@@ -207,6 +207,21 @@ TEST(Abort, RequestedByTheHostsPoll) {
   EXPECT_EQ(Lines(RunScript(host, "println('again');").output), "again\n");
 }
 
+TEST(Abort, EndsALongRegularExpressionMatch) {
+  // Exponential backtracking through a back-reference: the match polls the host while it
+  // runs, so Esc ends it before its step budget does.
+  TKestrin host;
+  int polls = 0;
+  host.Engine().PollInterval = std::chrono::milliseconds(1);
+  host.Engine().OnPoll = [&polls](TJEngine& e) {
+    if (++polls == 3) e.AbortRequested = true;
+  };
+  auto run = RunScript(host, "var s = 'cb'; for (i = 0; i < 60; i++) s = 'a' + s;"
+                             "println(new RegExp('(a|aa)*b\\1').test(s));");
+  EXPECT_EQ(Lines(run.output), "Abort Script\n");
+  EXPECT_EQ(run.outcome, TJRunOutcome::Aborted);
+}
+
 TEST(HostComponent, CompileErrorsAndEmptyTexts) {
   TKestrin host;
   std::string out;

@@ -2,6 +2,9 @@
 
 #include <string>
 
+#include "script/engine.h"
+#include "script/signals.h"
+
 namespace kestrin {
 namespace {
 
@@ -36,6 +39,7 @@ const TJClassInfo& TJRegExpObject::Info() {
 TJRegExpObject::TJRegExpObject(TJObjectFactory* factory, const TJValueList* args) : TJObject(factory, args) {
   RegisterName(Info());
   engine_.SetModifier('r', false);
+  engine_.set_poll([this] { PollDuringMatch(); });
   if (TJValueList::Has2(args)) {
     const SharedString flags = ToText((*args)[1]);
     if (flags.size() <= 2) {
@@ -52,6 +56,19 @@ TJRegExpObject::TJRegExpObject(TJObjectFactory* factory, const TJValueList* args
   }
   ResetResults();
   SetMember("input", TJValue());
+}
+
+void TJRegExpObject::PollDuringMatch() {
+  TJEngine* engine = Engine();
+  if (engine == nullptr) return;
+  if (engine->OnPoll) {
+    const auto now = std::chrono::steady_clock::now();
+    if (now - lastPoll_ >= engine->PollInterval) {
+      lastPoll_ = now;
+      engine->OnPoll(*engine);
+    }
+  }
+  if (engine->AbortRequested) throw EJAbort();
 }
 
 void TJRegExpObject::ResetResults() {

@@ -4,6 +4,7 @@
 // to it so every exec updates RegExp.$1, RegExp.lastMatch and the rest.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <string_view>
@@ -51,6 +52,9 @@ class TJRegExpObject : public TJObject {
   TJValue GetSource();
   void SetSource(const TJValue& v);
 
+  // Lets the host process its events during a long match and ends the match with an
+  // abort when the host asks for one (Esc in the window).
+  void PollDuringMatch();
   [[noreturn]] void RaiseRegExpError() const;
   void RecordMatch(std::string_view text);
   TJValue MakeArray(const TJValueList& items);
@@ -59,6 +63,7 @@ class TJRegExpObject : public TJObject {
   velkoran::regex::TRegexEngine engine_;
   SharedString searched_;  // keeps the bytes the engine's last search borrowed
   int highest_group_member_ = 9;  // the highest $n member that exists
+  std::chrono::steady_clock::time_point lastPoll_{};
 };
 
 // Makes `object`'s matches update the static RegExp object `singleton`: a match start
