@@ -292,7 +292,7 @@ std::size_t TNetSocket::ReadBuffer(char* data, std::size_t size) {
   }
 }
 
-bool TNetSocket::Fill() {
+bool TNetSocket::FillBuffer() {
   rpos_ = rend_ = 0;
   if (Socket < 0) return false;
   const std::size_t n = ReadBuffer(buffer_.data(), bufferSize_);
@@ -304,7 +304,7 @@ std::string TNetSocket::ReadLine(std::size_t limit) {
   if (Buffered() == 0) RequireSocket();
   std::string line;
   for (;;) {
-    if (Buffered() == 0 && !Fill()) break;
+    if (Buffered() == 0 && !FillBuffer()) break;
     const char* begin = buffer_.data() + rpos_;
     const char* end = buffer_.data() + rend_;
     const char* lf = static_cast<const char*>(std::memchr(begin, '\n', static_cast<std::size_t>(end - begin)));

@@ -107,6 +107,10 @@ class TNetSocket : public virtual TNetEndpoint {
   // Connects to Host and Port (the protocol clients call it before their greeting).
   void ConnectSocket();
   void CloseHandle();
+  // Receives into the empty read-ahead buffer; false at the end of the data.
+  bool FillBuffer();
+  const char* BufferedData() const noexcept { return buffer_.data() + rpos_; }
+  void ConsumeBuffered(std::size_t n) noexcept { rpos_ += n; }
 
  private:
   struct AcceptedTag {};
@@ -114,8 +118,6 @@ class TNetSocket : public virtual TNetEndpoint {
   // Waits until the socket is ready for events or Timeout passes (false); slices.
   bool WaitReady(short events, std::int32_t timeoutSeconds);
   void RequireSocket();
-  // Receives into the empty buffer; false at the end of the data.
-  bool Fill();
   int NewSocket();
   void NoteReceived(std::size_t count);
 

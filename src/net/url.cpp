@@ -204,6 +204,19 @@ std::string ResolveUrl(std::string_view base, std::string_view reference) {
   return BuildUrl(b);
 }
 
+std::string UrlForTrace(std::string_view url) {
+  const std::size_t start = url.find("://");
+  if (start == std::string_view::npos) return std::string(url);
+  const std::size_t authorityEnd = url.find_first_of("/?#", start + 3);
+  const std::string_view authority = url.substr(start + 3, authorityEnd == std::string_view::npos ? std::string_view::npos : authorityEnd - start - 3);
+  const std::size_t at = authority.rfind('@');
+  const std::size_t colon = authority.find(':');
+  if (at == std::string_view::npos || colon == std::string_view::npos || colon > at) return std::string(url);
+  std::string masked(url);
+  masked.replace(start + 3 + colon + 1, at - colon - 1, "****");
+  return masked;
+}
+
 TProxySetting ParseProxy(std::string_view setting) {
   TProxySetting proxy;
   std::string_view s = Trim(setting);

@@ -32,6 +32,9 @@ std::string HostOfUrl(std::string_view url);
 // base as a browser would; an absolute reference comes back unchanged.
 std::string ResolveUrl(std::string_view base, std::string_view reference);
 
+// The URL as a trace may show it: a password in it becomes "****".
+std::string UrlForTrace(std::string_view url);
+
 // The proxy setting host[:port][+gateway[+gateway...]]: the host and port to connect to,
 // and the gateway chain to put in front of the request path (empty without one).
 struct TProxySetting {

@@ -73,6 +73,8 @@ TEST(Url, BuildAndResolve) {
   }
   EXPECT_EQ(HostAndPort("http://h:81/x"), "h:81");
   EXPECT_EQ(HostAndPort("http://H/x"), "h");
+  EXPECT_EQ(UrlForTrace("http://ann:secret@h/p?q"), "http://ann:****@h/p?q");
+  EXPECT_EQ(UrlForTrace("http://h/p@x:y"), "http://h/p@x:y");
 }
 
 TEST(Url, PercentCodingAndProxy) {
