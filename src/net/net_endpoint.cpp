@@ -22,6 +22,11 @@ void TNetEndpoint::Cancel() {
   throw ESocketCancel();
 }
 
+void TNetEndpoint::Abort() {
+  Cancel();
+  throw ESocketCancel();  // an override of Cancel that returned still ends here
+}
+
 void TNetEndpoint::NoteError(std::int32_t code, std::string_view what) {
   LastError = code;
   if (!what.empty()) Status(std::string("err>") + std::string(what), kTraceResult);

@@ -68,7 +68,7 @@ class TNetEndpoint {
   virtual void Disconnect() = 0;
   // Sets Cancelled, traces, disconnects and throws ESocketCancel.
   [[noreturn]] virtual void Cancel();
-  [[noreturn]] void Abort() { Cancel(); }
+  [[noreturn]] void Abort();
 
  protected:
   void WaitSlice() {

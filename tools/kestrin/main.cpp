@@ -1,6 +1,9 @@
 // kestrin: runs a script file (or a text given with -e) through the interpreter on the
 // console. The script's output goes to stdout byte for byte; its questions are asked on
 // stderr and answered from stdin.
+#include <signal.h>
+
+#include <csignal>
 #include <cstdio>
 #include <exception>
 #include <fstream>
@@ -58,6 +61,21 @@ std::optional<std::string> ReadWhole(std::FILE* f) {
   while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) all.append(buf, n);
   if (std::ferror(f)) return std::nullopt;
   return all;
+}
+
+// Ctrl+C asks the running script to stop, as Esc does in the window: the engine's poll
+// hook (between statements and between the slices of every network wait) turns the
+// request into an abort. A second Ctrl+C ends the program at once.
+volatile std::sig_atomic_t gInterrupted = 0;
+
+extern "C" void OnInterrupt(int) { gInterrupted = 1; }
+
+void CatchInterrupt() {
+  struct sigaction action {};
+  action.sa_handler = &OnInterrupt;
+  action.sa_flags = SA_RESETHAND;
+  sigemptyset(&action.sa_mask);
+  sigaction(SIGINT, &action, nullptr);
 }
 
 std::string DirectoryOf(const std::string& path) {
@@ -143,6 +161,10 @@ int main(int argc, char** argv) {
   kestrin::ConsoleQuestions questions(stdin, stderr, [] { std::fflush(stdout); });
   kestrin::TKestrin host(&questions, &kestrin::RegisterHostClasses);
   host.OnStdout = [](kestrin::TKestrin&, std::string_view text) { std::fwrite(text.data(), 1, text.size(), stdout); };
+  host.Engine().OnPoll = [](kestrin::TJEngine& engine) {
+    if (gInterrupted != 0) engine.AbortRequested = true;
+  };
+  CatchInterrupt();
   if (file && *file != "-") {
     const std::string dir = DirectoryOf(*file);
     host.LibraryPath().push_back(dir.empty() ? std::string("./") : dir);

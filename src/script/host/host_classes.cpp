@@ -5,9 +5,12 @@
 #include "script/host/dialog_object.h"
 #include "script/host/directory_object.h"
 #include "script/host/file_object.h"
+#include "script/host/http_object.h"
 #include "script/host/ini_object.h"
 #include "script/host/mutex_object.h"
 #include "script/host/strings_object.h"
+#include "script/host/tcpsocket_object.h"
+#include "script/host/web_objects.h"
 #include "script/host/win32_object.h"
 #include "script/kestrin.h"
 
@@ -25,6 +28,12 @@ void RegisterHostClasses(TKestrin& host) {
   host.RegisterClass("CRC", TJCRCObject::Info());
   host.RegisterClass("Base64", TJBase64Object::Info());
   host.RegisterClass("Dialog", TJDialogObject::Info());
+  host.RegisterClass("URL", TJURLInfoObject::Info());
+  host.RegisterClass("Cookie", TJCookieObject::Info());
+  host.RegisterClass("Response", TJResponseObject::Info());
+  host.RegisterClass("HTTP", TJHTTPObject::Info());
+  host.RegisterClass("HTTPS", TJHTTPSObject::Info());
+  host.RegisterClass("TCPSocket", TJTCPSocketObject::Info());
   host.RegisterClass("Mutex", TJMutexObject::Info());
 }
 

@@ -89,7 +89,7 @@ class Handler(BaseHTTPRequestHandler):
                 self.reply(200, body)
         elif path == "/cookies":
             self.reply(200, b"cookies", [
-                ("Set-Cookie", "session=abc; Path=/app; Domain=localhost; Expires=Wed, 01 Jan 2042 10:00:00 GMT"),
+                ("Set-Cookie", "session=abc; Path=/app; Domain=localhost; Expires=Thu, 01 Jan 2032 10:00:00 GMT"),
                 ("Set-Cookie", "theme=dark; HttpOnly"),
             ])
         elif path.startswith("/redirect/"):
