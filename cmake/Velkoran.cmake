@@ -12,7 +12,8 @@ function(velkoran_library name)
 endfunction()
 
 # velkoran_test(<name> SOURCES ... [LIBS ...] [ENV ...] [TIMEOUT s])
-# One GoogleTest binary registered with CTest. Window tests run on Qt's offscreen platform.
+# One GoogleTest binary registered with CTest. Window tests run on Qt's offscreen platform;
+# deletes to the trash go to a trash in the test area, never to the user's.
 function(velkoran_test name)
   cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS;ENV" ${ARGN})
   add_executable(${name} ${T_SOURCES})
@@ -24,7 +25,7 @@ function(velkoran_test name)
   add_test(NAME ${name} COMMAND ${name})
   set_tests_properties(${name} PROPERTIES
     TIMEOUT ${T_TIMEOUT}
-    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;VELKORAN_TEST_TMP=${CMAKE_BINARY_DIR}/test-tmp;${T_ENV}")
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;VELKORAN_TEST_TMP=${CMAKE_BINARY_DIR}/test-tmp;XDG_DATA_HOME=${CMAKE_BINARY_DIR}/test-tmp/data-home;${T_ENV}")
 endfunction()
 
 # velkoran_bench(<name> SOURCES ... [LIBS ...])

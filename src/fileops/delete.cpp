@@ -1,5 +1,6 @@
 // Deleting files and directory trees after one question. Links are deleted as links and
 // never entered, so a tree delete stays inside the tree; read-only files are refused.
+#include <algorithm>
 #include <vector>
 
 #include "fileops/engine.h"
@@ -23,44 +24,102 @@ bool IsRootOrEmpty(std::string_view path) {
          entry.inode == root.inode;
 }
 
-}  // namespace
-
-bool FileOperationEngine::DeleteWithConfirmation(const std::vector<std::string>& paths) {
-  if (paths.empty()) return false;
-  std::string question;
+// The entries as the delete question lists them: up to eleven, then "・・・・".
+std::string QuestionList(const std::vector<std::string>& paths) {
+  std::string list;
   for (std::size_t i = 0; i < paths.size(); ++i) {
     if (i == kListedInQuestion) {
-      question += messages::Local(messages::kDeleteMore);
-      question += '\n';
+      list += messages::Local(messages::kDeleteMore);
+      list += '\n';
       break;
     }
-    question += paths[i];
-    question += '\n';
+    list += paths[i];
+    list += '\n';
   }
-  question += messages::Local(messages::kDeleteQuestion);
+  return list;
+}
+
+std::string WithoutTrailingSeparators(const std::string& entry) {
+  const bool onlySeparators = entry.find_first_not_of('/') == std::string::npos;
+  return onlySeparators ? entry : platform::HostPaths().RemoveTrailingSeparator(entry);
+}
+
+}  // namespace
+
+bool FileOperationEngine::DeleteWithConfirmation(const std::vector<std::string>& paths, DeleteMode mode) {
+  if (paths.empty()) return false;
+  // Entries no trash can take are deleted for good, which the question says.
+  std::vector<std::string> permanent;
+  if (mode == DeleteMode::ToTrash) {
+    for (const std::string& entry : paths) {
+      const std::string bare = WithoutTrailingSeparators(entry);
+      if (platform::KindOfPath(bare) != platform::PathKind::None && !trash_->TrashDirFor(bare)) {
+        permanent.push_back(entry);
+      }
+    }
+  }
+  std::string question = QuestionList(paths);
+  if (mode == DeleteMode::Permanent) {
+    question += messages::Local(messages::kDeleteQuestion);
+  } else if (permanent.empty()) {
+    question += messages::Local(messages::kTrashQuestion);
+  } else if (permanent.size() == paths.size()) {
+    question += messages::Local(messages::kDeleteQuestion);
+    question += '\n';
+    question += messages::Local(messages::kNoTrashForAny);
+  } else {
+    question += messages::Local(messages::kTrashQuestion);
+    question += '\n';
+    question += messages::Local(messages::kNoTrashForThese);
+    question += '\n';
+    question += QuestionList(permanent);
+  }
   if (questions_.AskYesNo(messages::Local(messages::kDeleteCaption), question) != platform::Answer::Yes) {
     return false;
   }
 
   bool failed = false;
   for (const std::string& entry : paths) {
-    host_.AppendLog(messages::Local(messages::kDeleting) + entry);
-    const bool onlySeparators = entry.find_first_not_of('/') == std::string::npos;
-    const std::string bare = onlySeparators ? entry : platform::HostPaths().RemoveTrailingSeparator(entry);
-    const platform::PathKind kind = onlySeparators ? platform::PathKind::None : platform::KindOfPath(bare);
-    if (kind == platform::PathKind::File || kind == platform::PathKind::Symlink || kind == platform::PathKind::Other) {
-      if (!DeleteOneFile(bare)) failed = true;
-    } else if (IsRootOrEmpty(bare)) {
-      // The whole file system is never a delete target (an empty buffer line is not one either).
-      host_.AppendLog(messages::Local(messages::kDeleteFailedAt) + entry);
-      failed = true;
+    const bool toTrash =
+        mode == DeleteMode::ToTrash && std::find(permanent.begin(), permanent.end(), entry) == permanent.end();
+    if (toTrash) {
+      MoveEntryToTrash(entry, failed);
     } else {
-      std::string dir = bare + "/";
-      DeleteTree(dir, failed);
+      DeleteEntry(entry, failed);
     }
   }
   host_.AppendLog(messages::Local(failed ? messages::kDeleteFailed : messages::kDeleteSucceeded));
   return !failed;
+}
+
+void FileOperationEngine::DeleteEntry(const std::string& entry, bool& failed) {
+  host_.AppendLog(messages::Local(messages::kDeleting) + entry);
+  const std::string bare = WithoutTrailingSeparators(entry);
+  const bool onlySeparators = entry.find_first_not_of('/') == std::string::npos;
+  const platform::PathKind kind = onlySeparators ? platform::PathKind::None : platform::KindOfPath(bare);
+  if (kind == platform::PathKind::File || kind == platform::PathKind::Symlink || kind == platform::PathKind::Other) {
+    if (!DeleteOneFile(bare)) failed = true;
+  } else if (IsRootOrEmpty(bare)) {
+    // The whole file system is never a delete target (an empty buffer line is not one either).
+    host_.AppendLog(messages::Local(messages::kDeleteFailedAt) + entry);
+    failed = true;
+  } else {
+    std::string dir = bare + "/";
+    DeleteTree(dir, failed);
+  }
+}
+
+void FileOperationEngine::MoveEntryToTrash(const std::string& entry, bool& failed) {
+  host_.AppendLog(messages::Local(messages::kTrashing) + entry);
+  const platform::TrashOutcome outcome = trash_->MoveToTrash(WithoutTrailingSeparators(entry));
+  if (outcome.result == platform::TrashResult::Trashed) return;
+  failed = true;
+  // A trash that went away after the question: the entry stays, as nobody agreed to more.
+  if (outcome.result == platform::TrashResult::NoTrash) {
+    host_.AppendLog(messages::Local(messages::kNoTrashAt) + entry);
+  } else {
+    host_.AppendLog(messages::Local(messages::kTrashFailedAt) + entry + " (" + platform::ErrorText(outcome.error) + ")");
+  }
 }
 
 bool FileOperationEngine::DeleteDirectoryTree(std::string_view dir) {

@@ -27,6 +27,7 @@
 #include "fileops/file_system.h"
 #include "fileops/operation_host.h"
 #include "platform/questions.h"
+#include "platform/trash.h"
 
 namespace velkoran::fileops {
 
@@ -46,6 +47,13 @@ inline constexpr int kOverwriteEither = 2;
 // The operation's name in log lines, in the system code page: "コピー", "移動", "リンク",
 // empty for any other code.
 std::string OperationName(int operation);
+
+// Where a delete puts the entries.
+enum class DeleteMode {
+  Permanent,  // removed for good
+  ToTrash,    // into the desktop's trash; entries no trash can take are removed for good,
+              // which the question tells beforehand
+};
 
 struct EngineFlags {
   bool BreakRequested = false;          // set by the break command; stops surveys and block copies
@@ -87,8 +95,11 @@ class FileOperationEngine {
   // whenever the question is not switched off). True = go ahead.
   bool ConfirmOverwrite(std::string_view path, int kind);
 
-  // Asks once, then deletes the files and directory trees. True when everything was deleted.
-  bool DeleteWithConfirmation(const std::vector<std::string>& paths);
+  // Asks once, then deletes the files and directory trees, or moves them to the trash.
+  // True when everything was deleted.
+  bool DeleteWithConfirmation(const std::vector<std::string>& paths, DeleteMode mode = DeleteMode::Permanent);
+  // The trash ToTrash deletes use (by default the running user's); it must outlive the engine.
+  void UseTrash(platform::Trash& trash) { trash_ = &trash; }
   // Deletes a directory and everything inside it (dir may end in "/"); true on success.
   bool DeleteDirectoryTree(std::string_view dir);
 
@@ -103,6 +114,8 @@ class FileOperationEngine {
                        const std::string& name);
   // Deletes one non-directory entry; read-only files are refused.
   bool DeleteOneFile(std::string_view path);
+  void DeleteEntry(const std::string& entry, bool& failed);
+  void MoveEntryToTrash(const std::string& entry, bool& failed);
   void DeleteTree(std::string& dir, bool& failed);
   void SurveyWalk(std::string& dir, SurveyTotals& totals);
   bool TargetIsProtected(std::string_view target);
@@ -110,6 +123,9 @@ class FileOperationEngine {
   OperationHost& host_;
   platform::UserQuestions& questions_;
   std::unique_ptr<FileSystem> ownFileSystem_;
+  std::unique_ptr<platform::Trash> ownTrash_ =
+      std::make_unique<platform::Trash>(platform::TrashPlaces::OfCurrentUser());
+  platform::Trash* trash_ = ownTrash_.get();
   FileSystem& fs_;
   EngineFlags flags_;
   std::vector<char> copyBuffer_;  // used only where the kernel cannot copy in place

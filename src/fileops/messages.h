@@ -38,6 +38,14 @@ inline constexpr std::string_view kDeleteFailedAt = "削除失敗:";
 inline constexpr std::string_view kDeleteFailed = "削除失敗";
 inline constexpr std::string_view kDeleteSucceeded = "削除成功";
 
+// Delete to the trash.
+inline constexpr std::string_view kTrashQuestion = "をごみ箱に移動しますか？";
+inline constexpr std::string_view kNoTrashForAny = "ごみ箱を使えないため、完全に削除します。";
+inline constexpr std::string_view kNoTrashForThese = "ごみ箱を使えないため、次の項目は完全に削除します:";
+inline constexpr std::string_view kTrashing = "ごみ箱へ移動:";
+inline constexpr std::string_view kNoTrashAt = "ごみ箱を使えません:";
+inline constexpr std::string_view kTrashFailedAt = "ごみ箱への移動失敗:";
+
 // Size survey.
 inline constexpr std::string_view kSurveyStart = "ディレクトリサイズ調査開始。";
 inline constexpr std::string_view kSurveyStopped = "ディレクトリサイズ調査中止。";

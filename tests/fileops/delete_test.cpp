@@ -139,5 +139,101 @@ TEST_F(DeleteTest, DeleteDirectoryTreeOnItsOwn) {
   EXPECT_FALSE(Exists(dir / "T"));
 }
 
+// ---- To the trash ---------------------------------------------------------------------
+
+// The real trash in the scratch folder, except that entries whose name starts with "stay"
+// find no trash, and those starting with "late" lose theirs after the question.
+class TestTrash : public platform::Trash {
+ public:
+  explicit TestTrash(const std::string& home) : Trash(platform::TrashPlaces{home, ::getuid()}) {}
+  std::optional<std::string> TrashDirFor(std::string_view path) const override {
+    if (Name(path).starts_with("stay")) return std::nullopt;
+    return Trash::TrashDirFor(path);
+  }
+  platform::TrashOutcome MoveToTrash(std::string_view path) override {
+    if (Name(path).starts_with("late")) return {platform::TrashResult::NoTrash, 0, {}, {}};
+    return Trash::MoveToTrash(path);
+  }
+
+ private:
+  static std::string_view Name(std::string_view path) { return path.substr(path.rfind('/') + 1); }
+};
+
+struct TrashDeleteTest : DeleteTest {
+  TrashDeleteTest() { engine.UseTrash(trash); }
+  TestTrash trash{dir / "Trash"};
+};
+
+TEST_F(TrashDeleteTest, QuestionTellsWhatGoesToTheTrashAndWhatIsDeletedForGood) {
+  struct Case {
+    const char* name;
+    std::vector<std::string> entries;
+    const char* question;  // after the listed entries
+    std::vector<std::string> trashed;
+  };
+  const Case cases[] = {
+      {"all to the trash", {"a", "dir/"}, "をごみ箱に移動しますか？", {"a", "dir"}},
+      {"no trash for any", {"stay1"}, "を削除しますか？\nごみ箱を使えないため、完全に削除します。", {}},
+      {"no trash for some", {"b", "stay2"},
+       "をごみ箱に移動しますか？\nごみ箱を使えないため、次の項目は完全に削除します:\n{stay2}\n", {"b"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    RemoveTree(dir / "Trash");
+    std::vector<std::string> paths;
+    for (const std::string& entry : c.entries) {
+      if (entry.back() == '/') {
+        mkdir((dir / entry).c_str(), 0755);
+        WriteFile(dir / entry + "inside", "i");
+      } else {
+        WriteFile(dir / entry, "x");
+      }
+      paths.push_back(dir / entry);
+    }
+    questions.asked.clear();
+    questions.answers = {Answer::Yes};
+    EXPECT_TRUE(engine.DeleteWithConfirmation(paths, DeleteMode::ToTrash));
+    std::string expected;
+    for (const std::string& path : paths) expected += path + "\n";
+    std::string question = L(c.question);
+    if (const std::size_t at = question.find("{stay2}"); at != std::string::npos) {
+      question.replace(at, 7, dir / "stay2");
+    }
+    ASSERT_EQ(questions.asked.size(), 1u);
+    EXPECT_EQ(questions.asked[0].text, expected + question);
+    for (const std::string& entry : c.entries) {
+      EXPECT_FALSE(Exists(velkoran::testing::NoSlash(dir / entry + "/"))) << entry;
+    }
+    EXPECT_EQ(Names(dir / "Trash/files"), c.trashed);
+    if (c.entries.back() == "dir/") {
+      EXPECT_EQ(ReadFile(dir / "Trash/files/dir/inside"), "i");
+    }
+  }
+}
+
+TEST_F(TrashDeleteTest, LogsEachMoveAndKeepsWhatCouldNotGo) {
+  WriteFile(dir / "a", "x");
+  WriteFile(dir / "late", "y");
+  questions.answers = {Answer::Yes};
+  EXPECT_FALSE(engine.DeleteWithConfirmation({dir / "a", dir / "late", dir / "gone"}, DeleteMode::ToTrash));
+  ASSERT_EQ(host.log.size(), 6u);
+  EXPECT_EQ(host.log[0], L("ごみ箱へ移動:") + dir / "a");
+  EXPECT_EQ(host.log[1], L("ごみ箱へ移動:") + dir / "late");
+  EXPECT_EQ(host.log[2], L("ごみ箱を使えません:") + dir / "late");
+  EXPECT_EQ(host.log[3], L("ごみ箱へ移動:") + dir / "gone");
+  EXPECT_TRUE(host.log[4].starts_with(L("ごみ箱への移動失敗:") + dir / "gone (")) << host.log[4];
+  EXPECT_EQ(host.log[5], L("削除失敗"));
+  EXPECT_EQ(ReadFile(dir / "late"), "y");
+  EXPECT_EQ(Names(dir / "Trash/files"), std::vector<std::string>{"a"});
+}
+
+TEST_F(TrashDeleteTest, AnsweredNoMovesNothing) {
+  WriteFile(dir / "a", "x");
+  questions.answers = {Answer::No};
+  EXPECT_FALSE(engine.DeleteWithConfirmation({dir / "a"}, DeleteMode::ToTrash));
+  EXPECT_TRUE(Exists(dir / "a"));
+  EXPECT_TRUE(host.log.empty());
+}
+
 }  // namespace
 }  // namespace velkoran::fileops::testing
