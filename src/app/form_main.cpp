@@ -23,6 +23,7 @@
 #include <QVBoxLayout>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 
 #include "app/drag_start_view.h"
 #include "app/file_list_model.h"
@@ -44,6 +45,8 @@ namespace velkoran::app {
 namespace {
 
 constexpr int kFdColumnMaxWidth = 30;
+// How often the state files are brought up to date while the window runs.
+constexpr int kSaveIntervalMs = 2000;
 
 QString Utf8(const char* text) { return QString::fromUtf8(text); }
 
@@ -104,7 +107,18 @@ TForm_Main::TForm_Main(FormDependencies deps, QWidget* parent) : QMainWindow(par
   logic_ = std::make_unique<WindowLogic>(
       WindowServices{platform::HostPaths(), *deps.directories, *deps.volumes, *deps.network, *deps.questions, *deps.shell},
       *this);
-  scripts_ = std::make_unique<ScriptSession>(*logic_, deps.questions, [this] {
+  if (deps.firstStartDirectory.empty()) {
+    const char* home = std::getenv("HOME");
+    if (home != nullptr) deps.firstStartDirectory = home;
+  }
+  logic_->SetFirstStartDirectory(deps.firstStartDirectory);
+  scripts_ = std::make_unique<ScriptSession>(*logic_, deps.questions, [this](bool running) {
+    // A running script holds the window: the pointer says so.
+    if (running) {
+      centralWidget()->setCursor(Qt::BusyCursor);
+      return;
+    }
+    centralWidget()->unsetCursor();
     if (closePending_) CloseWhenIdle();
   });
 
@@ -127,6 +141,10 @@ TForm_Main::TForm_Main(FormDependencies deps, QWidget* parent) : QMainWindow(par
   if (logic_->Settings().timerInterval > 0) {
     Timer1->start(logic_->Settings().timerInterval);
   }
+
+  saveTimer_ = new QTimer(this);
+  saveTimer_->setObjectName(QStringLiteral("saveTimer"));
+  connect(saveTimer_, &QTimer::timeout, this, &TForm_Main::SaveChangedState);
 
   keys_ = std::make_unique<WindowKeyFilter>(*this, controls_, *actions_, *logic_, *scripts_);
   if (deps.handleTerminationSignals) {
@@ -165,6 +183,16 @@ kestrin::TKestrin& TForm_Main::ScriptHost() { return scripts_->Interpreter(); }
 void TForm_Main::TV_DirectorysStartDrag() { drops_->StartTreeDrag(); }
 
 void TForm_Main::LV_FileListStartDrag() { drops_->StartListDrag(); }
+
+void TForm_Main::SaveChangedState() {
+  if (closing_) return;
+  CollectWidgetSettings();
+  std::vector<std::string> failures = logic_->SaveChangedState(saveDir_);
+  if (failures != lastSaveFailures_) {
+    for (const std::string& failure : failures) fprintf(stderr, "velkoran: could not save %s\n", failure.c_str());
+  }
+  lastSaveFailures_ = std::move(failures);
+}
 
 void TForm_Main::CloseWhenIdle() {
   closePending_ = false;
@@ -509,7 +537,11 @@ void TForm_Main::ApplyTreeSelection(const DirNode* node) {
 // ---- WindowView ------------------------------------------------------------------------
 
 void TForm_Main::AppendLog(std::string_view line) {
-  controls_.LB_Log->addItem(ToQ(line));
+  const QString text = ToQ(line);
+  auto* item = new QListWidgetItem(text);
+  // A line wider than the log can be read whole in its tooltip.
+  if (controls_.LB_Log->fontMetrics().horizontalAdvance(text) > controls_.LB_Log->viewport()->width()) item->setToolTip(text);
+  controls_.LB_Log->addItem(item);
   controls_.LB_Log->setCurrentRow(controls_.LB_Log->count() - 1);
 }
 
@@ -537,7 +569,10 @@ void TForm_Main::SetMainWindowEnabled(bool enabled) {
     QWidget* focus = QApplication::focusWidget();
     focusBeforeDisable_ = focus != nullptr && centralWidget()->isAncestorOf(focus) ? focus : nullptr;
   }
-  centralWidget()->setEnabled(enabled);
+  // The progress strip stays enabled: its bars matter exactly while the rest is disabled.
+  for (QWidget* part : centralWidget()->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+    if (part != controls_.PN_Progress) part->setEnabled(enabled);
+  }
   if (enabled && focusBeforeDisable_ != nullptr) {
     if (focusBeforeDisable_->isVisible() && focusBeforeDisable_->isEnabled()) focusBeforeDisable_->setFocus();
     focusBeforeDisable_ = nullptr;
@@ -584,6 +619,7 @@ void TForm_Main::TabsChanged() {
   // A directory name's "&" is shown as it is, not taken for a mnemonic.
   for (std::size_t i = 0; i < tabs.size(); ++i) {
     controls_.TC_Main->setTabText(static_cast<int>(i), ToQ(tabs[i].caption).replace(QLatin1Char('&'), QStringLiteral("&&")));
+    controls_.TC_Main->setTabToolTip(static_cast<int>(i), ToQ(logic_->TabPath(static_cast<int>(i))));
   }
   controls_.TC_Main->setCurrentIndex(logic_->CurrentTab());
 }
@@ -599,6 +635,12 @@ void TForm_Main::FileListRefilled() {
 void TForm_Main::FileListSorted(const std::vector<int>& newIndexOfOld) { controls_.listModel->Resorted(newIndexOfOld); }
 
 void TForm_Main::FileRowChanged(int row) { controls_.listModel->RowChanged(row); }
+
+void TForm_Main::FocusFileRow(int row) {
+  const QModelIndex index = controls_.listModel->index(row, 0);
+  controls_.LV_FileList->selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
+  controls_.LV_FileList->scrollTo(index);
+}
 
 void TForm_Main::ShowInfoLine(std::string_view text) { controls_.LB_TotalSize->setText(ToQ(text)); }
 
@@ -672,6 +714,8 @@ void TForm_Main::showEvent(QShowEvent* event) {
   actions_->FillLauncherList();
   actions_->RebuildScriptMenus();
   scripts_->RegisterApplicationClass();
+  // Only a shown window has sizes worth keeping.
+  saveTimer_->start(kSaveIntervalMs);
 }
 
 void TForm_Main::closeEvent(QCloseEvent* event) {
@@ -691,6 +735,7 @@ void TForm_Main::closeEvent(QCloseEvent* event) {
   }
   if (!closing_) {
     closing_ = true;
+    saveTimer_->stop();
     drops_->WindowClosing();
     // FormDestroy: the current tab's state, then the four files.
     logic_->Close();

@@ -48,6 +48,8 @@ struct FormDependencies {
   platform::UserQuestions* questions = nullptr;
   platform::Shell* shell = nullptr;
   std::string programDir;           // empty: the program folder of this process
+  // Where the one tab of a first start (nothing saved yet) opens; empty: $HOME.
+  std::string firstStartDirectory;
   bool handleTerminationSignals = true;
   // The system tick counter (monotonic milliseconds, wrapping at 32 bits) and the Ctrl
   // key's state at this moment; empty: the host's own.
@@ -111,6 +113,7 @@ class TForm_Main final : public QMainWindow, public WindowView {
   void FileListRefilled() override;
   void FileListSorted(const std::vector<int>& newIndexOfOld) override;
   void FileRowChanged(int row) override;
+  void FocusFileRow(int row) override;
   void ShowInfoLine(std::string_view text) override;
   void ShowBuffer(const std::vector<std::string>& lines, std::string_view indexCaption) override;
   void TreeVisibilityChanged(bool visible) override;
@@ -134,6 +137,8 @@ class TForm_Main final : public QMainWindow, public WindowView {
   void ShowProgress(fileops::ProgressBar bar);  // the bar as its state stands
   void PopupPaneMenu(KeyFocus pane, const QPoint& globalPos);
   void CloseWhenIdle();  // a close asked for while a transfer or script ran
+  // Writes what changed of the state files, so that a crash or a kill loses little.
+  void SaveChangedState();
 
   std::string programDir_;
   std::string saveDir_;
@@ -150,6 +155,8 @@ class TForm_Main final : public QMainWindow, public WindowView {
 
   WindowControls controls_;
   QTimer* Timer1 = nullptr;
+  QTimer* saveTimer_ = nullptr;
+  std::vector<std::string> lastSaveFailures_;  // reported once, not every round
   SignalBridge* signals_ = nullptr;
 
   // The helpers, each owning one concern of the window.

@@ -23,8 +23,8 @@ fileops::ProgressBar BarOf(ScriptProgressBar bar) {
 
 }  // namespace
 
-ScriptSession::ScriptSession(WindowLogic& logic, platform::UserQuestions* questions, std::function<void()> onFinished)
-    : logic_(logic), onFinished_(std::move(onFinished)) {
+ScriptSession::ScriptSession(WindowLogic& logic, platform::UserQuestions* questions, std::function<void(bool)> onRunning)
+    : logic_(logic), onRunning_(std::move(onRunning)) {
   // The interpreter: host classes, dialogs through the window's questions, output to the
   // log, and the window's events handled while a script runs.
   kestrin_ = std::make_unique<kestrin::TKestrin>(questions, &kestrin::RegisterHostClasses);
@@ -63,12 +63,15 @@ void ScriptSession::RunScriptFile(const std::string& path, ScriptTarget target, 
 
 void ScriptSession::RunProgram(std::string_view program) {
   running_ = true;
+  if (onRunning_) onRunning_(true);
   struct Done {
     ScriptSession& session;
     ~Done() {
       session.ReleaseScriptObjects();
       session.running_ = false;
-      if (session.onFinished_) session.onFinished_();
+      // The bars a script drove would go on showing its last values.
+      session.logic_.ResetProgress();
+      if (session.onRunning_) session.onRunning_(false);
     }
   } done{*this};
   try {

@@ -32,9 +32,10 @@ enum class ScriptTarget { Tree, List };
 
 class ScriptSession final : private TVelkoranHost {
  public:
-  // questions answers the scripts' dialogs; onFinished runs after every script has ended
-  // and its objects are freed. The logic must outlive the session.
-  ScriptSession(WindowLogic& logic, platform::UserQuestions* questions, std::function<void()> onFinished);
+  // questions answers the scripts' dialogs; onRunning is told when a script starts (true)
+  // and when it has ended and its objects are freed (false). The logic must outlive the
+  // session.
+  ScriptSession(WindowLogic& logic, platform::UserQuestions* questions, std::function<void(bool)> onRunning);
   ~ScriptSession();
   ScriptSession(const ScriptSession&) = delete;
   ScriptSession& operator=(const ScriptSession&) = delete;
@@ -75,7 +76,7 @@ class ScriptSession final : private TVelkoranHost {
   void ScriptShowFileBuffer() override;
 
   WindowLogic& logic_;
-  std::function<void()> onFinished_;
+  std::function<void(bool)> onRunning_;
   std::unique_ptr<kestrin::TKestrin> kestrin_;
   ScriptOutputLines output_;  // LineBuffer
   bool running_ = false;

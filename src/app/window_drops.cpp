@@ -53,7 +53,11 @@ void WindowDrops::RegisterDropTargets(QWidget& window) {
   };
   DFT_Tree->OnDragOver = [this](TDropTargetBase&, ShiftState, QPoint point, std::uint32_t&) { TreeDragOver(point); };
   DFT_Tree->OnDrop = [this](TDropTargetBase&, ShiftState, QPoint, std::uint32_t& effect) {  // DFT_TreeDrop
-    RunAfterDrop([this, files = DFT_Tree->Files, operation = effect] { logic_.DropOnTree(files, operation); });
+    // The destination is the node dropped on now, even if the work waits for a running
+    // transfer while the selection moves on.
+    RunAfterDrop([this, files = DFT_Tree->Files, operation = effect, destination = logic_.DropDestination()] {
+      logic_.DropOnTree(files, operation, destination);
+    });
     effect = kEffectNone;  // what DropOnTree reports: the source never deletes anything itself
   };
   DFT_Tree->RegisterTarget(c_.TV_Directorys);
@@ -63,7 +67,9 @@ void WindowDrops::RegisterDropTargets(QWidget& window) {
   DFT_File->Dragtypes = dtCopy | dtMove | dtLink;
   DFT_File->OnDrop = [this](TDropTargetBase&, ShiftState, QPoint point, std::uint32_t& effect) {  // DFT_FileDrop
     const bool onRow = c_.LV_FileList->indexAt(point).isValid();
-    RunAfterDrop([this, files = DFT_File->Files, operation = effect, onRow] { logic_.DropOnList(files, operation, onRow); });
+    RunAfterDrop([this, files = DFT_File->Files, operation = effect, onRow, destination = logic_.DropDestination()] {
+      logic_.DropOnList(files, operation, onRow, destination);
+    });
     // The window transfers by itself (or, onto a row, not at all): a source told "moved"
     // could delete what it still holds.
     effect = kEffectNone;

@@ -70,6 +70,7 @@ class FakeView final : public WindowView {
   const DirNode* selection = nullptr;
   const DirNode* top = nullptr;
   int refills = 0;
+  int focusedRow = -1;  // the row FocusFileRow put the cursor on last
   int sorts = 0;
   bool enabled = true;
   std::string caption;
@@ -93,6 +94,7 @@ class FakeView final : public WindowView {
   void FileListRefilled() override { ++refills; }
   void FileListSorted(const std::vector<int>&) override { ++sorts; }
   void FileRowChanged(int) override {}
+  void FocusFileRow(int row) override { focusedRow = row; }
   void ShowInfoLine(std::string_view text) override { infoLine = text; }
   void ShowBuffer(const std::vector<std::string>& lines, std::string_view caption) override {
     bufferLines = lines;

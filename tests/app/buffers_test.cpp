@@ -50,6 +50,19 @@ TEST(FileBuffers, AddingTwiceRestoresTheBufferAndTheListShowsNewestFirst) {
   EXPECT_EQ(buffers.CurrentEntries().size(), 5u);
 }
 
+TEST(FileBuffers, EntriesOfOneNameShowTheirFolder) {
+  FileBuffers buffers(kPosix);
+  buffers.ToggleAll({"/a/notes.txt", "/b/notes.txt", "/a/src/", "/b/src/", "/a/only"});
+  EXPECT_EQ(buffers.DisplayLines(), (Lines{"only", "src/  (/b/)", "src/  (/a/)", "notes.txt  (/b/)", "notes.txt  (/a/)"}));
+  buffers.Toggle("/b/notes.txt");  // alone again: the bare name
+  EXPECT_EQ(buffers.DisplayLines()[3], "notes.txt");
+  const std::uint64_t revision = buffers.Revision();
+  (void)buffers.DisplayLines();
+  EXPECT_EQ(buffers.Revision(), revision);  // showing is no change worth saving
+  buffers.ClearCurrent();
+  EXPECT_NE(buffers.Revision(), revision);
+}
+
 TEST(FileBuffers, TwelveBuffersNumberedFromOne) {
   FileBuffers buffers(kPosix);
   EXPECT_EQ(buffers.IndexCaption(), "1番バッファ");

@@ -234,7 +234,7 @@ TEST_F(HostTree, ALinkToADirectoryIsShownAndMarked) {
   EXPECT_FALSE(tree.FindNodeFromPath(dir / "r/real", false)->isLink);
 }
 
-TEST(MemoryTree, ASecondScanSkipsKnownChildrenByName) {
+TEST(MemoryTree, ASecondScanSkipsKnownChildrenByNameAndKeepsNameOrder) {
   MemorySource source;
   FakeVolumes volumes;
   FakeNetwork network;
@@ -244,11 +244,13 @@ TEST(MemoryTree, ASecondScanSkipsKnownChildrenByName) {
   volumes.roots = {"C:"};
   tree.Rebuild();
   ASSERT_EQ(ChildNames(*tree.Roots()[0]), std::vector<std::string>{"b"});
-  // A directory created meanwhile now comes first in the file system's order.
+  // A directory created meanwhile now comes first in the file system's order; the tree
+  // shows the children in name order all the same.
   source.dirs["C:"] = {"a", "b", "c"};
   tree.ScanChildren(*tree.Roots()[0], false);
-  EXPECT_EQ(ChildNames(*tree.Roots()[0]), (std::vector<std::string>{"b", "a", "c"}));
-  EXPECT_EQ(tree.Roots()[0]->children[1]->Path(), "C:\\a");
+  EXPECT_EQ(ChildNames(*tree.Roots()[0]), (std::vector<std::string>{"a", "b", "c"}));
+  EXPECT_EQ(tree.Roots()[0]->children[0]->Path(), "C:\\a");
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(tree.Roots()[0]->children[static_cast<std::size_t>(i)]->row, i);
   EXPECT_EQ(tree.Caption(*tree.Roots()[0]), "C:\\");
 }
 

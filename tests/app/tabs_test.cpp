@@ -44,7 +44,11 @@ TEST_F(TabsTest, EachTabComesBackWithItsSelectionTopNodeAndExpansion) {
   EXPECT_EQ(logic.Tabs()[0].selectedPath, dir / "a/a1");
   EXPECT_EQ(logic.Tabs()[0].topPath, dir / "a");
   EXPECT_EQ(logic.Tabs()[0].expandedPaths, firstExpanded);
-  EXPECT_TRUE(Expanded().empty());
+  // The new tab opened where the first one was.
+  EXPECT_EQ(Expanded(), firstExpanded);
+  ASSERT_NE(logic.SelectedNode(), nullptr);
+  EXPECT_EQ(logic.SelectedNode()->Path(), dir / "a/a1");
+  EXPECT_EQ(logic.Tabs()[1].caption, "a1");
 
   // The second tab opens the first tab's branch by hand around a selection elsewhere.
   rig.Select(dir / "b");
@@ -92,11 +96,13 @@ TEST_F(TabsTest, ABranchClosedByHandStaysClosedWhenTheTabComesBack) {
 TEST_F(TabsTest, EnteringATabShowsTheDirectoryNameAsItsCaption) {
   MakeDirs(dir / "a");
   ScratchDir save;
-  // tab.txt gives every tab its selected path as the caption until the tab is entered.
+  // A restored tab shows its folder's name from the start, so captions do not change
+  // width (and move the tabs after them) when it is entered.
   WriteFile(save / "tab.txt", (dir / "a") + "\r\n\r\n_END_\r\n" + (dir / "a") + "\r\n\r\n_END_\r\n");
   logic.LoadState(save.Path());
   ASSERT_EQ(logic.Tabs().size(), 2u);
-  EXPECT_EQ(logic.Tabs()[1].caption, dir / "a");
+  EXPECT_EQ(logic.Tabs()[1].caption, "a");
+  EXPECT_EQ(logic.TabPath(1), dir / "a");
   logic.Show();
   EXPECT_EQ(logic.Tabs()[0].caption, "a");
   EXPECT_GE(rig.view.treeFocusRequests, 1);
@@ -106,7 +112,7 @@ TEST_F(TabsTest, EnteringATabShowsTheDirectoryNameAsItsCaption) {
   EXPECT_EQ(logic.SelectedNode()->Path(), dir / "a");
 }
 
-TEST_F(TabsTest, AVanishedDirectoryGivesItsNearestAncestorAndAnEmptyTabShowsNothing) {
+TEST_F(TabsTest, AVanishedDirectoryIsReportedAndNoParentStandsInForIt) {
   MakeDirs(dir / "keep/gone");
   Start();
   rig.Select(dir / "keep/gone");
@@ -115,10 +121,19 @@ TEST_F(TabsTest, AVanishedDirectoryGivesItsNearestAncestorAndAnEmptyTabShowsNoth
   ASSERT_EQ(::rmdir((dir / "keep/gone").c_str()), 0);
   logic.UpdateTree();
   logic.SelectTab(0);
-  ASSERT_NE(logic.SelectedNode(), nullptr);
-  EXPECT_EQ(logic.SelectedNode()->Path(), dir / "keep");
-  EXPECT_EQ(rig.view.location, dir / "keep/");
+  // Selecting "keep" instead would let the next delete or copy act on it.
+  EXPECT_EQ(logic.SelectedNode(), nullptr);
+  EXPECT_EQ(rig.view.log.back(), "NotFound : " + (dir / "keep/gone/"));
+  EXPECT_EQ(rig.view.location, dir / "keep/gone/");
+}
 
+TEST_F(TabsTest, AnEmptyTabShowsNothing) {
+  MakeDirs(dir / "keep");
+  ScratchDir save;
+  WriteFile(save / "tab.txt", (dir / "keep") + "\r\n\r\n_END_\r\n\r\n\r\n_END_\r\n");
+  logic.LoadState(save.Path());
+  logic.Show();
+  ASSERT_NE(logic.SelectedNode(), nullptr);
   // An empty tab: no selection, an empty location bar, the list left as it was.
   const int refills = rig.view.refills;
   logic.SelectTab(1);
@@ -135,16 +150,17 @@ TEST_F(TabsTest, FunctionKeysReachOnlyExistingTabs) {
   Start();
   rig.Select(dir / "a");
   logic.NewTab();
+  rig.Select(dir / "b");
   // F3 with two tabs: nothing happens, not even the leaving step.
   logic.SelectTab(2);
   EXPECT_EQ(logic.CurrentTab(), 0);
-  EXPECT_EQ(logic.Tabs()[0].selectedPath, "");
+  EXPECT_EQ(logic.Tabs()[0].selectedPath, dir / "a");
   logic.SelectTab(-1);
   EXPECT_EQ(logic.CurrentTab(), 0);
   logic.NewTab();
   logic.SelectTab(2);
   EXPECT_EQ(logic.CurrentTab(), 2);
-  EXPECT_EQ(logic.Tabs()[0].selectedPath, dir / "a");
+  EXPECT_EQ(logic.Tabs()[0].selectedPath, dir / "b");
 }
 
 TEST_F(TabsTest, DeletingATabShowsTheFirstAndKeepsTheOthers) {
@@ -319,9 +335,15 @@ TEST_F(LocationTest, PathsOpenFilesAndSelectDirectoriesInAnyLetterCase) {
   EXPECT_EQ(logic.SelectedNode()->Path(), dir / "Docs/Inner");
   EXPECT_EQ(rig.view.treeFocusRequests, focus + 1);
   EXPECT_EQ(logic.List().DirPath(), dir / "Docs/Inner/");
-  // A path beyond the tree stops at its deepest existing directory.
-  EXPECT_EQ(logic.GoToLocation(dir / "Docs/missing/deeper/"), dir / "Docs/");
   EXPECT_TRUE(rig.view.log.empty());
+  // A path beyond the tree is reported; the selection stays where it was.
+  EXPECT_EQ(logic.GoToLocation(dir / "Docs/missing/deeper/"), dir / "Docs/missing/deeper/");
+  EXPECT_EQ(logic.SelectedNode()->Path(), dir / "Docs/Inner");
+  EXPECT_EQ(rig.view.log, std::vector<std::string>{"NotFound : " + (dir / "Docs/missing/deeper/")});
+  // One made outside the program since the tree read its parent is found.
+  MakeDirs(dir / "Docs/later/deeper");
+  EXPECT_EQ(logic.GoToLocation(dir / "Docs/later/deeper"), dir / "Docs/later/deeper/");
+  EXPECT_EQ(logic.SelectedNode()->Path(), dir / "Docs/later/deeper");
 }
 
 TEST_F(LocationTest, TextThatNamesNothingIsLoggedWithItsSeparator) {
@@ -387,10 +409,12 @@ TEST_F(TabsTest, AShortcutGoesThroughTheLocationBar) {
   ASSERT_FALSE(rig.view.locationHistory.empty());
   EXPECT_EQ(rig.view.locationHistory.front(), dir / "a/b/");
   EXPECT_EQ(logic.SelectedNode()->Path(), dir / "a/b");
-  // A shortcut whose directory has gone leads to what is left of its path.
+  // A shortcut whose directory has gone is reported and moves nothing.
   ASSERT_EQ(::rmdir((dir / "a/b").c_str()), 0);
   logic.UpdateTree();
-  EXPECT_EQ(logic.GoToShortcut(0), dir / "a/");
+  EXPECT_EQ(logic.GoToShortcut(0), dir / "a/b/");
+  EXPECT_EQ(logic.SelectedNode()->Path(), dir / "a");
+  EXPECT_EQ(rig.view.log.back(), "NotFound : " + (dir / "a/b/"));
   EXPECT_EQ(logic.GoToShortcut(1), "");  // no such shortcut
   logic.RemoveShortcut(3);
   EXPECT_EQ(logic.Shortcuts().size(), 1u);

@@ -48,6 +48,7 @@ class WindowRig : public ::testing::Test {
     deps.questions = &questions;
     deps.shell = &shell;
     deps.programDir = home.Path();
+    deps.firstStartDirectory = NoSlash(data.Path());
     deps.handleTerminationSignals = false;
     return deps;
   }

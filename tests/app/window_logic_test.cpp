@@ -1,6 +1,9 @@
 #include "app/logic/window_logic.h"
 
 #include <gtest/gtest.h>
+
+#include <map>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "app_fakes.h"
@@ -30,7 +33,7 @@ TEST_F(LogicTest, ListingFocusesTheFirstRowAndShowsTheTotals) {
   EXPECT_EQ(logic.List().RowCount(), 3);  // directories stay hidden
   EXPECT_EQ(rig.view.infoLine, "Size:600B Size:600B File:3 All:3");
   EXPECT_EQ(rig.view.location, dir.Path());
-  EXPECT_EQ(logic.Tabs()[0].caption, NoSlash(dir.Path()));
+  EXPECT_EQ(logic.Tabs()[0].caption, platform::HostPaths().LastComponent(dir.Path()));
 
   logic.ToggleShowDirectory();
   logic.ListDirectory();
@@ -154,13 +157,27 @@ TEST_F(LogicTest, OpenGoesIntoDirectoriesAndHandsFilesToTheShell) {
   EXPECT_EQ(logic.SelectedNode()->Path(), dir / "sub");
   EXPECT_EQ(rig.view.selection, logic.SelectedNode());
   EXPECT_EQ(logic.List().Row(0).name, "deeper");
-  // A directory the tree has not loaded (made after the tree read its parent) is not found.
+  // A directory made after the tree read its parent is found all the same.
   MakeDirs(dir / "sub/later");
   logic.ListDirectory();
   logic.OpenFile({rig.RowOf("later")});
-  EXPECT_EQ(rig.view.log, std::vector<std::string>{"FindNodeFromPath失敗。"});
+  EXPECT_TRUE(rig.view.log.empty());
+  EXPECT_EQ(logic.SelectedNode()->Path(), dir / "sub/later");
+  // Going up puts the cursor on the folder just left.
+  logic.GoParent();
+  EXPECT_EQ(logic.SelectedNode()->Path(), dir / "sub");
+  EXPECT_EQ(rig.view.focusedRow, rig.RowOf("later"));
   logic.GoParent();
   EXPECT_EQ(logic.SelectedNode()->Path(), NoSlash(dir.Path()));
+  EXPECT_EQ(rig.view.focusedRow, rig.RowOf("sub"));
+  // One that is gone since it was listed cannot be opened.
+  logic.OpenFile({rig.RowOf("sub")});
+  MakeDirs(dir / "sub/other");
+  logic.ListDirectory();
+  ASSERT_EQ(::rmdir((dir / "sub/other").c_str()), 0);
+  logic.OpenFile({rig.RowOf("other")});
+  EXPECT_EQ(rig.view.log, std::vector<std::string>{"FindNodeFromPath失敗。"});
+  logic.GoParent();
   logic.GoParent();  // a root has no parent
   EXPECT_EQ(logic.SelectedNode()->Path(), NoSlash(dir.Path()));
 }
@@ -204,6 +221,41 @@ TEST_F(LogicTest, AutoExpandOpensTheSelectionAndClosesTheBranchLeft) {
   // Collapsing a branch that hides the selection moves it up.
   logic.TreeNodeCollapsed(b);
   EXPECT_EQ(logic.SelectedNode(), b);
+}
+
+// The inode of a file: a file written anew (atomically, by rename) gets a new one.
+ino_t InodeOf(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 ? st.st_ino : 0;
+}
+
+TEST_F(LogicTest, SavingAsTheSessionGoesWritesOnlyWhatChanged) {
+  ScratchDir save;
+  MakeDirs(dir / "a");
+  Start();
+  rig.Select(dir / "a");
+  EXPECT_TRUE(logic.SaveChangedState(save.Path()).empty());
+  // The current tab is taken without leaving it.
+  EXPECT_EQ(ReadFile(save / "tab.txt").substr(0, (dir / "a").size()), dir / "a");
+  const char* names[] = {"setting.ini", "fbuf.txt", "tab.txt", "Launch.txt"};
+  std::map<std::string, ino_t> before;
+  for (const char* name : names) before[name] = InodeOf(save / name);
+
+  logic.Buffers().Toggle(dir / "a/f");
+  EXPECT_TRUE(logic.SaveChangedState(save.Path()).empty());
+  for (const char* name : names) {
+    SCOPED_TRACE(name);
+    if (std::string(name) == "fbuf.txt") {
+      EXPECT_NE(InodeOf(save / name), before[name]);
+    } else {
+      EXPECT_EQ(InodeOf(save / name), before[name]);
+    }
+  }
+  EXPECT_EQ(ReadFile(save / "fbuf.txt").substr(0, (dir / "a/f").size()), dir / "a/f");
+  // A new selection reaches tab.txt.
+  rig.Select(NoSlash(dir.Path()));
+  logic.SaveChangedState(save.Path());
+  EXPECT_EQ(ReadFile(save / "tab.txt").substr(0, dir.Path().size() - 1), NoSlash(dir.Path()));
 }
 
 TEST_F(LogicTest, StateFilesRoundTripUnchanged) {

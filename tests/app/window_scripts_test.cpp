@@ -121,6 +121,8 @@ TEST_F(WindowScriptsTest, TheTreeMenuHandsTheSelectedDirectory) {
   Script("show.txt", kShowSelection);
   MakeDirs(data / "a");
   WriteFile(data / "a/f.txt", "");
+  // The second tab remembers no place.
+  WriteFile(home / "save/tab.txt", (data / "a") + "\r\n\r\n_END_\r\n\r\n\r\n_END_\r\n");
   Open("TreeVisible : 1\r\nShowDirectory : 1\r\n");
   Go(data / "a");
   SelectRows({"f.txt"});  // the list's selection does not matter here
@@ -128,8 +130,7 @@ TEST_F(WindowScriptsTest, TheTreeMenuHandsTheSelectedDirectory) {
   RunFrom("MI_ScriptRoot_Tree", "show");
   EXPECT_EQ(LogSince(mark), (std::vector<std::string>{"files 0 dirs 1", "D " + data / "a/"}));
 
-  // A new tab has no selected directory: Directorys stays empty.
-  form->Action("AC_MakeNewTab")->trigger();
+  // A tab without a selected directory: Directorys stays empty.
   form->Action("AC_ChangeTab1")->trigger();
   Settle();
   ASSERT_EQ(form->Logic().SelectedNode(), nullptr);
@@ -289,11 +290,22 @@ TEST_F(WindowScriptsTest, ProgressBarsFollowTheScript) {
          "Velko.SubBarMax = '7'; println(Velko.SubBarMax);");
   Script("zero.txt", "Velko.SubBarMax = 0; println(Velko.SubBarMax);");
   Open();
-  RunFrom("PM_Script", "bars");
-  EXPECT_EQ(LastLog(), "50 25");
   auto* bar = Child<QProgressBar>("PB_Main");
-  ASSERT_GT(bar->maximum(), 0);
-  EXPECT_EQ(bar->value() * 2, bar->maximum());  // half full
+  // What the bar shows while the script runs: when its line reaches the log.
+  int value = -1;
+  int maximum = -1;
+  auto* log = Child<QListWidget>("LB_Log");
+  const auto watch = QObject::connect(log->model(), &QAbstractItemModel::rowsInserted, [&] {
+    value = bar->value();
+    maximum = bar->maximum();
+  });
+  RunFrom("PM_Script", "bars");
+  QObject::disconnect(watch);
+  EXPECT_EQ(LastLog(), "50 25");
+  ASSERT_GT(maximum, 0);
+  EXPECT_EQ(value * 2, maximum);  // half full
+  // Once the script has ended the bar is empty again, not left with its last value.
+  EXPECT_EQ(bar->value(), bar->minimum());
 
   const std::size_t mark = LogCount();
   RunFrom("PM_Script", "range");

@@ -93,7 +93,8 @@ TEST_F(WindowTabsTest, NewTabsAndFunctionKeys) {
   EXPECT_TRUE(Key(QKeyCombination(Qt::CTRL, Qt::Key_N)));
   EXPECT_EQ(Tabs()->count(), 2);
   EXPECT_EQ(Tabs()->currentIndex(), 0);
-  EXPECT_EQ(Tabs()->tabText(1).toStdString(), "");
+  EXPECT_EQ(Tabs()->tabText(1).toStdString(), "a");  // a new tab opens on the current folder
+  EXPECT_EQ(Tabs()->tabToolTip(1).toStdString(), data / "a");
   // F3 with two tabs does nothing.
   Key(QKeyCombination(Qt::Key_F3));
   EXPECT_EQ(form->Logic().CurrentTab(), 0);
@@ -104,8 +105,8 @@ TEST_F(WindowTabsTest, NewTabsAndFunctionKeys) {
   EXPECT_TRUE(Key(QKeyCombination(Qt::Key_F3)));
   EXPECT_EQ(form->Logic().CurrentTab(), 2);
   EXPECT_EQ(Tabs()->currentIndex(), 2);
-  EXPECT_EQ(Bar()->currentText().toStdString(), "");
-  EXPECT_EQ(Selected(), "(none)");
+  EXPECT_EQ(Bar()->currentText().toStdString(), data / "a/");
+  EXPECT_EQ(Selected(), data / "a");
   Key(QKeyCombination(Qt::Key_F1));
   EXPECT_EQ(Selected(), data / "a");
   EXPECT_EQ(Bar()->currentText().toStdString(), data / "a/");

@@ -90,9 +90,13 @@ TEST_F(WindowTest, LayoutNamesCaptionsAndDefaults) {
   EXPECT_EQ(ChildOf<QWidget>(*form, "PN_FileListInfo")->height(), 13);
   EXPECT_EQ(ChildOf<QWidget>(*form, "PN_Progress")->height(), 9);
   EXPECT_EQ(ChildOf<QTabBar>(*form, "TC_Main")->count(), 1);
-  // Without setting.ini the tree is hidden and the list shows all six columns.
+  // Without setting.ini (a first start) the tree is shown with the start directory
+  // selected and listed, and the list shows all six columns.
   auto* tree = ChildOf<QTreeView>(*form, "TV_Directorys");
-  EXPECT_FALSE(tree->isVisible());
+  EXPECT_TRUE(tree->isVisible());
+  ASSERT_NE(form->Logic().SelectedNode(), nullptr);
+  EXPECT_EQ(form->Logic().SelectedNode()->Path(), NoSlash(data.Path()));
+  EXPECT_EQ(form->Logic().List().DirPath(), data.Path());
   EXPECT_EQ(tree->indentation(), 19);
   EXPECT_TRUE(form->Logic().Settings().autoExpand);
   auto* list = ChildOf<QTreeView>(*form, "LV_FileList");
@@ -367,10 +371,12 @@ TEST_F(WindowTest, DuringATransferOnlyTheBreakKeyGetsThrough) {
   auto form = MakeForm();
   ShowAndSelect(*form, data / "dst");
   bool disabled = false;
+  bool progressEnabled = false;  // the bars show progress exactly while the rest is disabled
   bool breakSeen = false;
   bool otherKeyRan = true;
   questions.onAsk = [&] {
-    disabled = !form->centralWidget()->isEnabled();
+    disabled = !ChildOf<QTreeView>(*form, "LV_FileList")->isEnabled() && !ChildOf<QComboBox>(*form, "CB_LocateBar")->isEnabled();
+    progressEnabled = ChildOf<QProgressBar>(*form, "PB_Main")->isEnabled() && ChildOf<QProgressBar>(*form, "PB_Sub")->isEnabled();
     QWidget* target = QApplication::focusWidget() != nullptr ? QApplication::focusWidget() : form.get();
     QKeyEvent other(QEvent::KeyPress, Qt::Key_N, Qt::ControlModifier);
     QApplication::sendEvent(target, &other);
@@ -383,6 +389,7 @@ TEST_F(WindowTest, DuringATransferOnlyTheBreakKeyGetsThrough) {
   form->Logic().Buffers().Toggle(data / "src/f");
   form->Action("AC_CopyFromBufferInFileList")->trigger();
   EXPECT_TRUE(disabled);
+  EXPECT_TRUE(progressEnabled);
   EXPECT_FALSE(otherKeyRan);
   EXPECT_TRUE(breakSeen);
   EXPECT_TRUE(form->centralWidget()->isEnabled());
@@ -402,6 +409,24 @@ TEST_F(WindowTest, TerminationSignalClosesTheWindowAndSavesState) {
   EXPECT_FALSE(form->isVisible());
   EXPECT_TRUE(Exists(home / "save/setting.ini"));
   EXPECT_TRUE(Exists(home / "save/tab.txt"));
+}
+
+TEST_F(WindowTest, StateIsWrittenWhileTheWindowRuns) {
+  MakeDirs(data / "one");
+  auto form = MakeForm();
+  ShowAndSelect(*form, data / "one");
+  form->Logic().Buffers().Toggle(data / "one/f");
+  // Two seconds in use; the test does not wait that long.
+  auto* timer = form->findChild<QTimer*>(QStringLiteral("saveTimer"));
+  ASSERT_NE(timer, nullptr);
+  ASSERT_TRUE(timer->isActive());
+  timer->setInterval(10);
+  QElapsedTimer waited;
+  waited.start();
+  while (!Exists(home / "save/fbuf.txt") && waited.elapsed() < 5000) QApplication::processEvents(QEventLoop::AllEvents, 20);
+  // Killed now, the session would come back with its buffer and its place.
+  EXPECT_EQ(ReadFile(home / "save/fbuf.txt").substr(0, (data / "one/f").size()), data / "one/f");
+  EXPECT_EQ(ReadFile(home / "save/tab.txt").substr(0, (data / "one").size()), data / "one");
 }
 
 // Runs action on the dialog that is about to be shown modally.

@@ -2,12 +2,14 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <string>
 #include <unordered_set>
 
 #include "platform/codepage.h"
 #include "platform/dir_helpers.h"
 #include "platform/directory.h"
+#include "app/logic/name_order.h"
 #include "app/logic/state_files.h"
 
 namespace velkoran::app {
@@ -80,14 +82,15 @@ DirNode* DirTree::AddRoot(std::string name) {
   return raw;
 }
 
-DirNode* DirTree::AddChildren(DirNode& parent, std::vector<NewChild>& children) {
+DirNode* DirTree::InsertChildren(DirNode& parent, std::size_t position, std::vector<NewChild>& children) {
   if (children.empty()) return nullptr;
-  const int first = static_cast<int>(parent.children.size());
+  const int first = static_cast<int>(position);
   const int last = first + static_cast<int>(children.size()) - 1;
   const bool notify = observer_ != nullptr && updateDepth_ == 0;
   if (notify) observer_->ChildrenAboutToBeAdded(&parent, first, last);
   const std::string parentPath = rules_.AddTrailingSeparator(parent.Path());
-  parent.children.reserve(parent.children.size() + children.size());
+  std::vector<std::unique_ptr<DirNode>> added;
+  added.reserve(children.size());
   for (NewChild& c : children) {
     auto node = std::make_unique<DirNode>();
     node->parentPath = parentPath;
@@ -95,11 +98,34 @@ DirNode* DirTree::AddChildren(DirNode& parent, std::vector<NewChild>& children) 
     node->renamable = true;
     node->isLink = c.isLink;
     node->parent = &parent;
-    node->row = static_cast<int>(parent.children.size());
-    parent.children.push_back(std::move(node));
+    added.push_back(std::move(node));
   }
+  auto& siblings = parent.children;
+  siblings.insert(siblings.begin() + static_cast<std::ptrdiff_t>(position), std::make_move_iterator(added.begin()),
+                  std::make_move_iterator(added.end()));
+  for (std::size_t i = position; i < siblings.size(); ++i) siblings[i]->row = static_cast<int>(i);
   if (notify) observer_->ChildrenAdded(&parent);
-  return parent.children[static_cast<std::size_t>(first)].get();
+  return siblings[position].get();
+}
+
+void DirTree::MergeChildren(DirNode& parent, std::vector<NewChild>& children) {
+  std::sort(children.begin(), children.end(),
+            [](const NewChild& a, const NewChild& b) { return NameSortsBefore(a.name, b.name); });
+  std::size_t next = 0;  // the first new child not inserted yet
+  for (std::size_t pos = 0; pos <= parent.children.size() && next < children.size(); ++pos) {
+    // The run of new children that sorts before the child at pos (at the end: all the rest).
+    std::size_t end = children.size();
+    if (pos < parent.children.size()) {
+      end = next;
+      while (end < children.size() && NameSortsBefore(children[end].name, parent.children[pos]->nodeName)) ++end;
+    }
+    if (end == next) continue;
+    std::vector<NewChild> run(std::make_move_iterator(children.begin() + static_cast<std::ptrdiff_t>(next)),
+                              std::make_move_iterator(children.begin() + static_cast<std::ptrdiff_t>(end)));
+    InsertChildren(parent, pos, run);
+    pos += end - next;  // past the run; the loop steps past the child that followed it
+    next = end;
+  }
 }
 
 void DirTree::ForEachNetResource(const NetResource* container, const std::function<void(const NetResource&)>& visit) {
@@ -130,7 +156,7 @@ void DirTree::AddShares() {
     for (const auto& root : roots_) {
       if (platform::SamePathIgnoreCase(root->nodeName, host)) {
         std::vector<NewChild> one{{share, false}};
-        DirNode* node = AddChildren(*root, one);
+        DirNode* node = InsertChildren(*root, root->children.size(), one);
         node->parentPath = rules_.AddTrailingSeparator(host);
         node->renamable = false;
         break;
@@ -165,7 +191,7 @@ void DirTree::ScanChildren(DirNode& node, bool firstOnly) {
       found.push_back({std::string(name), isLink});
       return false;
     });
-    AddChildren(node, found);
+    InsertChildren(node, node.children.size(), found);
     node.scanState = 1;
     return;
   }
@@ -179,8 +205,25 @@ void DirTree::ScanChildren(DirNode& node, bool firstOnly) {
     found.push_back({std::string(name), isLink});
     return true;
   });
-  AddChildren(node, found);
+  MergeChildren(node, found);
   node.scanState = 2;
+}
+
+void DirTree::ReadChildrenAgain(DirNode& node) {
+  if (node.scanState < 2) {
+    ScanChildren(node, false);
+    ScanChildren(node, false);
+  } else {
+    std::unordered_set<std::string_view> known;
+    for (const auto& child : node.children) known.insert(child->nodeName);
+    std::vector<NewChild> found;
+    source_.ForEachSubdirectory(node.Path(), [&](std::string_view name, bool isLink) {
+      if (known.count(name) == 0) found.push_back({std::string(name), isLink});
+      return true;
+    });
+    MergeChildren(node, found);
+  }
+  for (std::size_t i = 0; i < node.children.size(); ++i) ScanChildren(*node.children[i], true);
 }
 
 bool DirTree::Expand(DirNode& node) {
@@ -285,6 +328,14 @@ DirNode* DirTree::FindNodeFromPath(std::string_view path, bool nearest) {
     }
   }
   return nearest ? deepest : nullptr;
+}
+
+DirNode* DirTree::FindExactNode(std::string_view path) {
+  if (DirNode* node = FindNodeFromPath(path, false)) return node;
+  DirNode* nearest = FindNodeFromPath(path, true);
+  if (nearest == nullptr || BreakRequested()) return nullptr;
+  ReadChildrenAgain(*nearest);
+  return FindNodeFromPath(path, false);
 }
 
 void DirTree::FixParentPaths(DirNode& node) {

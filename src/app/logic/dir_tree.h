@@ -60,7 +60,8 @@ class TreeObserver {
   virtual ~TreeObserver() = default;
   virtual void TreeAboutToReset() = 0;
   virtual void TreeReset() = 0;
-  // Children first..last (inclusive) are appended to parent.
+  // Children first..last (inclusive) are inserted into parent at first; the children that
+  // stood there move down.
   virtual void ChildrenAboutToBeAdded(const DirNode* parent, int first, int last) = 0;
   virtual void ChildrenAdded(const DirNode* parent) = 0;
   virtual void NodeChanged(const DirNode* node) = 0;
@@ -102,7 +103,11 @@ class DirTree {
   // Recreates all roots; every node pointer becomes invalid.
   void Rebuild();
   // Loads child directories: the first one only from state 0, the rest from state 1.
+  // Children are kept in name order (NameSortsBefore), whatever order they were read in.
   void ScanChildren(DirNode& node, bool firstOnly);
+  // Reads a loaded node's subdirectories again: those created since join in name order
+  // (nothing is removed; a refresh does that).
+  void ReadChildrenAgain(DirNode& node);
   // Expands a node (loading its children completely and the first child of each); a node
   // without subdirectories cannot be expanded. Returns whether it is expanded now.
   bool Expand(DirNode& node);
@@ -118,6 +123,11 @@ class DirTree {
   // matched exactly first and without regard to letter case when nothing matches exactly.
   // With nearest, a path that goes beyond the tree gives its deepest existing node.
   DirNode* FindNodeFromPath(std::string_view path, bool nearest);
+  // A lookup the user asked for (location bar, launcher, shortcut, tab, script): the node
+  // of exactly that directory or none, never an ancestor standing in for it. When the
+  // path goes beyond the tree, the deepest node on the way reads its children again once
+  // (a directory made outside the program since) and the lookup is retried.
+  DirNode* FindExactNode(std::string_view path);
 
   // Renames a subdirectory node on disk and in the tree (the paths below follow). False
   // for nodes that cannot be renamed, names with a separator, and failed renames.
@@ -136,8 +146,10 @@ class DirTree {
     std::string name;
     bool isLink;
   };
-  // Appends the children with one notification; returns the first one added.
-  DirNode* AddChildren(DirNode& parent, std::vector<NewChild>& children);
+  // Inserts the children at position with one notification; returns the first one added.
+  DirNode* InsertChildren(DirNode& parent, std::size_t position, std::vector<NewChild>& children);
+  // Inserts the children where they belong in name order, one notification per run.
+  void MergeChildren(DirNode& parent, std::vector<NewChild>& children);
   DirNode* AddRoot(std::string name);
   // Every resource below container (the top when none), depth first: a resource, then
   // what a container holds.

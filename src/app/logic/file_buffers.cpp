@@ -13,6 +13,7 @@ void FileBuffers::SetCurrent(int index) {
 }
 
 void FileBuffers::Toggle(std::string_view path) {
+  ++revision_;
   auto& buffer = buffers_[static_cast<std::size_t>(current_)];
   const auto it = std::find_if(buffer.begin(), buffer.end(), [&](const std::string& e) { return platform::SamePath(e, path); });
   if (it != buffer.end()) {
@@ -23,6 +24,7 @@ void FileBuffers::Toggle(std::string_view path) {
 }
 
 void FileBuffers::ToggleAll(const std::vector<std::string>& paths) {
+  ++revision_;
   auto& buffer = buffers_[static_cast<std::size_t>(current_)];
   if (paths.size() == 1) {
     Toggle(paths.front());
@@ -62,6 +64,7 @@ void FileBuffers::ToggleAll(const std::vector<std::string>& paths) {
 }
 
 void FileBuffers::RemoveDisplayedLines(const std::vector<int>& lines) {
+  ++revision_;
   auto& buffer = buffers_[static_cast<std::size_t>(current_)];
   const int count = static_cast<int>(buffer.size());
   std::vector<bool> doomed(buffer.size(), false);
@@ -82,7 +85,17 @@ std::vector<std::string> FileBuffers::DisplayLines() const {
   if (buffer.empty()) return {UiText("ファイルバッファ")};
   std::vector<std::string> lines;
   lines.reserve(buffer.size());
-  for (auto it = buffer.rbegin(); it != buffer.rend(); ++it) lines.push_back(DisplayName(*it));
+  std::unordered_map<std::string, int> uses;
+  for (auto it = buffer.rbegin(); it != buffer.rend(); ++it) {
+    lines.push_back(DisplayName(*it));
+    ++uses[lines.back()];
+  }
+  // Two entries of one name (a.txt from two folders) are told apart by where they are.
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    if (uses[lines[i]] < 2) continue;
+    const std::string& entry = buffer[buffer.size() - 1 - i];
+    lines[i] += "  (" + rules_.AddTrailingSeparator(rules_.ParentPath(rules_.RemoveTrailingSeparator(entry))) + ")";
+  }
   return lines;
 }
 

@@ -2,6 +2,7 @@
 // delete. Adding a path that is already in the current buffer removes it.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,7 +16,11 @@ class FileBuffers {
  public:
   explicit FileBuffers(const platform::PathRules& rules) : rules_(rules) {}
 
-  BufferSet& All() { return buffers_; }
+  // Any change goes through these; Revision counts them (a non-const All counts as one).
+  BufferSet& All() {
+    ++revision_;
+    return buffers_;
+  }
   const BufferSet& All() const { return buffers_; }
   int Current() const { return current_; }
   // Values outside 0..11 are ignored.
@@ -31,9 +36,14 @@ class FileBuffers {
   // Removes the entries shown on the given lines of the buffer list (line k shows entry
   // count - 1 - k); lines that show no entry are ignored.
   void RemoveDisplayedLines(const std::vector<int>& lines);
-  void ClearCurrent() { buffers_[static_cast<std::size_t>(current_)].clear(); }
+  void ClearCurrent() {
+    ++revision_;
+    buffers_[static_cast<std::size_t>(current_)].clear();
+  }
+  std::uint64_t Revision() const { return revision_; }
 
-  // What the buffer list shows: newest entry first, or the placeholder line.
+  // What the buffer list shows: newest entry first, or the placeholder line. Entries that
+  // would show the same name show their folder beside it.
   std::vector<std::string> DisplayLines() const;
   // "N番バッファ" for the current buffer.
   std::string IndexCaption() const;
@@ -44,6 +54,7 @@ class FileBuffers {
   const platform::PathRules& rules_;
   BufferSet buffers_;
   int current_ = 0;
+  std::uint64_t revision_ = 0;
 };
 
 }  // namespace velkoran::app

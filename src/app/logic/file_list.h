@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/logic/name_order.h"
 #include "app/logic/settings.h"
 #include "platform/paths.h"
 
@@ -87,9 +88,5 @@ class FileList {
   bool sortDescending_ = false;
   std::int64_t totalBytes_ = 0;
 };
-
-// Compares names without regard to ASCII letter case, byte order otherwise; in CP932 the
-// trail byte of a double-byte character is never folded.
-int CompareNamesIgnoreCase(std::string_view a, std::string_view b);
 
 }  // namespace velkoran::app

@@ -1,6 +1,7 @@
 #include "app/logic/window_logic.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "app/logic/ui_text.h"
 #include "platform/dir_helpers.h"
@@ -39,6 +40,15 @@ void WindowLogic::ProcessPendingEvents() { view_.ProcessPendingEvents(); }
 void WindowLogic::SetMainWindowEnabled(bool enabled) {
   windowEnabled_ = enabled;
   view_.SetMainWindowEnabled(enabled);
+  // A transfer has ended: its bars would go on showing a state that no longer holds.
+  if (enabled) ResetProgress();
+}
+
+void WindowLogic::ResetProgress() {
+  for (const fileops::ProgressBar bar : {fileops::ProgressBar::Main, fileops::ProgressBar::Sub}) {
+    SetProgressPosition(bar, 0);
+    SetProgressMaximum(bar, ProgressValues{}.maximum);
+  }
 }
 void WindowLogic::SetMainWindowCaption(std::string_view caption) { view_.SetMainWindowCaption(caption); }
 
@@ -58,29 +68,56 @@ void WindowLogic::LoadState(const std::string& saveDir) {
     if (!note.empty()) AppendLog(note);
     return lines;
   };
-  settings_ = LoadSettingsFrom(read(kSettingsFile));
+  const auto settingLines = read(kSettingsFile);
+  settings_ = LoadSettingsFrom(settingLines);
+  // A first start shows the tree, so that a newcomer sees where the list is.
+  const bool firstStart = !settingLines;
+  if (firstStart) settings_.treeVisible = true;
   if (const auto lines = read(kBuffersFile)) buffers_.All() = ParseBuffers(*lines);
-  tabs_ = ParseTabs(read(kTabsFile));
+  const auto tabLines = read(kTabsFile);
+  tabs_ = ParseTabs(tabLines);
+  if (firstStart && !tabLines && !firstStartDirectory_.empty()) tabs_.front().selectedPath = firstStartDirectory_;
+  // A restored tab shows its folder's name from the start, as it will once entered, so
+  // that captions (and the tabs after them) do not move under the pointer.
+  for (TabState& tab : tabs_) tab.caption = TabCaption(tab.selectedPath);
   currentTab_ = 0;
   if (const auto lines = read(kLauncherFile)) launcher_ = ParseLauncher(*lines);
   ApplySettings();
   view_.TabsChanged();
 }
 
-std::vector<std::string> WindowLogic::SaveState(const std::string& saveDir) {
+std::vector<std::string> WindowLogic::SaveState(const std::string& saveDir) { return WriteState(saveDir, false); }
+
+std::vector<std::string> WindowLogic::SaveChangedState(const std::string& saveDir) {
+  if (tree_.InUpdate()) return {};
+  CaptureCurrentTab();
+  return WriteState(saveDir, true);
+}
+
+std::vector<std::string> WindowLogic::WriteState(const std::string& saveDir, bool onlyChanged) {
   settings_.sortType = list_.SortType();
   settings_.sortDescending = list_.SortDescending();
   settings_.autoOverwrite = engine_.Flags().AutoOverwrite;
   std::vector<std::string> failures;
-  const auto write = [&](std::string_view name, const std::string& text) {
+  const auto write = [&](std::string_view name, std::string text, std::string* last) {
+    if (onlyChanged && last != nullptr && text == *last) return true;
     const std::string path = saveDir + std::string(name);
     std::string error;
-    if (!platform::WriteFileAtomically(path, text, &error)) failures.push_back(path + ": " + error);
+    if (!platform::WriteFileAtomically(path, text, &error)) {
+      failures.push_back(path + ": " + error);
+      return false;
+    }
+    if (last != nullptr) *last = std::move(text);
+    return true;
   };
-  write(kSettingsFile, SerializeSettings(settings_));
-  write(kBuffersFile, SerializeBuffers(buffers_.All()));
-  write(kTabsFile, SerializeTabs(tabs_));
-  write(kLauncherFile, SerializeLauncher(launcher_));
+  write(kSettingsFile, SerializeSettings(settings_), &written_.settings);
+  // The buffers may be large: they are written again only when they changed.
+  const std::uint64_t revision = buffers_.Revision();
+  if (!onlyChanged || revision != writtenBuffers_) {
+    if (write(kBuffersFile, SerializeBuffers(std::as_const(buffers_).All()), nullptr)) writtenBuffers_ = revision;
+  }
+  write(kTabsFile, SerializeTabs(tabs_), &written_.tabs);
+  write(kLauncherFile, SerializeLauncher(launcher_), &written_.launcher);
   return failures;
 }
 
@@ -121,6 +158,16 @@ void WindowLogic::RefreshTree() {
   tree_.EndUpdate();
 }
 
+DirNode* WindowLogic::FindNamedDirectory(const std::string& path) {
+  DirNode* node = tree_.FindExactNode(path);
+  if (node == nullptr) AppendLog("NotFound : " + path);
+  return node;
+}
+
+std::string WindowLogic::TabCaption(std::string_view path) const {
+  return path.empty() ? std::string() : services_.rules.LastComponent(path);
+}
+
 void WindowLogic::RevealNode(DirNode* node) {
   std::vector<DirNode*> ancestors;
   for (DirNode* p = node->parent; p != nullptr; p = p->parent) ancestors.push_back(p);
@@ -143,7 +190,7 @@ void WindowLogic::SelectNode(DirNode* node, Listing listing, Expansion expansion
   if (node != nullptr) {
     view_.SetLocationText(services_.rules.AddTrailingSeparator(node->Path()));
     if (currentTab_ >= 0 && currentTab_ < static_cast<int>(tabs_.size())) {
-      tabs_[static_cast<std::size_t>(currentTab_)].caption = node->nodeName;
+      tabs_[static_cast<std::size_t>(currentTab_)].caption = TabCaption(node->Path());
       view_.TabsChanged();
     }
   }
@@ -174,7 +221,7 @@ bool WindowLogic::RenameTreeNode(DirNode* node, std::string_view newName) {
   if (selected_ != nullptr && DirTree::IsSelfOrAncestor(node, selected_)) {
     view_.SetLocationText(services_.rules.AddTrailingSeparator(selected_->Path()));
     if (selected_ == node && currentTab_ < static_cast<int>(tabs_.size())) {
-      tabs_[static_cast<std::size_t>(currentTab_)].caption = node->nodeName;
+      tabs_[static_cast<std::size_t>(currentTab_)].caption = TabCaption(node->Path());
       view_.TabsChanged();
     }
     ListDirectory();
@@ -246,7 +293,7 @@ void WindowLogic::OpenWithShell(std::string_view file, std::string_view paramete
 }
 
 void WindowLogic::OpenFile(const std::vector<int>& selectedRows) {
-  if (selectedRows.empty() || selectedRows.front() >= list_.RowCount()) return;
+  if (selectedRows.empty() || selectedRows.front() < 0 || selectedRows.front() >= list_.RowCount()) return;
   const int row = selectedRows.front();
   const FileRow& r = list_.Row(row);
   if (!r.isDirectory) {
@@ -254,7 +301,7 @@ void WindowLogic::OpenFile(const std::vector<int>& selectedRows) {
     return;
   }
   if (selected_ != nullptr) tree_.Expand(*selected_);
-  DirNode* node = tree_.FindNodeFromPath(list_.FullPath(row), false);
+  DirNode* node = tree_.FindExactNode(list_.FullPath(row));
   if (node == nullptr) {
     AppendLog(UiText("FindNodeFromPath失敗。"));
     return;
@@ -323,7 +370,16 @@ void WindowLogic::CreateDirectory() {
 }
 
 void WindowLogic::GoParent() {
-  if (selected_ != nullptr && selected_->parent != nullptr) SelectNode(selected_->parent, Listing::Always);
+  if (selected_ == nullptr || selected_->parent == nullptr) return;
+  const std::string cameFrom = selected_->nodeName;
+  SelectNode(selected_->parent, Listing::Always);
+  // The cursor stands on the folder just left, so that going back in is one key away.
+  for (int i = 0; i < list_.RowCount(); ++i) {
+    if (list_.Row(i).isDirectory && list_.Row(i).name == cameFrom) {
+      view_.FocusFileRow(i);
+      break;
+    }
+  }
 }
 
 void WindowLogic::ToggleShowDirectory() { settings_.showDirectory = !settings_.showDirectory; }
@@ -341,18 +397,33 @@ void WindowLogic::CheckListDirectorySize(const std::vector<int>& selectedRows) {
 // ---- Tabs -----------------------------------------------------------------------------
 
 void WindowLogic::NewTab() {
-  tabs_.emplace_back();
+  TabState tab;
+  if (currentTab_ >= 0 && currentTab_ < static_cast<int>(tabs_.size())) {
+    CaptureCurrentTab();
+    tab = tabs_[static_cast<std::size_t>(currentTab_)];
+  }
+  tabs_.push_back(std::move(tab));
   view_.TabsChanged();
 }
 
-bool WindowLogic::LeaveTab() {
-  if (!windowEnabled_) return false;
-  if (currentTab_ < 0 || currentTab_ >= static_cast<int>(tabs_.size())) return true;
+std::string WindowLogic::TabPath(int index) const {
+  if (index < 0 || index >= static_cast<int>(tabs_.size())) return {};
+  if (index == currentTab_) return selected_ != nullptr ? selected_->Path() : std::string();
+  return tabs_[static_cast<std::size_t>(index)].selectedPath;
+}
+
+void WindowLogic::CaptureCurrentTab() {
+  if (currentTab_ < 0 || currentTab_ >= static_cast<int>(tabs_.size())) return;
   TabState& tab = tabs_[static_cast<std::size_t>(currentTab_)];
   tab.expandedPaths = tree_.CollectExpandedPaths();
   const DirNode* top = view_.TopTreeNode();
   tab.topPath = top != nullptr ? top->Path() : std::string();
   tab.selectedPath = selected_ != nullptr ? selected_->Path() : std::string();
+}
+
+bool WindowLogic::LeaveTab() {
+  if (!windowEnabled_) return false;
+  CaptureCurrentTab();
   return true;
 }
 
@@ -368,7 +439,8 @@ void WindowLogic::EnterTab() {
   // The selection left behind belongs to the other tab: it neither closes a branch of this
   // one nor keeps this tab's caption from being set.
   selected_ = nullptr;
-  DirNode* node = selectedPath.empty() ? nullptr : tree_.FindNodeFromPath(selectedPath, true);
+  // A place that is gone is not replaced by its parent: the next command would act there.
+  DirNode* node = selectedPath.empty() ? nullptr : FindNamedDirectory(selectedPath);
   if (node != nullptr) {
     // The tab's own expansion is restored as it was left; automatic expansion would open
     // the selected branch even where the tab had it closed.
@@ -378,7 +450,7 @@ void WindowLogic::EnterTab() {
   } else {
     // A tab without a place shows no selection; the list keeps what it shows.
     view_.ShowTreeSelection(nullptr);
-    view_.SetLocationText("");
+    view_.SetLocationText(selectedPath);
   }
   if (DirNode* top = topPath.empty() ? nullptr : tree_.FindNodeFromPath(topPath, false)) view_.SetTopTreeNode(top);
   tree_.EndUpdate();
@@ -430,10 +502,15 @@ std::vector<std::string> WindowLogic::ListDragPaths(const std::vector<int>& sele
 }
 
 int WindowLogic::DropOnTree(const std::vector<std::string>& paths, std::uint32_t effect) {
+  return DropOnTree(paths, effect, DropDestination());
+}
+
+int WindowLogic::DropOnTree(const std::vector<std::string>& paths, std::uint32_t effect, const std::string& destination) {
   const int operation = DropOperation(effect);
-  if (selected_ != nullptr && operation != 0) {
-    const std::string destination = selected_->Path();
-    const std::string name = selected_->nodeName;
+  if (!destination.empty() && operation != 0) {
+    const std::string name = selected_ != nullptr && selected_->Path() == destination
+                                 ? selected_->nodeName
+                                 : services_.rules.LastComponent(destination);
     engine_.TransferFiles(paths, destination, operation);
     view_.SetMainWindowCaption(name);
   }
@@ -442,11 +519,16 @@ int WindowLogic::DropOnTree(const std::vector<std::string>& paths, std::uint32_t
 }
 
 void WindowLogic::DropOnList(const std::vector<std::string>& paths, std::uint32_t effect, bool onRow) {
-  if (selected_ == nullptr) return;
+  DropOnList(paths, effect, onRow, DropDestination());
+}
+
+void WindowLogic::DropOnList(const std::vector<std::string>& paths, std::uint32_t effect, bool onRow,
+                             const std::string& destination) {
+  if (destination.empty()) return;
   // The list scrolls near its edges as the tree does: a drop there carries the scroll flag
   // too, and must copy or move all the same.
   const int operation = DropOperation(effect);
-  if (!onRow && operation != 0) engine_.TransferFiles(paths, selected_->Path(), operation);
+  if (!onRow && operation != 0) engine_.TransferFiles(paths, destination, operation);
   RelistAfterChange();
 }
 
@@ -465,11 +547,10 @@ void WindowLogic::DropOnBuffer(const std::vector<std::string>& paths) {
 
 std::string WindowLogic::GoToDirectory(const std::string& text) {
   const std::string wanted = services_.rules.AddTrailingSeparator(text);
-  DirNode* node = tree_.FindNodeFromPath(wanted, true);
-  if (node == nullptr) {
-    AppendLog("NotFound : " + wanted);
-    return text;
-  }
+  // Only the directory named: when it is not there, the selection stays where it is
+  // rather than moving to a parent that the next command would then act on.
+  DirNode* node = FindNamedDirectory(wanted);
+  if (node == nullptr) return text;
   SelectNode(node, Listing::Always);
   view_.FocusTreeIfVisible();
   const std::string shown = services_.rules.AddTrailingSeparator(node->Path());

@@ -34,6 +34,7 @@ class WindowView : public fileops::OperationHost {
   virtual void FileListRefilled() = 0;                       // focus the first row, select none
   virtual void FileListSorted(const std::vector<int>& newIndexOfOld) = 0;
   virtual void FileRowChanged(int row) = 0;
+  virtual void FocusFileRow(int row) = 0;                    // the cursor on that row, none selected
   virtual void ShowInfoLine(std::string_view text) = 0;
   virtual void ShowBuffer(const std::vector<std::string>& lines, std::string_view indexCaption) = 0;
   virtual void TreeVisibilityChanged(bool visible) = 0;
@@ -56,11 +57,18 @@ class WindowLogic : private fileops::OperationHost {
 
   // ---- Saved state -------------------------------------------------------------------
   // Reads setting.ini, fbuf.txt, tab.txt and Launch.txt from saveDir (missing files leave
-  // the defaults) and hands the settings to the tree, the list and the engine.
+  // the defaults) and hands the settings to the tree, the list and the engine. A first
+  // start shows the tree, and its tab opens on the first-start directory.
   void LoadState(const std::string& saveDir);
   // Writes the four files, each replaced atomically. Returns one message per file that
   // could not be written (that file keeps its old content).
   std::vector<std::string> SaveState(const std::string& saveDir);
+  // The same as the session goes, so that a crash loses little: the current tab's state
+  // is taken (without leaving it) and only the files whose text changed since they were
+  // last written are written. Nothing is written while the tree is in a bulk update.
+  std::vector<std::string> SaveChangedState(const std::string& saveDir);
+  // Where a first start (no setting.ini, no tab.txt) opens its one tab; empty: nowhere.
+  void SetFirstStartDirectory(std::string path) { firstStartDirectory_ = std::move(path); }
   // The settings as they stand; the window keeps its sizes in them before saving.
   WindowSettings& Settings() { return settings_; }
   const std::vector<LauncherEntry>& Launcher() const { return launcher_; }
@@ -112,6 +120,9 @@ class WindowLogic : private fileops::OperationHost {
   // ---- Tabs ---------------------------------------------------------------------------
   const std::vector<TabState>& Tabs() const { return tabs_; }
   int CurrentTab() const { return currentTab_; }
+  // The directory a tab shows: the selection for the current tab, else what it remembers.
+  std::string TabPath(int index) const;
+  // A new tab opens where the current one is (the current tab does not change).
   void NewTab();
   // The leaving step: false (nothing stored) while a file operation runs.
   bool LeaveTab();
@@ -162,6 +173,12 @@ class WindowLogic : private fileops::OperationHost {
   int DropOnTree(const std::vector<std::string>& paths, std::uint32_t effect);
   // On the list: transfer into the selected directory unless the drop landed on a row.
   void DropOnList(const std::vector<std::string>& paths, std::uint32_t effect, bool onRow);
+  // The same with the destination taken when the drop happened (the work of a drop may
+  // run later, when the selection has moved on); an empty destination transfers nothing.
+  int DropOnTree(const std::vector<std::string>& paths, std::uint32_t effect, const std::string& destination);
+  void DropOnList(const std::vector<std::string>& paths, std::uint32_t effect, bool onRow, const std::string& destination);
+  // The directory a drop made now would go to: the selected node's path, or empty.
+  std::string DropDestination() const { return selected_ != nullptr ? selected_->Path() : std::string(); }
   // On the buffer list: toggle every path (a directory with a trailing separator).
   void DropOnBuffer(const std::vector<std::string>& paths);
 
@@ -179,6 +196,8 @@ class WindowLogic : private fileops::OperationHost {
     std::uint64_t position = 0;
   };
   const ProgressValues& Progress(fileops::ProgressBar bar) const;
+  // Both bars back to empty, when a transfer or a script has ended.
+  void ResetProgress();
   void SetProgressMaximum(fileops::ProgressBar bar, std::uint64_t maximum) override;
   void SetProgressPosition(fileops::ProgressBar bar, std::uint64_t position) override;
 
@@ -196,6 +215,15 @@ class WindowLogic : private fileops::OperationHost {
   void RevealNode(DirNode* node);
   void ApplySettings();
   void RelistAfterChange();  // RefreshTree, then ListDirectory
+  void CaptureCurrentTab();  // the current tab's state taken from the tree
+  // The node of a directory the user named; logs "NotFound" when there is none.
+  DirNode* FindNamedDirectory(const std::string& path);
+  // The caption of a tab on this directory.
+  std::string TabCaption(std::string_view path) const;
+  struct StateTexts {
+    std::string settings, buffers, tabs, launcher;
+  };
+  std::vector<std::string> WriteState(const std::string& saveDir, bool onlyChanged);
   std::string NodeOperationPath(const DirNode& node) const;
   std::string GoToDirectory(const std::string& text);
   bool OpensAsFile(const std::string& path);
@@ -214,6 +242,9 @@ class WindowLogic : private fileops::OperationHost {
   bool windowEnabled_ = true;
   ProgressValues mainProgress_;
   ProgressValues subProgress_;
+  std::string firstStartDirectory_;
+  StateTexts written_;                   // what the files hold as last read or written
+  std::uint64_t writtenBuffers_ = ~0ull;  // the buffers' revision written last
 };
 
 }  // namespace velkoran::app
