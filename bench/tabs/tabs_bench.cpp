@@ -38,6 +38,7 @@ class NullView final : public app::WindowView {
   void FileListRefilled() override {}
   void FileListSorted(const std::vector<int>&) override {}
   void FileRowChanged(int) override {}
+  void FocusFileRow(int) override {}
   void ShowInfoLine(std::string_view) override {}
   void ShowBuffer(const std::vector<std::string>& lines, std::string_view) override { shownLines = lines.size(); }
   void TreeVisibilityChanged(bool) override {}
