@@ -1,10 +1,12 @@
 // The automation seam: an interface shaped like the platform's dispatch interface (names
 // to ids, invoke as property get, property put or method call, property names). Values
-// hold it by intrusive reference count. The Linux backend comes later; until then no
-// object implements it and creation from a program id fails.
+// hold it by intrusive reference count. The Linux backend speaks to D-Bus services
+// (automation_dbus.cpp, see docs/automation.md); collections it returns are
+// AutomationCollection objects (automation_collection.h).
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -51,6 +53,45 @@ class Automation {
 
  protected:
   virtual ~Automation() = default;
+};
+
+// Reference counting for implementations: an object starts at zero and the last Release
+// deletes it. Objects belong to the thread that runs the script.
+class CountedAutomation : public Automation {
+ public:
+  void AddRef() override { ++refs_; }
+  void Release() override {
+    if (--refs_ == 0) delete this;
+  }
+
+ private:
+  std::int32_t refs_ = 0;
+};
+
+// Creates the object a program id names (the backend's syntax, docs/automation.md): a
+// dispatch variant holding it, or an empty variant when it cannot be had. The reason goes
+// to the debug output (standard error).
+Variant CreateAutomationObject(std::string_view programId);
+
+// A backend that blocks on a call runs the innermost hook of the calling thread between
+// its waits, at most every 50 ms; a hook that answers true abandons the call, which then
+// fails. Scopes nest: a hook is in force from its construction to its destruction.
+class AutomationAbortHook {
+ public:
+  explicit AutomationAbortHook(std::function<bool()> poll) : poll_(std::move(poll)), outer_(current_) {
+    current_ = this;
+  }
+  ~AutomationAbortHook() { current_ = outer_; }
+  AutomationAbortHook(const AutomationAbortHook&) = delete;
+  AutomationAbortHook& operator=(const AutomationAbortHook&) = delete;
+
+  // Runs the innermost hook; false when none is in force.
+  static bool AbortRequested() { return current_ != nullptr && current_->poll_ && current_->poll_(); }
+
+ private:
+  std::function<bool()> poll_;
+  AutomationAbortHook* outer_;
+  static inline thread_local AutomationAbortHook* current_ = nullptr;
 };
 
 inline Variant::Variant(const Variant& o)

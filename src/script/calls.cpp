@@ -95,7 +95,10 @@ TJValue TJEngine::CallAutomation(TJFunction& f, TJValueList& args) {
   reversed.reserve(args.Count());
   for (std::size_t i = args.Count(); i-- > 0;) reversed.push_back(ValueToVariant(args[i]));
   velkoran::platform::Variant result;
+  // The call may wait on a service: the host keeps running its events meanwhile.
+  const velkoran::platform::AutomationAbortHook hook([this] { return PollHost(); });
   if (!f.Dispatch->Invoke(f.DispId, velkoran::platform::InvokeKind::Method, reversed, result)) {
+    if (AbortRequested) throw EJAbort();
     ThrowScriptError(errors::kActiveX, "method error");
   }
   return VariantToValue(result);

@@ -105,6 +105,12 @@ class TJEngine {
   // process its events and set AbortRequested.
   std::function<void(TJEngine& engine)> OnPoll;
   std::chrono::milliseconds PollInterval{50};
+  // Runs OnPoll and answers whether the host asked for an abort: native code that waits
+  // (on a service, say) calls it between its waits.
+  bool PollHost() {
+    if (OnPoll) OnPoll(*this);
+    return AbortRequested;
+  }
 
   // The generation of function records made in this run; records of earlier runs may
   // point into trees that are gone and cannot be called.

@@ -9,8 +9,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <vector>
 
 #include "platform/ascii.h"
+#include "platform/automation_collection.h"
 #include "script/object.h"
 
 namespace kestrin {
@@ -330,10 +332,51 @@ TJValue VariantToValue(const velkoran::platform::Variant& var) {
   return TJValue();
 }
 
-velkoran::platform::Variant ValueToVariant(const TJValue& v) {
+namespace {
+
+velkoran::platform::Variant ToVariant(const TJValue& v, int depth);
+
+// Script arrays and plain objects (object literals) cross as the seam's collections, so a
+// service that takes a list or a dictionary gets the script's items instead of nothing.
+// Nesting deeper than this (a cycle, say) does not convert.
+constexpr int kMaxCollectionDepth = 32;
+
+velkoran::platform::Variant ObjectToVariant(TJObject* object, int depth) {
+  using velkoran::platform::AutomationCollection;
+  using velkoran::platform::Variant;
+  Variant none;
+  if (object == nullptr) return none;
+  const bool array = object->IsClass("Array");
+  if (!array && object->ScriptClassName() != "Object") return none;
+  if (depth >= kMaxCollectionDepth) {
+    none.type = Variant::Type::Other;
+    return none;
+  }
+  if (array) {
+    TJValue length;
+    object->GetValue(TJName("length"), false, length);
+    std::vector<Variant> items;
+    TJValue item;
+    for (std::int32_t i = 0; i < ToInteger(length) && object->GetIndexed(i, item); ++i) {
+      items.push_back(ToVariant(item, depth + 1));
+    }
+    return AutomationCollection::List(std::move(items));
+  }
+  std::vector<AutomationCollection::Entry> entries;
+  for (const std::string& name : object->PropertyNames()) {
+    TJValue value;
+    object->GetValue(TJName(name), true, value);
+    entries.push_back({name, ToVariant(value, depth + 1)});
+  }
+  return AutomationCollection::Dictionary(std::move(entries));
+}
+
+velkoran::platform::Variant ToVariant(const TJValue& v, int depth) {
   using velkoran::platform::Variant;
   Variant var;
   switch (v.Kind()) {
+    case jkObject:
+      return ObjectToVariant(v.ObjValue(), depth);
     case jkNull:
       var.type = Variant::Type::Null;
       break;
@@ -360,6 +403,10 @@ velkoran::platform::Variant ValueToVariant(const TJValue& v) {
   }
   return var;
 }
+
+}  // namespace
+
+velkoran::platform::Variant ValueToVariant(const TJValue& v) { return ToVariant(v, 0); }
 
 std::string FunctionIdentity(const TJFunction& f) {
   switch (f.FuncKind) {

@@ -245,7 +245,8 @@ std::optional<std::int32_t> ParseInteger(std::string_view text);
 // The general number format of ToText for jkNumber: 15 significant digits.
 std::string FormatNumber(double d);
 
-// The automation seam's value conversions.
+// The automation seam's value conversions. Script arrays and plain objects go out as
+// collections (platform/automation_collection.h); other objects as empty.
 TJValue VariantToValue(const velkoran::platform::Variant& var);
 velkoran::platform::Variant ValueToVariant(const TJValue& v);
 

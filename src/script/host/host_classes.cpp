@@ -1,5 +1,6 @@
 #include "script/host/host_classes.h"
 
+#include "script/host/activex_object.h"
 #include "script/host/base64_object.h"
 #include "script/host/crc_object.h"
 #include "script/host/dialog_object.h"
@@ -19,7 +20,7 @@ namespace kestrin {
 void RegisterHostClasses(TKestrin& host) {
   // In the order of the class table: File, Directory, Strings, Win32, Ini, CRC, Base64,
   // Dialog, URL, Cookie, Response, HTTP, HTTPS, TCPSocket, Mail, POP3, SMTP, Mutex,
-  // ActiveXObject. The network classes and ActiveXObject join at their places.
+  // ActiveXObject. The network classes join at their places.
   host.RegisterClass("File", TJFileObject::Info());
   host.RegisterClass("Directory", TJDirectoryObject::Info());
   host.RegisterClass("Strings", TJStringsObject::Info());
@@ -35,6 +36,7 @@ void RegisterHostClasses(TKestrin& host) {
   host.RegisterClass("HTTPS", TJHTTPSObject::Info());
   host.RegisterClass("TCPSocket", TJTCPSocketObject::Info());
   host.RegisterClass("Mutex", TJMutexObject::Info());
+  host.RegisterClass("ActiveXObject", TJActiveXObject::Info());
 }
 
 }  // namespace kestrin
