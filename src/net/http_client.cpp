@@ -247,9 +247,24 @@ void THttpClient::Exchange(THttpCommand command, std::string method, std::string
   Status("nfo>" + UrlForTrace(url) + "の" + verb + "正常終了", kTraceOperation);
 }
 
+namespace {
+
+// Appends to body, room for the announced length made at the first bytes (at most 256
+// MiB ahead of time: the announcement is the server's word, not yet the data).
+THttpClient::Sink BodyCollector(std::string& body, const THttpClient& client) {
+  return [&body, &client](const char* data, std::size_t size) {
+    if (body.empty() && client.ContentLength > 0) {
+      body.reserve(static_cast<std::size_t>(std::min<std::int64_t>(client.ContentLength, std::int64_t{256} << 20)));
+    }
+    body.append(data, size);
+  };
+}
+
+}  // namespace
+
 std::string THttpClient::Get(const std::string& url) {
   std::string body;
-  const Sink sink = [&body](const char* data, std::size_t size) { body.append(data, size); };
+  const Sink sink = BodyCollector(body, *this);
   Exchange(THttpCommand::Get, "GET", url, {}, &sink);
   return body;
 }
@@ -272,7 +287,7 @@ void THttpClient::GetFile(const std::string& url, const std::string& path) {
 
 std::string THttpClient::Post(const std::string& url, const std::string& data) {
   std::string body;
-  const Sink sink = [&body](const char* d, std::size_t size) { body.append(d, size); };
+  const Sink sink = BodyCollector(body, *this);
   Exchange(THttpCommand::Post, "POST", url, data, &sink);
   return body;
 }

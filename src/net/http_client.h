@@ -67,9 +67,10 @@ class THttpClient : public virtual TNetEndpoint {
   virtual void ReadToString(std::string& out, std::int64_t count) = 0;
   virtual void ReadToFile(const std::string& path) = 0;
 
- protected:
+ public:
   using Sink = std::function<void(const char* data, std::size_t size)>;
 
+ protected:
   // Steps every request takes first: RequestUrl, Host, Authorization from the URL, the
   // body's Content-Type and Content-Length, OnBeforeRequest. Returns the (possibly
   // replaced) URL's parts.
