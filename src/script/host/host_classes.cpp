@@ -8,6 +8,7 @@
 #include "script/host/file_object.h"
 #include "script/host/http_object.h"
 #include "script/host/ini_object.h"
+#include "script/host/mail_objects.h"
 #include "script/host/mutex_object.h"
 #include "script/host/strings_object.h"
 #include "script/host/tcpsocket_object.h"
@@ -35,6 +36,9 @@ void RegisterHostClasses(TKestrin& host) {
   host.RegisterClass("HTTP", TJHTTPObject::Info());
   host.RegisterClass("HTTPS", TJHTTPSObject::Info());
   host.RegisterClass("TCPSocket", TJTCPSocketObject::Info());
+  host.RegisterClass("Mail", TJMailObject::Info());
+  host.RegisterClass("POP3", TJPOP3Object::Info());
+  host.RegisterClass("SMTP", TJSMTPObject::Info());
   host.RegisterClass("Mutex", TJMutexObject::Info());
   host.RegisterClass("ActiveXObject", TJActiveXObject::Info());
 }

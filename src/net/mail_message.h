@@ -1,0 +1,60 @@
+// TMailMessage: the mail message the POP3 and SMTP clients and the script class Mail
+// share: headers, body, the text parts, and attachments saved as files (when received)
+// or read from files (when sent). Build makes MIME multipart/mixed with Base64 parts.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "script/hash_table.h"
+
+namespace velkoran::net {
+
+class TMailMessage {
+ public:
+  TMailMessage() { Clear(); }
+
+  std::vector<std::string> Attachments;
+  // Header name to value (folded lines joined), names compared without regard to case.
+  kestrin::TStringHashTable Headers{100, true};
+  // The header lines as received (folded ones as they came) or as built.
+  std::vector<std::string> HeaderLines;
+  std::int32_t Number = 0;
+  // Bytes of the message as retrieved.
+  std::int64_t Size = 0;
+  std::vector<std::string> BodyLines;
+  std::string Message;
+  std::string Boundary;
+  std::string AttachPath;
+  // Turns an attachment name as the sender wrote it (encoded words, say) into the file
+  // name to use; unchanged when unset.
+  std::function<std::string(std::string_view)> DecodeName;
+
+  void Clear();
+  void Assign(const TMailMessage& other);
+  std::string HeaderValue(std::string_view name) const { return Headers.GetText(name); }
+  // Splits a received message. Attachments in Base64 are saved in AttachPath under the
+  // last component of their name ("" "." ".." get a made-up name; an existing file is
+  // never replaced: a number is added). With strict set, a file that cannot be written
+  // fails the parse (ENetSocket); otherwise it is skipped.
+  void Parse(std::string_view raw, bool strict = false);
+  // The text to send. Fails (EProtocolError) when a header would break its line, or
+  // (ENetSocket) when an attachment cannot be read.
+  std::string Build();
+
+ private:
+  void ParsePart(const std::vector<std::string_view>& lines, bool strict);
+  std::string SaveAttachment(const std::string& name, std::string_view data, bool strict);
+};
+
+// The lines of a text split at LF (a CR before it dropped); a final line without LF counts.
+std::vector<std::string_view> SplitLines(std::string_view text);
+// The address inside "<>" when there is one, else the trimmed text.
+std::string MailAddress(std::string_view text);
+// The addresses of a comma-separated list (To, Cc, Bcc).
+std::vector<std::string> MailAddresses(std::string_view list);
+
+}  // namespace velkoran::net
