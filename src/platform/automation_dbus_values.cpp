@@ -178,6 +178,23 @@ std::optional<QVariant> OwnType(const Variant& v, const PathOfDispatch& pathOf) 
   return QVariant::fromValue(list);
 }
 
+constexpr std::string_view kIntegerCodes = "ynqiuxt";
+
+// Calls f with a value of the C++ type that Qt sends as the integer type `code`.
+template <typename F>
+std::optional<QVariant> WithIntegerType(char code, F&& f) {
+  switch (code) {
+    case 'y': return f(uchar{});
+    case 'n': return f(short{});
+    case 'q': return f(ushort{});
+    case 'i': return f(int{});
+    case 'u': return f(uint{});
+    case 'x': return f(qlonglong{});
+    case 't': return f(qulonglong{});
+    default: return std::nullopt;
+  }
+}
+
 template <typename T>
 QVariant ListOf(const QVariantList& items) {
   QList<T> out;
@@ -200,14 +217,11 @@ std::optional<QVariant> PackArray(const QVariantList& items, std::string_view el
     return QVariant::fromValue(out);
   }
   if (element.size() != 1) return std::nullopt;
+  if (kIntegerCodes.find(element[0]) != std::string_view::npos) {
+    return WithIntegerType(element[0], [&items](auto type) { return ListOf<decltype(type)>(items); });
+  }
   switch (element[0]) {
     case 'b': return ListOf<bool>(items);
-    case 'n': return ListOf<short>(items);
-    case 'q': return ListOf<ushort>(items);
-    case 'i': return ListOf<int>(items);
-    case 'u': return ListOf<uint>(items);
-    case 'x': return ListOf<qlonglong>(items);
-    case 't': return ListOf<qulonglong>(items);
     case 'd': return ListOf<double>(items);
     case 'o': return ListOf<QDBusObjectPath>(items);
     case 'g': return ListOf<QDBusSignature>(items);
@@ -333,14 +347,11 @@ std::optional<QVariant> ToDBus(const Variant& value, std::string_view type, cons
     }
     return ToArray(value, type.substr(1), pathOf);
   }
-  switch (type.empty() ? '\0' : type[0]) {
-    case 'y': return Whole<uchar>(value);
-    case 'n': return Whole<short>(value);
-    case 'q': return Whole<ushort>(value);
-    case 'i': return Whole<int>(value);
-    case 'u': return Whole<uint>(value);
-    case 'x': return Whole<qlonglong>(value);
-    case 't': return Whole<qulonglong>(value);
+  if (type.empty()) return std::nullopt;
+  if (kIntegerCodes.find(type[0]) != std::string_view::npos) {
+    return WithIntegerType(type[0], [&value](auto t) { return Whole<decltype(t)>(value); });
+  }
+  switch (type[0]) {
     case 'd': {
       const auto d = NumberOf(value);
       if (!d) return std::nullopt;

@@ -35,6 +35,7 @@ PROBE_XML = """
     <property name="Tags" type="as" access="readwrite"/>
     <property name="Secret" type="s" access="write"/>
     <property name="Child" type="o" access="read"/>
+    <property name="Any" type="v" access="readwrite"/>
   </interface>
 </node>
 """
@@ -139,6 +140,7 @@ class Service:
             "Size": GLib.Variant("t", 2 ** 40),
             "Tags": GLib.Variant("as", ["x"]),
             "Child": GLib.Variant("o", "/org/velkoran/Probe/Child"),
+            "Any": GLib.Variant("v", GLib.Variant("s", "nothing")),
         }
         self.next_id = 1
 

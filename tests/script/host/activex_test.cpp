@@ -116,6 +116,7 @@ TEST_F(ActiveXTest, MembersAreFoundByNameCaseAndInterface) {
       {"get and put", "println(p.Level); p.Level = 7.0; println(p.Level); p.Level = 3;", "3\n7\n"},
       {"put as the property's type", "p.Tags = 'solo'; println(p.Tags.Count, p.Tags.Item(0)); p.Tags = null; println(p.Tags.Count);",
        "1\nsolo\n0\n"},
+      {"variant property", "println(p.Any); p.Any = 5; println(p.Any + 1); p.Any = 'nothing';", "nothing\n6\n"},
       // "level" is a method of the second interface; without regard to case the first
       // interface's property "Level" comes first.
       {"exact before case-blind", "println(p.level(), p.LEVEL, p.eCHO(1));", "lower-case level\n3\n1\n"},
@@ -123,7 +124,7 @@ TEST_F(ActiveXTest, MembersAreFoundByNameCaseAndInterface) {
       {"qualified in bracket form",
        "println(p['org.velkoran.Probe.Extra.Echo']('a'), p['ORG.velkoran.probe.extra.echo']('b'), p['org.velkoran.Probe.Extra.Name']);",
        "extra:a\nextra:b\nextra-name\n"},
-      {"readable properties, first definition wins", "for (k in p) println(k);", "Name\nLevel\nSize\nTags\nChild\n"},
+      {"readable properties, first definition wins", "for (k in p) println(k);", "Name\nLevel\nSize\nTags\nChild\nAny\n"},
       {"method value kept as a member", "m = p.Echo; println(p.hasKey('Echo'), m == p.Echo, m(4));", "true\ntrue\n4\n"},
       {"write-only property", "println(typeof p.Secret); p.Secret = 's';", "function\n"},
   });
