@@ -44,7 +44,10 @@ def run(command, **kwargs):
 
 
 def output(command):
-    return subprocess.run(command, check=True, capture_output=True, stdin=subprocess.DEVNULL).stdout
+    done = subprocess.run(command, capture_output=True, stdin=subprocess.DEVNULL)
+    if done.returncode != 0:
+        raise RuntimeError("%s failed: %s" % (command[:3], done.stdout[-500:] + done.stderr[-500:]))
+    return done.stdout
 
 
 def script(kestrin, text, *args):
@@ -75,12 +78,133 @@ def pairs(name, ours, theirs, count, limit):
     sys.stdout.flush()
 
 
+def start_mail_servers(work):
+    """dovecot (POP3) with one user whose maildir holds the big message, and aiosmtpd with
+    our sink; returns (processes, pop3 port, smtp port)."""
+    root = os.geteuid() == 0
+    uid = 65534 if root else os.geteuid()
+    gid = 65534 if root else os.getegid()
+    os.chmod(work, 0o755)
+    maildir = os.path.join(work, "mail")
+    for sub in ("new", "cur", "tmp"):
+        os.makedirs(os.path.join(maildir, sub))
+        os.chown(os.path.join(maildir, sub), uid, gid)
+    os.chown(maildir, uid, gid)
+    with open(os.path.join(work, "users"), "w") as f:
+        f.write("bench:{PLAIN}secret:%d:%d::%s::\n" % (uid, gid, maildir))
+    pop3, smtp = free_port(), free_port()
+    me = "" if root else __import__("pwd").getpwuid(os.geteuid()).pw_name
+    users = ("default_login_user = dovenull\ndefault_internal_user = dovecot\ndefault_internal_group = dovecot\n"
+             if root else "default_login_user = %s\ndefault_internal_user = %s\n" % (me, me))
+    conf = os.path.join(work, "dovecot.conf")
+    with open(conf, "w") as f:
+        f.write("""protocols = pop3
+listen = 127.0.0.1
+base_dir = %(w)s/run
+state_dir = %(w)s/state
+log_path = %(w)s/dovecot.log
+ssl = no
+disable_plaintext_auth = no
+auth_mechanisms = plain
+%(users)spassdb {
+  driver = passwd-file
+  args = scheme=PLAIN username_format=%%u %(w)s/users
+}
+userdb {
+  driver = passwd-file
+  args = username_format=%%u %(w)s/users
+}
+mail_location = maildir:~
+service pop3-login {
+  inet_listener pop3 {
+    port = %(p)d
+  }
+  chroot =
+}
+service anvil {
+  chroot =
+}
+service imap-login {
+  chroot =
+}
+""" % {"w": work, "p": pop3, "users": users})
+    spool = os.path.join(work, "spool")
+    os.makedirs(spool)
+    shutil.copy(os.path.join(ROOT, "tests", "net", "servers", "smtp_sink.py"), work)
+    procs = [subprocess.Popen(["/usr/sbin/dovecot", "-F", "-c", conf], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL),
+             subprocess.Popen(["/usr/bin/python3", "-m", "aiosmtpd", "-n", "-l", "127.0.0.1:%d" % smtp, "-c",
+                               "smtp_sink.Sink", spool], cwd=work, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)]
+    return procs, maildir, uid, gid, pop3, smtp
+
+
+def mail_rows(kestrin, work, count):
+    """POP3 RETR and SMTP send of a 10 MB message with a 5 MB attachment."""
+    procs, maildir, uid, gid, pop3, smtp = start_mail_servers(work)
+    try:
+        wait_for(pop3)
+        wait_for(smtp)
+        attachment = os.path.join(work, "attachment.bin")
+        with open(attachment, "wb") as f:
+            f.write(os.urandom(5 << 20))
+        text_lines = ["text line %07d of the message body.........................................." % i
+                      for i in range(50000)]
+        with open(os.path.join(work, "text.txt"), "w") as f:
+            f.write("\n".join(text_lines))
+        # Our SMTP client builds the message; the copy it sends is the one both sides use.
+        send = ("var t = new File(args[2]); t.open(); var s = new SMTP(); s.host = '127.0.0.1'; s.port = args[0];"
+                "s.connect(); var m = s.mail; m.From = 'a@example.com'; m.To = 'b@example.com'; m.Subject = 'bench';"
+                "m.message = t.read(); t.close(); m.attachments.add(args[1]); s.sendMail(); s.close();")
+        ours_send = script(kestrin, send, str(smtp), attachment, os.path.join(work, "text.txt"))
+        run(ours_send)
+        stored = os.path.join(work, "spool", "1.eml")
+        message = open(stored, "rb").read()
+        if len(message) < (9 << 20):
+            raise RuntimeError("the stored message has only %d bytes" % len(message))
+        eml = os.path.join(work, "message.eml")
+        shutil.copy(stored, eml)
+        delivered = os.path.join(maildir, "new", "1.bench")
+        shutil.copy(stored, delivered)
+        os.chown(delivered, uid, gid)
+        got = os.path.join(work, "got")
+        os.makedirs(got)
+        retr = ("var p = new POP3(); p.host = '127.0.0.1'; p.port = args[0]; p.userid = 'bench'; p.password = 'secret';"
+                "p.attachPath = args[1]; p.connect(); var m = p.getMail(1); print(m.attachments.count); p.close();")
+        ours_retr = script(kestrin, retr, str(pop3), got + "/")
+        if output(ours_retr) != b"1" or sha(os.path.join(got, "attachment.bin")) != sha(attachment):
+            raise RuntimeError("POP3: the attachment did not come back whole")
+        curl_retr = ["curl", "-s", "-u", "bench:secret", "pop3://127.0.0.1:%d/1" % pop3, "-o", os.path.join(work, "curl.eml")]
+        run(curl_retr)
+        if open(os.path.join(work, "curl.eml"), "rb").read().rstrip(b"\r\n") != message.rstrip(b"\r\n"):
+            raise RuntimeError("POP3: curl fetched other bytes")
+        # The retrievals write their attachment anew each time (a new name beside the old).
+        ours_retr_clean = ["sh", "-c", "rm -f %s/* && exec \"$@\"" % got, "sh"] + ours_retr
+        curl_send = ["curl", "-s", "smtp://127.0.0.1:%d" % smtp, "--mail-from", "a@example.com", "--mail-rcpt",
+                     "b@example.com", "-T", eml]
+        print()
+        print("| Comparison (10 MB message with a 5 MB attachment, loopback) | median ratio | min | max | target | |")
+        print("|---|---:|---:|---:|---:|---|")
+        pairs("POP3 getMail (attachment saved) vs curl pop3:// -o file", ours_retr_clean,
+              curl_retr, count, 2.0)
+        pairs("SMTP sendMail (built from text and file) vs curl smtp:// -T message", ours_send, curl_send, count, 2.0)
+    finally:
+        for p in procs:
+            p.terminate()
+            p.wait()
+
+
 def main():
-    kestrin = os.path.abspath(sys.argv[1])
-    count = int(sys.argv[2]) if len(sys.argv) > 2 else 5
+    args = [a for a in sys.argv[1:] if a != "--mail-only"]
+    mail_only = len(args) < len(sys.argv) - 1
+    kestrin = os.path.abspath(args[0])
+    count = int(args[1]) if len(args) > 1 else 5
     work = tempfile.mkdtemp(prefix="velkoran-bench-net-")
+    os.chmod(work, 0o755)  # the mail servers' own users pass through it
+    os.makedirs(os.path.join(work, "mailbench"))
     nginx = None
     try:
+        if mail_only:
+            mail_rows(kestrin, os.path.join(work, "mailbench"), count)
+            return
         www = os.path.join(work, "www")
         os.makedirs(os.path.join(work, "tmp"))
         os.makedirs(www)
@@ -150,6 +274,7 @@ http { access_log off; sendfile on; default_type application/octet-stream;
         print()
         print("10 000 readln over a 10 MB line-oriented response (whole kestrin run): median %.3f s, "
               "min %.3f, max %.3f (target < 0.5 s)" % (statistics.median(times), min(times), max(times)))
+        mail_rows(kestrin, os.path.join(work, "mailbench"), count)
     finally:
         if nginx is not None:
             nginx.terminate()
