@@ -1,23 +1,11 @@
 #include "net/cookie.h"
 
+#include "net/text.h"
 #include "net/url.h"
-#include "platform/ascii.h"
 
 namespace velkoran::net {
 
 namespace {
-
-std::string_view Trim(std::string_view s) {
-  const auto first = s.find_first_not_of(" \t");
-  if (first == std::string_view::npos) return {};
-  return s.substr(first, s.find_last_not_of(" \t") - first + 1);
-}
-
-std::string Lower(std::string_view s) {
-  std::string out(s);
-  for (char& c : out) c = platform::FoldAscii(c);
-  return out;
-}
 
 bool EndsWith(std::string_view s, std::string_view tail) {
   return s.size() >= tail.size() && s.substr(s.size() - tail.size()) == tail;

@@ -5,24 +5,12 @@
 #include <optional>
 
 #include "net/net_errors.h"
-#include "platform/ascii.h"
+#include "net/text.h"
 #include "script/builtins/base64.h"
 
 namespace velkoran::net {
 
 namespace {
-
-std::string_view Trim(std::string_view s) {
-  const auto first = s.find_first_not_of(" \t");
-  if (first == std::string_view::npos) return {};
-  return s.substr(first, s.find_last_not_of(" \t") - first + 1);
-}
-
-std::string Lower(std::string_view s) {
-  std::string out(s);
-  for (char& c : out) c = platform::FoldAscii(c);
-  return out;
-}
 
 // A decimal number (64-bit); nothing for other text.
 std::optional<std::int64_t> Number(std::string_view s) {

@@ -5,31 +5,20 @@
 
 #include <cctype>
 #include <cerrno>
-#include <memory>
 #include <cstdio>
+#include <memory>
 
 #include "net/http_headers.h"
 #include "net/net_errors.h"
 #include "net/net_misc.h"
-#include "platform/ascii.h"
+#include "net/text.h"
 #include "script/builtins/base64.h"
+#include "platform/ascii.h"
 #include "script/builtins/japanese_codes.h"
 
 namespace velkoran::net {
 
 namespace {
-
-std::string_view Trim(std::string_view s) {
-  const auto first = s.find_first_not_of(" \t\r\n");
-  if (first == std::string_view::npos) return {};
-  return s.substr(first, s.find_last_not_of(" \t\r\n") - first + 1);
-}
-
-std::string Lower(std::string_view s) {
-  std::string out(s);
-  for (char& c : out) c = platform::FoldAscii(c);
-  return out;
-}
 
 // Header lines with folded continuations joined, read into table.
 void ReadHeaders(const std::vector<std::string_view>& lines, kestrin::TStringHashTable& table) {

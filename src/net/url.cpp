@@ -4,7 +4,9 @@
 #include <cstdint>
 #include <vector>
 
+#include "net/text.h"
 #include "platform/ascii.h"
+
 
 namespace velkoran::net {
 
@@ -12,18 +14,6 @@ namespace {
 
 using platform::FoldAscii;
 using platform::HexDigitValue;
-
-std::string Lower(std::string_view s) {
-  std::string out(s);
-  for (char& c : out) c = FoldAscii(c);
-  return out;
-}
-
-std::string_view Trim(std::string_view s) {
-  const auto first = s.find_first_not_of(" \t\r\n");
-  if (first == std::string_view::npos) return {};
-  return s.substr(first, s.find_last_not_of(" \t\r\n") - first + 1);
-}
 
 bool IsAlpha(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }

@@ -15,11 +15,6 @@ namespace {
 
 constexpr int kUsers = 60;
 
-std::unique_ptr<MailServers>& Instance() {
-  static std::unique_ptr<MailServers> instance;
-  return instance;
-}
-
 std::string UserName(int n) { return "user" + std::to_string(n); }
 
 unsigned UidOf(const char* name, unsigned fallback) {
@@ -28,16 +23,6 @@ unsigned UidOf(const char* name, unsigned fallback) {
 }
 
 }  // namespace
-
-MailServers& MailServers::Get() {
-  if (!Instance()) {
-    Instance().reset(new MailServers());
-    std::atexit(&MailServers::StopAll);
-  }
-  return *Instance();
-}
-
-void MailServers::StopAll() { Instance().reset(); }
 
 MailServers::MailServers() {
   using velkoran::testing::MakeDirs;

@@ -17,8 +17,9 @@ namespace velkoran::net::testing {
 
 class MailServers {
  public:
-  static MailServers& Get();
-  static void StopAll();
+  static MailServers& Get() { return OncePerProgram<MailServers>(); }
+  // Starts the servers; tests use Get(), which starts them once.
+  MailServers();
 
   bool Ok() const { return error_.empty(); }
   const std::string& Error() const { return error_; }
@@ -37,7 +38,6 @@ class MailServers {
   std::vector<std::string> Envelopes() const;
 
  private:
-  MailServers();
   velkoran::testing::ScratchDir dir_;
   std::string root_;  // the servers' folder (traversable by dovecot's own users)
   std::unique_ptr<ServerProcess> dovecot_, smtp_;

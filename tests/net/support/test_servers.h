@@ -9,7 +9,9 @@
 
 #include <atomic>
 #include <cstdint>
+#include <cstdlib>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -88,6 +90,18 @@ class ServerProcess {
   std::uint16_t port_;
   bool started_ = false;
 };
+
+// The one T of the test program, made on first use and destroyed (its servers stopped)
+// when the program exits.
+template <typename T>
+T& OncePerProgram() {
+  static std::unique_ptr<T> instance;
+  if (!instance) {
+    instance = std::make_unique<T>();
+    std::atexit([] { instance.reset(); });
+  }
+  return *instance;
+}
 
 // The first of these programs that exists ("" when none): the tests look for servers in
 // the system folders, not only on PATH.

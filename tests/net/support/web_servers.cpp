@@ -11,11 +11,6 @@ namespace velkoran::net::testing {
 
 namespace {
 
-std::unique_ptr<WebServers>& Instance() {
-  static std::unique_ptr<WebServers> instance;
-  return instance;
-}
-
 std::string NginxConfig(const std::string& dir, std::uint16_t http, std::uint16_t good, std::uint16_t other,
                         std::uint16_t expired) {
   auto tls = [&](std::uint16_t port, const char* cert) {
@@ -33,16 +28,6 @@ std::string NginxConfig(const std::string& dir, std::uint16_t http, std::uint16_
 }
 
 }  // namespace
-
-WebServers& WebServers::Get() {
-  if (!Instance()) {
-    Instance().reset(new WebServers());
-    std::atexit(&WebServers::StopAll);
-  }
-  return *Instance();
-}
-
-void WebServers::StopAll() { Instance().reset(); }
 
 WebServers::WebServers() {
   using velkoran::testing::MakeDirs;

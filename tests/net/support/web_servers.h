@@ -19,8 +19,9 @@ namespace velkoran::net::testing {
 class WebServers {
  public:
   // The running servers; a test that cannot have them fails with the reason.
-  static WebServers& Get();
-  static void StopAll();
+  static WebServers& Get() { return OncePerProgram<WebServers>(); }
+  // Starts the servers; tests use Get(), which starts them once.
+  WebServers();
 
   std::string Python(const std::string& path) const { return Url("http", python_->Port(), path); }
   std::string Nginx(const std::string& path) const { return Url("http", nginx_, path); }
@@ -35,7 +36,6 @@ class WebServers {
   const std::string& Error() const { return error_; }
 
  private:
-  WebServers();
   static std::string Url(const char* scheme, std::uint16_t port, const std::string& path) {
     return std::string(scheme) + "://127.0.0.1:" + std::to_string(port) + path;
   }
