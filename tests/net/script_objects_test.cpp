@@ -2,15 +2,19 @@
 #include <gtest/gtest.h>
 
 #include <arpa/inet.h>
+#include <signal.h>
+#include <sys/wait.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <thread>
 
 #include "net/support/test_servers.h"
 #include "net/support/web_servers.h"
 #include "script/host/host_test_support.h"
+#include "support/files.h"
 
 namespace kestrin {
 namespace {
@@ -139,6 +143,35 @@ TEST_F(NetScriptTest, AbortEndsAScriptWaitingForASlowServer) {
   EXPECT_EQ(Run("var h = new HTTP(); h.timeout = 30; println(h.get('$P(/slow?s=10)'));"), "Abort Script\n");
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
   EXPECT_EQ(host.Host().Engine().LastOutcome, TJRunOutcome::Aborted);
+}
+
+}  // namespace
+}  // namespace kestrin
+
+namespace kestrin {
+namespace {
+
+// kestrin runs the network classes too, and Ctrl+C ends a script that waits for a server
+// as Esc does in the window.
+TEST_F(NetScriptTest, KestrinEndsAWaitOnCtrlC) {
+  const std::string script = dir / "slow.js";
+  velkoran::testing::WriteFile(script, "println('start'); h = new HTTP(); println(h.get('" + web().Python("/slow?s=8") + "'));");
+  const std::string out = dir / "out.txt";
+  const auto start = std::chrono::steady_clock::now();
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    std::freopen(out.c_str(), "w", stdout);
+    ::execl(KESTRIN_RUNNER, KESTRIN_RUNNER, script.c_str(), static_cast<char*>(nullptr));
+    ::_exit(127);
+  }
+  ::usleep(400'000);
+  ::kill(pid, SIGINT);
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 1);
+  EXPECT_EQ(velkoran::testing::ReadFile(out), "start\r\nAbort Script\r\n");
 }
 
 }  // namespace
