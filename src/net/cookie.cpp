@@ -47,15 +47,17 @@ void TCookie::Parse(std::string_view url, std::string_view headerValue) {
       if (!maxAge) Expires = ParseHeaderDate(value).value_or(0);
     } else if (attribute == "max-age") {
       const auto seconds = kestrin::date::ToTimeValue(kestrin::date::Now());
-      bool digits = !value.empty();
+      // An optional minus and at least one digit; an empty value has no first byte.
+      const bool negative = !value.empty() && value[0] == '-';
+      std::size_t i = negative ? 1 : 0;
+      bool digits = i < value.size();
       std::int64_t n = 0;
-      std::size_t i = value[0] == '-' ? 1 : 0;
       for (; digits && i < value.size(); ++i) {
         if (value[i] < '0' || value[i] > '9' || n > 1'000'000'000'000) digits = false;
         else n = n * 10 + (value[i] - '0');
       }
       if (digits) {
-        Expires = UnixToDateTime(value[0] == '-' ? seconds - n : seconds + n);
+        Expires = UnixToDateTime(negative ? seconds - n : seconds + n);
         maxAge = true;
       }
     } else if (attribute == "domain") {

@@ -148,6 +148,9 @@ TEST(Cookies, AttributesAreNeverValues) {
       {"leading dot allowed", "a=1; domain=.example.com", "a", "example.com", "/", false},
       {"unreadable expiry means none", "a=1; expires=someday", "a", "www.example.com", "/", false},
       {"max-age sets the expiry", "a=1; Max-Age=3600", "a", "www.example.com", "/", true},
+      // Found by the cookie fuzz target: the empty value's first byte was read.
+      {"empty max-age means none", "a=1; Max-Age=", "a", "www.example.com", "/", false},
+      {"a lone minus is no max-age", "a=1; Max-Age=-", "a", "www.example.com", "/", false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
