@@ -22,6 +22,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "fileops/file_system.h"
@@ -107,11 +108,20 @@ class FileOperationEngine {
   SurveyTotals CheckDirectorySize(std::string_view path);
 
  private:
-  bool CopyRegularFile(std::string_view source, std::string_view target);
+  // A file that was regular when the transfer was planned: opened without looking at the
+  // entry first. targetIsFresh: the target's directory was made by this transfer, so there
+  // was nothing to ask about or protect; the copy is then placed without replacing anything.
+  bool CopyPlannedFile(std::string_view source, std::string_view target, bool targetIsFresh);
+  bool CopyOpenFile(platform::File& in, const platform::FileInfo& info, std::string_view target,
+                    bool targetIsFresh);
+  // Renames the finished copy over the target; false leaves the temporary to its owner.
+  bool PlaceCopy(const std::string& temporaryPath, std::string_view target, bool targetIsFresh);
   bool CopyNonRegular(std::string_view source, std::string_view target, const platform::FileInfo& info);
   bool MoveAcrossFileSystems(std::string_view source, std::string_view target);
+  // madeDirectories: the targets' directories (relative, ending in "/") this transfer made
+  // and nothing of the transfer found already there.
   bool TransferOneItem(const TransferItem& item, const std::string& destination, int operation,
-                       const std::string& name);
+                       const std::string& name, std::unordered_set<std::string>& madeDirectories);
   // Deletes one non-directory entry; read-only files are refused.
   bool DeleteOneFile(std::string_view path);
   void DeleteEntry(const std::string& entry, bool& failed);

@@ -35,18 +35,33 @@ bool FileOperationEngine::CopyFileWithProgress(std::string_view source, std::str
   if (!fs_.Stat(source, info) || info.kind == platform::PathKind::Directory) return false;
   if (TargetIsProtected(target)) return false;
   if (info.kind != platform::PathKind::File) return CopyNonRegular(source, target, info);
-  return CopyRegularFile(source, target);
-}
-
-bool FileOperationEngine::CopyRegularFile(std::string_view source, std::string_view target) {
   // Opened without following a link; on this platform there is no other whole-file copy
   // that could read a source this open cannot.
   platform::File in = platform::File::OpenForReading(source);
-  platform::FileInfo info;
-  if (!in.IsOpen() || !in.Info(info)) return false;
+  if (!in.IsOpen() || !in.Info(info) || info.kind != platform::PathKind::File) return false;
+  return CopyOpenFile(in, info, target, false);
+}
 
+bool FileOperationEngine::CopyPlannedFile(std::string_view source, std::string_view target, bool targetIsFresh) {
+  flags_.BreakRequested = false;
+  platform::File in = platform::File::OpenForReading(source);
+  platform::FileInfo info;
+  if (!in.IsOpen() || !in.Info(info) || info.kind != platform::PathKind::File) {
+    // Gone, or a link or special file now: copied as whatever is there, as a single file is.
+    in.Close();
+    if (targetIsFresh && !ConfirmOverwrite(target, kOverwriteFile)) return false;
+    return CopyFileWithProgress(source, target);
+  }
+  if (!targetIsFresh && TargetIsProtected(target)) return false;
+  return CopyOpenFile(in, info, target, targetIsFresh);
+}
+
+bool FileOperationEngine::CopyOpenFile(platform::File& in, const platform::FileInfo& info, std::string_view target,
+                                       bool targetIsFresh) {
+  // Created with the source's permission bits (less the umask and the special bits, which a
+  // half-written file should not carry), so most copies need no separate change of mode.
   std::string temporaryPath;
-  platform::File out = platform::CreateTemporarySibling(target, temporaryPath);
+  platform::File out = platform::CreateTemporarySibling(target, temporaryPath, info.mode & 0777);
   if (!out.IsOpen()) return false;
   TemporaryEntry temporary(fs_, temporaryPath);
 
@@ -74,11 +89,24 @@ bool FileOperationEngine::CopyRegularFile(std::string_view source, std::string_v
 
   // Permission bits and times as the source has them; a file system that cannot keep them
   // (a foreign one) still gets the data.
-  out.CopyModeAndTimes(info);
+  if (written.mode != info.mode) out.SetMode(info.mode);
+  out.SetTimes(info);
   if (!out.Close()) return false;
-  if (fs_.Rename(temporary.path(), target) != 0) return false;
+  if (!PlaceCopy(temporary.path(), target, targetIsFresh)) return false;
   temporary.Keep();
   return true;
+}
+
+bool FileOperationEngine::PlaceCopy(const std::string& temporaryPath, std::string_view target, bool targetIsFresh) {
+  if (targetIsFresh) {
+    const int error = fs_.RenameNoReplace(temporaryPath, target);
+    if (error == 0) return true;
+    if (error != EEXIST && error != EINVAL) return false;
+    // Something else put an entry there meanwhile, or the file system cannot refuse to
+    // replace: the questions and protections of an existing target apply after all.
+    if (!ConfirmOverwrite(target, kOverwriteFile) || TargetIsProtected(target)) return false;
+  }
+  return fs_.Rename(temporaryPath, target) == 0;
 }
 
 bool FileOperationEngine::CopyNonRegular(std::string_view source, std::string_view target,

@@ -29,6 +29,10 @@ bool FileSystem::SameFileSystem(std::string_view source, std::string_view target
 
 int FileSystem::Rename(std::string_view from, std::string_view to) { return platform::RenamePath(from, to); }
 
+int FileSystem::RenameNoReplace(std::string_view from, std::string_view to) {
+  return platform::RenameNoReplace(from, to);
+}
+
 bool FileSystem::RemoveFile(std::string_view path) { return platform::RemoveFilePath(path) == 0; }
 
 bool FileSystem::RemoveDirectory(std::string_view path) { return platform::RemoveDirectoryPath(path) == 0; }

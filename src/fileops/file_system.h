@@ -27,6 +27,9 @@ class FileSystem {
   virtual bool SameFileSystem(std::string_view source, std::string_view target);
   // 0 on success, else the error number (EXDEV: across file systems).
   virtual int Rename(std::string_view from, std::string_view to);
+  // The same, but never replacing an entry at to: EEXIST then (EINVAL where the file system
+  // cannot refuse).
+  virtual int RenameNoReplace(std::string_view from, std::string_view to);
   virtual bool RemoveFile(std::string_view path);
   virtual bool RemoveDirectory(std::string_view path);
   virtual int MakeDirectory(std::string_view path, std::uint32_t mode);

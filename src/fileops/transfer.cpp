@@ -49,10 +49,11 @@ bool FileOperationEngine::TransferFiles(const std::vector<std::string>& sources,
   host_.SetProgressPosition(ProgressBar::Main, 0);
   std::uint64_t position = 0;
   bool succeeded = true;
+  std::unordered_set<std::string> madeDirectories;
   for (const TransferItem& item : plan.items) {
     // Esc seen before the next entry ends the transfer too; otherwise the next file's copy
     // would clear it and a transfer of small files or same-disk moves could not be stopped.
-    if (flags_.BreakRequested || !TransferOneItem(item, target, operation, name)) {
+    if (flags_.BreakRequested || !TransferOneItem(item, target, operation, name, madeDirectories)) {
       succeeded = false;
       break;
     }
@@ -66,12 +67,17 @@ bool FileOperationEngine::TransferFiles(const std::vector<std::string>& sources,
 }
 
 bool FileOperationEngine::TransferOneItem(const TransferItem& item, const std::string& destination, int operation,
-                                          const std::string& name) {
+                                          const std::string& name,
+                                          std::unordered_set<std::string>& madeDirectories) {
   const std::string target = item.Target(destination);
   if (!item.IsDirectory) {
-    if (!ConfirmOverwrite(target, kOverwriteFile)) return false;
+    // In a directory this transfer made there is nothing to ask about yet; the copy is
+    // placed without replacing whatever may appear there meanwhile.
+    const bool fresh = operation == kOperationCopy && item.IsRegularFile && madeDirectories.count(item.SubPath) > 0;
+    if (!fresh && !ConfirmOverwrite(target, kOverwriteFile)) return false;
     bool done = true;
-    if (operation == kOperationCopy) done = CopyFileWithProgress(item.Source(), target);
+    if (operation == kOperationCopy && item.IsRegularFile) done = CopyPlannedFile(item.Source(), target, fresh);
+    else if (operation == kOperationCopy) done = CopyFileWithProgress(item.Source(), target);
     else if (operation == kOperationMove) done = MoveOneFile(item.Source(), target);
     if (!done) host_.AppendLog(name + messages::Local(messages::kFailedPrefix) + target);
     return done;
@@ -91,12 +97,18 @@ bool FileOperationEngine::TransferOneItem(const TransferItem& item, const std::s
     host_.AppendLog(name + messages::Local(messages::kFailedPrefix) + target + "/");
     return false;
   }
-  if (platform::DirectoryExists(target)) return ConfirmOverwrite(target, kOverwriteDirectory);
+  const std::string relative = item.SubPath + item.EntryName + "/";
+  if (platform::DirectoryExists(target)) {
+    // Two sources may share a target directory: what the first put there is no longer fresh.
+    madeDirectories.erase(relative);
+    return ConfirmOverwrite(target, kOverwriteDirectory);
+  }
   // The owner keeps full access so the content can be written; others get what the source gives.
   if (fs_.MakeDirectory(target, sourceInfo.mode | 0700) != 0) {
     host_.AppendLog(messages::Local(messages::kDirectoryCreateFailed) + target + "/");
     return false;
   }
+  madeDirectories.insert(relative);
   return true;
 }
 

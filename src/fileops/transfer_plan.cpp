@@ -48,6 +48,7 @@ class Planner {
     item.SourceDir = DirectoryPart(bare);
     item.EntryName = bare.substr(item.SourceDir.size());
     if (found) {
+      item.IsRegularFile = info.kind == platform::PathKind::File;
       item.Size = static_cast<std::int64_t>(info.size);
       plan_.totalBytes += info.size;
     } else {
@@ -74,6 +75,7 @@ class Planner {
         item.IsDirectory = true;
         subdirectories.push_back(plan_.items.size());
       } else {
+        item.IsRegularFile = e.isRegularFile;
         item.Size = static_cast<std::int64_t>(e.size);
         plan_.totalBytes += e.size;
       }

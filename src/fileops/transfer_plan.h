@@ -19,6 +19,9 @@ struct TransferItem {
   std::string SourceDir;  // directory holding the entry, ending in "/" (empty for a bare name)
   std::string EntryName;  // the entry's name
   std::int64_t Size = 0;  // bytes; 0 for directories; -1 for a top-level file that is missing
+  // A regular file when planned: its copy opens it without looking at the entry again
+  // (and looks again only when the open finds something else there).
+  bool IsRegularFile = false;
   std::string SubPath;    // directory relative to the transfer root, ending in "/"; empty at top level
   // A directory whose entries could not be listed: transferring it would make an empty
   // copy look complete, so the transfer fails there.

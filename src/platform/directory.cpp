@@ -41,13 +41,15 @@ bool EnumerateDirectory(std::string_view dir, EnumDetail detail, EntryCallback c
       if (fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW) == 0) {
         if (S_ISDIR(st.st_mode)) type = DT_DIR;
         else if (S_ISLNK(st.st_mode)) type = DT_LNK;
-        else type = DT_REG;
+        else if (S_ISREG(st.st_mode)) type = DT_REG;
+        else type = DT_FIFO;  // any special file: reported as neither directory, link nor regular
         if (!S_ISDIR(st.st_mode)) e.size = static_cast<std::uint64_t>(st.st_size);
         e.mtime = st.st_mtim.tv_sec;
       }
     }
     e.isDirectory = type == DT_DIR;
     e.isSymlink = type == DT_LNK;
+    e.isRegularFile = type == DT_REG;
     if (!callback(context, e)) break;
   }
   return true;

@@ -14,6 +14,7 @@ struct DirEntry {
   std::string_view name;     // valid only during the callback
   bool isDirectory = false;  // a real directory (a link to one is not)
   bool isSymlink = false;
+  bool isRegularFile = false;  // known to be a regular file (not a pipe, socket or device node)
   std::uint64_t size = 0;    // file size in bytes (for a link: the link itself); 0 for directories
   std::int64_t mtime = 0;    // modification time, seconds since the epoch
   bool hidden = false;       // the name begins with "."

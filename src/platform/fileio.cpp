@@ -1,13 +1,13 @@
 #include "platform/fileio.h"
 
 #include <fcntl.h>
-#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
-#include <chrono>
+#include <cstdio>
 #include <cstring>
 
 namespace velkoran::platform {
@@ -43,13 +43,15 @@ void ToTimespecs(const FileInfo& info, timespec (&times)[2]) {
 
 int Result(int rc) { return rc == 0 ? 0 : errno; }
 
-std::uint64_t RandomBits() {
-  std::uint64_t value = 0;
-  if (getrandom(&value, sizeof value, GRND_NONBLOCK) == static_cast<ssize_t>(sizeof value)) return value;
-  // No entropy yet (very early boot): time and process id still make clashes unlikely,
-  // and every creator retries on a clash.
-  const auto now = std::chrono::steady_clock::now().time_since_epoch().count();
-  return static_cast<std::uint64_t>(now) * 0x9E3779B97F4A7C15ull ^ static_cast<std::uint64_t>(getpid());
+void AppendBase36(std::string& out, std::uint64_t value) {
+  static constexpr char kDigits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
+  char digits[16];
+  int count = 0;
+  do {
+    digits[count++] = kDigits[value % 36];
+    value /= 36;
+  } while (value > 0);
+  while (count > 0) out += digits[--count];
 }
 
 // Reads and writes through a buffer: for file systems without an in-kernel copy.
@@ -103,7 +105,8 @@ File::~File() {
 }
 
 File File::OpenForReading(std::string_view path) {
-  return File(::open(Terminated(path).c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NOCTTY));
+  // O_NONBLOCK: a pipe put in a file's place must not hang the copy; regular files ignore it.
+  return File(::open(Terminated(path).c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NOCTTY | O_NONBLOCK));
 }
 
 bool File::Info(FileInfo& info) const {
@@ -135,11 +138,17 @@ bool File::WriteAll(const char* data, std::size_t size) {
 }
 
 bool File::CopyModeAndTimes(const FileInfo& info) {
+  const bool modeOk = SetMode(info.mode);
+  const bool timesOk = SetTimes(info);
+  return modeOk && timesOk;
+}
+
+bool File::SetMode(std::uint32_t mode) { return fchmod(fd_, static_cast<mode_t>(mode)) == 0; }
+
+bool File::SetTimes(const FileInfo& info) {
   timespec times[2];
   ToTimespecs(info, times);
-  const bool modeOk = fchmod(fd_, info.mode) == 0;
-  const bool timesOk = futimens(fd_, times) == 0;
-  return modeOk && timesOk;
+  return futimens(fd_, times) == 0;
 }
 
 bool File::Close() {
@@ -222,13 +231,15 @@ std::string TemporarySiblingName(std::string_view target) {
     dir = target.substr(0, slash + 1);
     name = target.substr(slash + 1);
   }
-  static constexpr char kDigits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
-  std::uint64_t bits = RandomBits();
+  // Unique within the process by the counter and among running processes by the process id
+  // (taken once: a system call per name is a tenth of a small file's copy); a clash with a
+  // leftover of an earlier process or a forked child only makes the exclusive create retry.
+  static std::atomic<std::uint64_t> counter{0};
+  static const auto processId = static_cast<std::uint64_t>(getpid());
   std::string suffix = ".vk-";
-  for (int i = 0; i < 8; ++i) {
-    suffix += kDigits[bits % 36];
-    bits /= 36;
-  }
+  AppendBase36(suffix, processId);
+  suffix += '-';
+  AppendBase36(suffix, counter.fetch_add(1, std::memory_order_relaxed));
   // "." + name + suffix must stay a valid name; the name part is only a hint to the user.
   const std::size_t room = kMaxNameLength - 1 - suffix.size();
   if (name.size() > room) name = name.substr(0, room);
@@ -239,10 +250,10 @@ std::string TemporarySiblingName(std::string_view target) {
   return result;
 }
 
-File CreateTemporarySibling(std::string_view target, std::string& path) {
+File CreateTemporarySibling(std::string_view target, std::string& path, std::uint32_t mode) {
   for (int attempt = 0; attempt < 16; ++attempt) {
     path = TemporarySiblingName(target);
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, static_cast<mode_t>(mode));
     if (fd >= 0) return File(fd);
     if (errno != EEXIST) break;
   }
@@ -252,6 +263,10 @@ File CreateTemporarySibling(std::string_view target, std::string& path) {
 
 int RenamePath(std::string_view from, std::string_view to) {
   return Result(::rename(Terminated(from).c_str(), Terminated(to).c_str()));
+}
+
+int RenameNoReplace(std::string_view from, std::string_view to) {
+  return Result(::renameat2(AT_FDCWD, Terminated(from).c_str(), AT_FDCWD, Terminated(to).c_str(), RENAME_NOREPLACE));
 }
 
 int RemoveFilePath(std::string_view path) { return Result(::unlink(Terminated(path).c_str())); }

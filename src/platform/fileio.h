@@ -56,7 +56,7 @@ class File {
   ~File();
 
   // Opens an existing file for reading; a final link is not followed (a link is copied as
-  // a link, never through it). Not open on failure.
+  // a link, never through it) and a pipe is not waited on. Not open on failure.
   static File OpenForReading(std::string_view path);
 
   bool IsOpen() const { return fd_ >= 0; }
@@ -69,6 +69,8 @@ class File {
   bool WriteAll(const char* data, std::size_t size);
   // Sets permission bits and access/modification times from info.
   bool CopyModeAndTimes(const FileInfo& info);
+  bool SetMode(std::uint32_t mode);
+  bool SetTimes(const FileInfo& info);
   // Closes now and reports whether the close succeeded (a late write error shows here).
   bool Close();
 
@@ -97,14 +99,19 @@ std::optional<std::string> ReadRegularFile(std::string_view path, int* error = n
 bool CopyBytes(File& in, File& out, std::uint64_t length, std::vector<char>& buffer);
 
 // A fresh candidate name for a temporary entry in the same directory as target: hidden,
-// derived from the target's name, with a random suffix, kept within the name length limit.
+// derived from the target's name, with a suffix unique in this process (process id and a
+// counter), kept within the name length limit. Creators still make it exclusively.
 std::string TemporarySiblingName(std::string_view target);
-// Creates a new empty file (owner read/write only) under a temporary sibling name of target;
-// path receives its name. Not open on failure.
-File CreateTemporarySibling(std::string_view target, std::string& path);
+// Creates a new empty file under a temporary sibling name of target with the permission bits
+// mode (less the umask; owner read/write only by default); path receives its name. Not open
+// on failure.
+File CreateTemporarySibling(std::string_view target, std::string& path, std::uint32_t mode = 0600);
 
 // The system call results: 0 on success, else the error number.
 int RenamePath(std::string_view from, std::string_view to);
+// Like RenamePath, but fails with EEXIST instead of replacing an entry at to (EINVAL where the
+// file system cannot tell).
+int RenameNoReplace(std::string_view from, std::string_view to);
 int RemoveFilePath(std::string_view path);        // unlink: files, links, special files
 int RemoveDirectoryPath(std::string_view path);   // rmdir: empty directories only
 int MakeDirectoryPath(std::string_view path, std::uint32_t mode);

@@ -22,12 +22,11 @@ class RecordingFileSystem : public FileSystem {
     return FileSystem::SameFileSystem(source, target);
   }
   int Rename(std::string_view from, std::string_view to) override {
-    if (renameHook) {
-      if (const int error = renameHook(from, to); error != 0) return error;
-    }
-    const int error = FileSystem::Rename(from, to);
-    if (error == 0) placed.emplace_back(to);
-    return error;
+    return Recorded(from, to, [&] { return FileSystem::Rename(from, to); });
+  }
+  int RenameNoReplace(std::string_view from, std::string_view to) override {
+    ++noReplaceRenames;
+    return Recorded(from, to, [&] { return FileSystem::RenameNoReplace(from, to); });
   }
   int MakeDirectory(std::string_view path, std::uint32_t mode) override {
     const int error = FileSystem::MakeDirectory(path, mode);
@@ -53,8 +52,19 @@ class RecordingFileSystem : public FileSystem {
   std::string unlistable;  // this directory (written with its trailing "/") cannot be listed
   std::function<int(std::string_view, std::string_view)> renameHook;  // nonzero: fail with it
 
+  int noReplaceRenames = 0;
   std::vector<std::string> placed;  // directories made (with "/") and entries renamed into place, in order
   std::vector<std::uint64_t> blockLengths;
+
+ private:
+  int Recorded(std::string_view from, std::string_view to, const std::function<int()>& rename) {
+    if (renameHook) {
+      if (const int error = renameHook(from, to); error != 0) return error;
+    }
+    const int error = rename();
+    if (error == 0) placed.emplace_back(to);
+    return error;
+  }
 };
 
 // True when path is one of the engine's temporary siblings.
