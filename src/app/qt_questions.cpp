@@ -19,8 +19,10 @@ platform::Answer FromButton(int button) {
   }
 }
 
-platform::Answer Ask(QWidget* owner, std::string_view caption, std::string_view text, QMessageBox::StandardButtons buttons) {
+platform::Answer Ask(QWidget* owner, std::string_view caption, std::string_view text, QMessageBox::StandardButtons buttons,
+                     QMessageBox::StandardButton defaultButton = QMessageBox::NoButton) {
   QMessageBox box(QMessageBox::Question, ToQ(caption), ToQ(text), buttons, owner);
+  if (defaultButton != QMessageBox::NoButton) box.setDefaultButton(defaultButton);
   return FromButton(box.exec());
 }
 
@@ -42,6 +44,14 @@ platform::Answer QtUserQuestions::AskYesNo(std::string_view caption, std::string
 
 platform::Answer QtUserQuestions::AskYesNoCancel(std::string_view caption, std::string_view text) {
   return Ask(owner_, caption, text, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+}
+
+platform::Answer QtUserQuestions::AskYesNoDefaultNo(std::string_view caption, std::string_view text) {
+  return Ask(owner_, caption, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+}
+
+platform::Answer QtUserQuestions::AskYesNoCancelDefaultNo(std::string_view caption, std::string_view text) {
+  return Ask(owner_, caption, text, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::No);
 }
 
 void QtUserQuestions::Alert(std::string_view caption, std::string_view text) {

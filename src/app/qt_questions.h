@@ -15,6 +15,8 @@ class QtUserQuestions final : public platform::UserQuestions {
 
   platform::Answer AskYesNo(std::string_view caption, std::string_view text) override;
   platform::Answer AskYesNoCancel(std::string_view caption, std::string_view text) override;
+  platform::Answer AskYesNoDefaultNo(std::string_view caption, std::string_view text) override;
+  platform::Answer AskYesNoCancelDefaultNo(std::string_view caption, std::string_view text) override;
   void Alert(std::string_view caption, std::string_view text) override;
   bool Confirm(std::string_view caption, std::string_view text) override;
   std::optional<std::string> InputText(std::string_view caption, std::string_view prompt,

@@ -7,10 +7,9 @@
 
 namespace velkoran::app {
 
-void QtShell::Open(std::string_view file, std::string_view, std::string_view) {
-  // The desktop takes no parameters or working folder for an opened document; the result
-  // is not reported, as a failed open stays silent.
-  QDesktopServices::openUrl(QUrl::fromLocalFile(ToQ(file)));
+bool QtShell::Open(std::string_view file, std::string_view, std::string_view) {
+  // The desktop takes no parameters or working folder for an opened document.
+  return QDesktopServices::openUrl(QUrl::fromLocalFile(ToQ(file)));
 }
 
 }  // namespace velkoran::app

@@ -7,7 +7,7 @@ namespace velkoran::app {
 
 class QtShell final : public platform::Shell {
  public:
-  void Open(std::string_view file, std::string_view parameters, std::string_view workingDir) override;
+  bool Open(std::string_view file, std::string_view parameters, std::string_view workingDir) override;
 };
 
 }  // namespace velkoran::app

@@ -44,6 +44,23 @@ std::string WithoutTrailingSeparators(const std::string& entry) {
   return onlySeparators ? entry : platform::HostPaths().RemoveTrailingSeparator(entry);
 }
 
+// "（3 項目。フォルダ 1 個は中身ごと削除されます）": a list cut off after eleven entries, or
+// a bare folder name, would hide how much goes.
+std::string QuestionSummary(const std::vector<std::string>& paths, bool toTrash) {
+  std::size_t folders = 0;
+  for (const std::string& entry : paths) {
+    if (platform::KindOfPath(WithoutTrailingSeparators(entry)) == platform::PathKind::Directory) ++folders;
+  }
+  std::string summary = messages::Local(messages::kEntriesOpen) + std::to_string(paths.size()) +
+                        messages::Local(messages::kEntriesCount);
+  if (folders > 0) {
+    std::string folderText = messages::Local(toTrash ? messages::kFoldersTrashed : messages::kFoldersDeleted);
+    folderText.replace(folderText.find("%1"), 2, std::to_string(folders));
+    summary += folderText;
+  }
+  return summary + messages::Local(messages::kEntriesClose);
+}
+
 }  // namespace
 
 bool FileOperationEngine::DeleteWithConfirmation(const std::vector<std::string>& paths, DeleteMode mode) {
@@ -74,7 +91,9 @@ bool FileOperationEngine::DeleteWithConfirmation(const std::vector<std::string>&
     question += '\n';
     question += QuestionList(permanent);
   }
-  if (questions_.AskYesNo(messages::Local(messages::kDeleteCaption), question) != platform::Answer::Yes) {
+  if (question.back() != '\n') question += '\n';
+  question += QuestionSummary(paths, mode == DeleteMode::ToTrash && permanent.empty());
+  if (questions_.AskYesNoDefaultNo(messages::Local(messages::kDeleteCaption), question) != platform::Answer::Yes) {
     return false;
   }
 

@@ -39,7 +39,7 @@ bool FileOperationEngine::ConfirmOverwrite(std::string_view path, int kind) {
 
   std::string text(path);
   text += messages::Local(messages::kOverwriteQuestion);
-  switch (questions_.AskYesNoCancel(messages::Local(messages::kOverwriteCaption), text)) {
+  switch (questions_.AskYesNoCancelDefaultNo(messages::Local(messages::kOverwriteCaption), text)) {
     case platform::Answer::Yes: return true;
     case platform::Answer::Cancel:
       flags_.SkipOverwriteQuestions = true;

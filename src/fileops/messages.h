@@ -23,6 +23,10 @@ inline constexpr std::string_view kDirectoryCreateFailed = "ディレクトリ�
 inline constexpr std::string_view kFailedPrefix = "失敗: ";
 inline constexpr std::string_view kFailedEnd = "失敗。";
 inline constexpr std::string_view kDoneEnd = "完了。";
+// A transfer stopped by the break command (Esc) is no failure.
+inline constexpr std::string_view kStoppedPrefix = "中止: ";
+inline constexpr std::string_view kStoppedEnd = "中止。";
+inline constexpr std::string_view kIntoItself = "フォルダをそれ自身の中には入れられません: ";
 
 // Overwrite question.
 inline constexpr std::string_view kOverwriteCaption = "上書き確認";
@@ -34,6 +38,12 @@ inline constexpr std::string_view kDeleteCaption = "削除確認";
 inline constexpr std::string_view kDeleteMore = "・・・・";
 inline constexpr std::string_view kDeleteQuestion = "を削除しますか？";
 inline constexpr std::string_view kDeleting = "削除:";
+// The last line of the delete question: how many entries, and that folders go whole.
+inline constexpr std::string_view kEntriesOpen = "（";
+inline constexpr std::string_view kEntriesCount = " 項目";
+inline constexpr std::string_view kFoldersDeleted = "。フォルダ %1 個は中身ごと削除されます";
+inline constexpr std::string_view kFoldersTrashed = "。フォルダ %1 個は中身ごとごみ箱に移動します";
+inline constexpr std::string_view kEntriesClose = "）";
 inline constexpr std::string_view kDeleteFailedAt = "削除失敗:";
 inline constexpr std::string_view kDeleteFailed = "削除失敗";
 inline constexpr std::string_view kDeleteSucceeded = "削除成功";

@@ -62,7 +62,8 @@ bool FileOperationEngine::TransferFiles(const std::vector<std::string>& sources,
     host_.ProcessPendingEvents();
   }
   plan.items.clear();
-  host_.AppendLog(name + messages::Local(succeeded ? messages::kDoneEnd : messages::kFailedEnd));
+  const std::string_view end = succeeded ? messages::kDoneEnd : flags_.BreakRequested ? messages::kStoppedEnd : messages::kFailedEnd;
+  host_.AppendLog(name + messages::Local(end));
   return succeeded;
 }
 
@@ -79,7 +80,9 @@ bool FileOperationEngine::TransferOneItem(const TransferItem& item, const std::s
     if (operation == kOperationCopy && item.IsRegularFile) done = CopyPlannedFile(item.Source(), target, fresh);
     else if (operation == kOperationCopy) done = CopyFileWithProgress(item.Source(), target);
     else if (operation == kOperationMove) done = MoveOneFile(item.Source(), target);
-    if (!done) host_.AppendLog(name + messages::Local(messages::kFailedPrefix) + target);
+    if (!done) {
+      host_.AppendLog(name + messages::Local(flags_.BreakRequested ? messages::kStoppedPrefix : messages::kFailedPrefix) + target);
+    }
     return done;
   }
 
@@ -95,6 +98,7 @@ bool FileOperationEngine::TransferOneItem(const TransferItem& item, const std::s
   // own node): the copy would repeat the whole tree inside it.
   if (item.SubPath.empty() && IsWithin(destination, source)) {
     host_.AppendLog(name + messages::Local(messages::kFailedPrefix) + target + "/");
+    host_.AppendLog(messages::Local(messages::kIntoItself) + source);
     return false;
   }
   const std::string relative = item.SubPath + item.EntryName + "/";

@@ -21,6 +21,12 @@ class UserQuestions {
   virtual Answer AskYesNo(std::string_view caption, std::string_view text) = 0;
   // Message box with Yes, No and Cancel.
   virtual Answer AskYesNoCancel(std::string_view caption, std::string_view text) = 0;
+  // The same two where Yes destroys data (delete, overwrite): No is the default button, so
+  // Enter alone never confirms. Where there are no default buttons they are the plain ones.
+  virtual Answer AskYesNoDefaultNo(std::string_view caption, std::string_view text) { return AskYesNo(caption, text); }
+  virtual Answer AskYesNoCancelDefaultNo(std::string_view caption, std::string_view text) {
+    return AskYesNoCancel(caption, text);
+  }
   // Message box with a warning icon and OK (the script's alert).
   virtual void Alert(std::string_view caption, std::string_view text) = 0;
   // Message box with a question icon, OK and Cancel; false for Cancel or closing.

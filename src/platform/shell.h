@@ -9,9 +9,9 @@ namespace velkoran::platform {
 class Shell {
  public:
   virtual ~Shell() = default;
-  // Opens file with the application the desktop associates with it. The result is not
-  // reported: a failed open is silent.
-  virtual void Open(std::string_view file, std::string_view parameters, std::string_view workingDir) = 0;
+  // Opens file with the application the desktop associates with it; false when no
+  // application took it (the caller tells the user).
+  virtual bool Open(std::string_view file, std::string_view parameters, std::string_view workingDir) = 0;
 };
 
 }  // namespace velkoran::platform

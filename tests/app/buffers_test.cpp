@@ -347,7 +347,8 @@ TEST_F(BufferCommandsTest, DeletingTheBufferFilesAsksOnceAndListsAfresh) {
   logic.DeleteFilesInBuffer();
   ASSERT_EQ(rig.questions.asked.size(), 1u);
   EXPECT_EQ(rig.questions.asked[0].caption, "削除確認");
-  EXPECT_EQ(rig.questions.asked[0].text, (dir / "here/f") + "\n" + (dir / "here/tree/") + "\nを削除しますか？");
+  EXPECT_EQ(rig.questions.asked[0].text, (dir / "here/f") + "\n" + (dir / "here/tree/") +
+                                            "\nを削除しますか？\n（2 項目。フォルダ 1 個は中身ごと削除されます）");
   EXPECT_TRUE(Exists(dir / "here/f"));
 
   rig.questions.answers = {Answer::Yes};

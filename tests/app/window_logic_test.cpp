@@ -111,7 +111,8 @@ TEST_F(LogicTest, DeleteAsksOnceAndHonoursTheAnswer) {
   EXPECT_TRUE(Exists(dir / "drop"));
   rig.questions.answers = {Answer::Yes};
   logic.DeleteFiles({rig.RowOf("tree"), rig.RowOf("drop")});
-  EXPECT_EQ(rig.questions.asked.back().text, (dir / "tree/") + "\n" + (dir / "drop") + "\nを削除しますか？");
+  EXPECT_EQ(rig.questions.asked.back().text, (dir / "tree/") + "\n" + (dir / "drop") +
+                                                   "\nを削除しますか？\n（2 項目。フォルダ 1 個は中身ごと削除されます）");
   EXPECT_FALSE(Exists(dir / "drop"));
   EXPECT_FALSE(Exists(dir / "tree"));
   EXPECT_TRUE(Exists(dir / "keep"));
@@ -152,6 +153,12 @@ TEST_F(LogicTest, OpenGoesIntoDirectoriesAndHandsFilesToTheShell) {
   logic.ListDirectory();
   logic.OpenFile({rig.RowOf("doc.txt")});
   EXPECT_EQ(rig.shell.opened, std::vector<std::string>{dir / "doc.txt"});
+  // No application for it: said in the log, where the user looks.
+  rig.shell.opens = false;
+  logic.OpenFile({rig.RowOf("doc.txt")});
+  EXPECT_EQ(rig.view.log, std::vector<std::string>{"開くアプリケーションがありません: " + (dir / "doc.txt")});
+  rig.view.log.clear();
+  rig.shell.opens = true;
   logic.OpenFile({rig.RowOf("sub")});
   ASSERT_NE(logic.SelectedNode(), nullptr);
   EXPECT_EQ(logic.SelectedNode()->Path(), dir / "sub");

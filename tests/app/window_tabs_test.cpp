@@ -287,7 +287,7 @@ TEST_F(WindowTabsTest, DeleteRightAfterLeavingTheLocationBarActsOnTheList) {
   questions.answers = {Answer::No};
   EXPECT_TRUE(Key(QKeyCombination(Qt::Key_Delete)));
   ASSERT_EQ(questions.asked.size(), 1u);
-  EXPECT_EQ(questions.asked[0].text, (data / "dir/f") + "\nを削除しますか？");
+  EXPECT_EQ(questions.asked[0].text, (data / "dir/f") + "\nを削除しますか？\n（1 項目）");
 }
 
 TEST_F(WindowTabsTest, TheTimerKeepsTheNormalGeometry) {
@@ -434,7 +434,7 @@ TEST_F(WindowTabsTest, TheFocusedPanesMenuKeysComeBeforeTheWindowsActions) {
   questions.answers = {Answer::No};
   EXPECT_TRUE(Key(QKeyCombination(Qt::CTRL | Qt::SHIFT, Qt::Key_Delete)));
   ASSERT_EQ(questions.asked.size(), 1u);
-  EXPECT_EQ(questions.asked[0].text, (data / "dir/") + "\nを削除しますか？");
+  EXPECT_EQ(questions.asked[0].text, (data / "dir/") + "\nを削除しますか？\n（1 項目。フォルダ 1 個は中身ごと削除されます）");
   EXPECT_TRUE(Exists(data / "dir/f.txt"));
 
   // Ctrl+F5 shows the fifth buffer wherever the focus is.
@@ -559,8 +559,8 @@ TEST_F(WindowTabsTest, EscGetsThroughToTheCopyAndTheFocusComesBack) {
   QObject::disconnect(connection);
   EXPECT_TRUE(pressed);
   auto* log = Child<QListWidget>("LB_Log");
-  EXPECT_EQ(log->item(log->count() - 2)->text().toStdString(), "コピー失敗: " + (data / "dst/big"));
-  EXPECT_EQ(log->item(log->count() - 1)->text().toStdString(), "コピー失敗。");
+  EXPECT_EQ(log->item(log->count() - 2)->text().toStdString(), "コピー中止: " + (data / "dst/big"));
+  EXPECT_EQ(log->item(log->count() - 1)->text().toStdString(), "コピー中止。");
   EXPECT_FALSE(Exists(data / "dst/big"));
   EXPECT_TRUE(form->centralWidget()->isEnabled());
   EXPECT_TRUE(List()->hasFocus());

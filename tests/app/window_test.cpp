@@ -12,11 +12,13 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTabBar>
 #include <QTimer>
+#include <QTest>
 #include <QTreeView>
 #include <map>
 
@@ -218,13 +220,13 @@ TEST_F(WindowTest, KeysActOnTheFocusedPane) {
   EXPECT_TRUE(form->DispatchKey(QKeyCombination(Qt::Key_Delete)));
   ASSERT_EQ(questions.asked.size(), 1u);
   EXPECT_EQ(questions.asked[0].caption, "削除確認");
-  EXPECT_EQ(questions.asked[0].text, (data / "dir/f.txt") + "\nを削除しますか？");
+  EXPECT_EQ(questions.asked[0].text, (data / "dir/f.txt") + "\nを削除しますか？\n（1 項目）");
 
   tree->setFocus();
   Settle();
   questions.answers = {Answer::No};
   EXPECT_TRUE(form->DispatchKey(QKeyCombination(Qt::Key_Delete)));
-  EXPECT_EQ(questions.asked.back().text, (data / "dir/") + "\nを削除しますか？");
+  EXPECT_EQ(questions.asked.back().text, (data / "dir/") + "\nを削除しますか？\n（1 項目。フォルダ 1 個は中身ごと削除されます）");
 
   // Shift+F1 belongs to the tree's family in the tree and to the list's elsewhere.
   EXPECT_TRUE(form->DispatchKey(QKeyCombination(Qt::SHIFT, Qt::Key_F1)));
@@ -440,6 +442,37 @@ void WhenModal(std::function<void(QWidget*)> action) {
     }
     action(w);
   });
+}
+
+TEST_F(WindowTest, EnterAloneNeverConfirmsADeleteOrAnOverwrite) {
+  MakeDirs(data / "dir");
+  WriteFile(data / "dir/f.txt", "x");
+  FormDependencies deps = Dependencies();
+  deps.questions = nullptr;  // the window's own message boxes
+  auto form = std::make_unique<TForm_Main>(deps);
+  ShowAndSelect(*form, data / "dir");
+  auto* list = ChildOf<QTreeView>(*form, "LV_FileList");
+  list->setFocus();
+  list->selectAll();
+  Settle();
+  std::vector<std::string> defaults;
+  const auto pressEnter = [&](QWidget* w) {
+    auto* box = qobject_cast<QMessageBox*>(w);
+    ASSERT_NE(box, nullptr);
+    defaults.push_back(box->defaultButton() == box->button(QMessageBox::No) ? "No" : "other");
+    QTest::keyClick(box, Qt::Key_Return);
+  };
+  WhenModal(pressEnter);
+  form->DispatchKey(QKeyCombination(Qt::Key_Delete));
+  EXPECT_TRUE(Exists(data / "dir/f.txt"));
+  // The overwrite question of a copy onto the same name.
+  MakeDirs(data / "src");
+  WriteFile(data / "src/f.txt", "new");
+  form->Logic().Buffers().Toggle(data / "src/f.txt");
+  WhenModal(pressEnter);
+  form->Action("AC_CopyFromBufferInFileList")->trigger();
+  EXPECT_EQ(ReadFile(data / "dir/f.txt"), "x");
+  EXPECT_EQ(defaults, (std::vector<std::string>{"No", "No"}));
 }
 
 TEST(ScriptDialogs, ThePromptHasItsControlsAndEnterDoesNotCloseIt) {

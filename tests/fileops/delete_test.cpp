@@ -27,7 +27,7 @@ TEST_F(DeleteTest, QuestionListsElevenEntriesThenDots) {
   ASSERT_EQ(questions.asked.size(), 1u);
   std::string expected;
   for (int i = 1; i <= 11; ++i) expected += "/p" + std::to_string(i) + "\n";
-  expected += L("・・・・") + "\n" + L("を削除しますか？");
+  expected += L("・・・・") + "\n" + L("を削除しますか？") + "\n" + L("（12 項目）");
   EXPECT_EQ(questions.asked[0].text, expected);
   EXPECT_EQ(questions.asked[0].caption, L("削除確認"));
   EXPECT_TRUE(host.log.empty());
@@ -172,10 +172,11 @@ TEST_F(TrashDeleteTest, QuestionTellsWhatGoesToTheTrashAndWhatIsDeletedForGood) 
     std::vector<std::string> trashed;
   };
   const Case cases[] = {
-      {"all to the trash", {"a", "dir/"}, "をごみ箱に移動しますか？", {"a", "dir"}},
-      {"no trash for any", {"stay1"}, "を削除しますか？\nごみ箱を使えないため、完全に削除します。", {}},
+      {"all to the trash", {"a", "dir/"}, "をごみ箱に移動しますか？\n（2 項目。フォルダ 1 個は中身ごとごみ箱に移動します）",
+       {"a", "dir"}},
+      {"no trash for any", {"stay1"}, "を削除しますか？\nごみ箱を使えないため、完全に削除します。\n（1 項目）", {}},
       {"no trash for some", {"b", "stay2"},
-       "をごみ箱に移動しますか？\nごみ箱を使えないため、次の項目は完全に削除します:\n{stay2}\n", {"b"}},
+       "をごみ箱に移動しますか？\nごみ箱を使えないため、次の項目は完全に削除します:\n{stay2}\n（2 項目）", {"b"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

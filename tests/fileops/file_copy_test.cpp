@@ -88,7 +88,7 @@ TEST_F(FileCopyTest, FailedWriteLeavesTheTargetAsItWas) {
   EXPECT_EQ(Names(dir.Path()), (std::vector<std::string>{"s", "t"}));
 }
 
-TEST_F(FileCopyTest, BreakDuringATransferFailsItWithTheTargetLine) {
+TEST_F(FileCopyTest, BreakDuringATransferStopsItWithTheTargetLine) {
   mkdir((dir / "src").c_str(), 0755);
   mkdir((dir / "dst").c_str(), 0755);
   WritePatternFile(dir / "src/big", 2 * kMiB);
@@ -96,8 +96,9 @@ TEST_F(FileCopyTest, BreakDuringATransferFailsItWithTheTargetLine) {
     if (!host.subPositions.empty() && host.subPositions.back() == kMiB) engine.RequestBreak();
   };
   EXPECT_FALSE(engine.TransferFiles({dir / "src/big"}, dir / "dst", 1));
-  EXPECT_EQ(host.log[3], L("コピー失敗: ") + dir / "dst/big");
-  EXPECT_EQ(host.log[4], L("コピー失敗。"));
+  // Stopped, not failed: the user asked for it.
+  EXPECT_EQ(host.log[3], L("コピー中止: ") + dir / "dst/big");
+  EXPECT_EQ(host.log[4], L("コピー中止。"));
   EXPECT_TRUE(Names(dir / "dst").empty());
 }
 
@@ -113,7 +114,7 @@ TEST_F(FileCopyTest, BreakAfterAFilesLastBlockStopsTheTransferBeforeTheNextEntry
   EXPECT_FALSE(engine.TransferFiles({dir / "src/a", dir / "src/b"}, dir / "dst", kOperationCopy));
   EXPECT_EQ(Names(dir / "dst"), (std::vector<std::string>{"a"}));  // a is complete, b never begun
   EXPECT_EQ(host.log.size(), 4u);  // no failure line for a
-  EXPECT_EQ(host.log.back(), L("コピー失敗。"));
+  EXPECT_EQ(host.log.back(), L("コピー中止。"));
 
   // Neither an Esc left over from before the transfer nor one after its last entry stops it.
   host.log.clear();
@@ -133,7 +134,7 @@ TEST_F(FileCopyTest, BreakBetweenEntriesStopsATransferOfSmallFiles) {
     if (++events == 3) engine.RequestBreak();
   };
   EXPECT_FALSE(engine.TransferFiles({dir / "src/"}, dir / "dst", kOperationMove));
-  EXPECT_EQ(host.log.back(), L("移動失敗。"));
+  EXPECT_EQ(host.log.back(), L("移動中止。"));
   EXPECT_LT(Names(dir / "dst/src").size(), 3u);
   EXPECT_EQ(Names(dir / "dst/src").size() + Names(dir / "src").size(), 3u);  // nothing lost
 }

@@ -21,7 +21,11 @@ class FakeVolumes final : public platform::VolumeList {
 class FakeShell final : public platform::Shell {
  public:
   std::vector<std::string> opened;
-  void Open(std::string_view file, std::string_view, std::string_view) override { opened.emplace_back(file); }
+  bool opens = true;  // false: no application takes any file
+  bool Open(std::string_view file, std::string_view, std::string_view) override {
+    opened.emplace_back(file);
+    return opens;
+  }
 };
 
 }  // namespace velkoran::testing

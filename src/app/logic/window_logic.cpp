@@ -289,7 +289,8 @@ void WindowLogic::UpdateInfoLine(const std::vector<int>& selectedRows) { view_.S
 
 void WindowLogic::OpenWithShell(std::string_view file, std::string_view parameters) {
   const std::string dir = services_.rules.AddTrailingSeparator(services_.rules.ParentPath(file));
-  services_.shell.Open(file, parameters, dir);
+  // Without an application for it the open would otherwise fail unseen.
+  if (!services_.shell.Open(file, parameters, dir)) AppendLog(UiText("開くアプリケーションがありません: ") + std::string(file));
 }
 
 void WindowLogic::OpenFile(const std::vector<int>& selectedRows) {
