@@ -59,6 +59,16 @@ TEST_F(AutomationWindowTest, ShowInFileManagerShowsTheSelectionAsFileUris) {
             "ShowItems (['" + base + "dir/', '" + base + "a%20b.txt', '" + base + "%E6%97%A5%E6%9C%AC.txt'], '')\n");
 }
 
+TEST_F(AutomationWindowTest, AScriptReadsWritesAndCallsAService) {
+  Script("probe.txt",
+         "p = new ActiveXObject('org.velkoran.Probe');\np.Level = 8;\n"
+         "println(p.Level, p.Echo('日本'), p.Give('strings').Item(2));\np.Level = 3;");
+  Open();
+  const std::size_t mark = LogCount();
+  RunFrom("PM_Script", "probe");
+  EXPECT_EQ(LogSince(mark), (std::vector<std::string>{"8", "日本", "c"}));
+}
+
 TEST_F(AutomationWindowTest, EscEndsAScriptWaitingOnAService) {
   Script("wait.txt", "p = new ActiveXObject('org.velkoran.Probe');\np.Sleep(20000);\nprintln('never');");
   Open();
