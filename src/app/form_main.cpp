@@ -11,12 +11,10 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
-#include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QSplitter>
-#include <QStyledItemDelegate>
 #include <QTabBar>
 #include <QTimer>
 #include <QTreeView>
@@ -27,6 +25,7 @@
 
 #include "app/drag_start_view.h"
 #include "app/file_list_model.h"
+#include "app/grid_delegate.h"
 #include "app/qt_questions.h"
 #include "app/qt_shell.h"
 #include "app/qt_text.h"
@@ -50,19 +49,6 @@ constexpr int kSaveIntervalMs = 2000;
 
 QString Utf8(const char* text) { return QString::fromUtf8(text); }
 
-// Grid lines between the list's cells, as the report view draws them.
-class GridDelegate final : public QStyledItemDelegate {
- public:
-  using QStyledItemDelegate::QStyledItemDelegate;
-  void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
-    QStyledItemDelegate::paint(painter, option, index);
-    painter->save();
-    painter->setPen(option.palette.color(QPalette::Mid));
-    painter->drawLine(option.rect.topRight(), option.rect.bottomRight());
-    painter->drawLine(option.rect.bottomLeft(), option.rect.bottomRight());
-    painter->restore();
-  }
-};
 
 // A monotonic millisecond counter that wraps like the system tick counter.
 std::uint32_t TickCount() {
@@ -293,12 +279,13 @@ void TForm_Main::BuildLayout() {
   controls_.LV_FileList->setAllColumnsShowFocus(true);
   controls_.LV_FileList->setDragEnabled(true);
   controls_.LV_FileList->setContextMenuPolicy(Qt::CustomContextMenu);
-  controls_.LV_FileList->setItemDelegate(new GridDelegate(controls_.LV_FileList));
+  controls_.LV_FileList->setItemDelegate(new RowDelegate(true, controls_.LV_FileList));
   controls_.LV_FileList->header()->setStretchLastSection(false);
   controls_.LV_FileList->header()->setSectionsClickable(true);
   controls_.LV_FileList->header()->setSectionsMovable(false);
   controls_.LV_FileList->header()->setDefaultSectionSize(50);
   controls_.LV_FileList->header()->setMinimumSectionSize(0);
+  controls_.LV_FileList->header()->setSortIndicatorShown(true);
 
   controls_.Splitter1->addWidget(controls_.TV_Directorys);
   controls_.Splitter1->addWidget(controls_.LV_FileList);
@@ -346,6 +333,8 @@ void TForm_Main::BuildLayout() {
   controls_.LB_Log->setFont(FixedFont());
   controls_.LB_Log->setContextMenuPolicy(Qt::CustomContextMenu);
   controls_.LB_Log->setUniformItemSizes(true);
+  controls_.LB_Log->setItemDelegate(new RowDelegate(false, controls_.LB_Log));
+  controls_.LB_Buffer->setItemDelegate(new RowDelegate(false, controls_.LB_Buffer));
   controls_.LB_Log->addItem(Utf8("処理ログ"));
   controls_.LB_Log->viewport()->installEventFilter(this);
   controls_.Splitter2->addWidget(controls_.LB_Buffer);
@@ -457,9 +446,7 @@ void TForm_Main::ApplyColumns() {
   QHeaderView* header = controls_.LV_FileList->header();
   controls_.listModel->Refilled();
   const auto& columns = logic_->List().Columns();
-  for (std::size_t i = 0; i < columns.size(); ++i) {
-    header->resizeSection(static_cast<int>(i), columns[i] == ColumnKind::FileDirectory ? kFdColumnMaxWidth : 50);
-  }
+  for (std::size_t i = 0; i < columns.size(); ++i) header->resizeSection(static_cast<int>(i), DefaultColumnWidth(columns[i]));
   const std::vector<int>& widths = logic_->Settings().gridWidths;
   for (std::size_t i = 0; i < columns.size() && i < widths.size(); ++i) {
     const int w = widths[i];
@@ -473,6 +460,34 @@ void TForm_Main::ApplyColumns() {
     }
     // Widths below -2 cannot be applied and are ignored.
   }
+  ShowSortIndicator();
+}
+
+int TForm_Main::DefaultColumnWidth(ColumnKind kind) const {
+  // Wide enough for what the column shows: names, twelve-digit byte counts, sizes with
+  // their unit, paths.
+  const QFontMetrics metrics(controls_.LV_FileList->font());
+  const int padding = 2 * metrics.averageCharWidth() + 2;
+  switch (kind) {
+    case ColumnKind::FileDirectory: return kFdColumnMaxWidth;
+    case ColumnKind::SizeBytes: return metrics.horizontalAdvance(QStringLiteral("999999999999")) + padding;
+    case ColumnKind::SizeWhole:
+    case ColumnKind::SizeDecimal: return metrics.horizontalAdvance(QStringLiteral("1023.99M")) + padding;
+    case ColumnKind::Name:
+    case ColumnKind::DirPath:
+    default: return metrics.averageCharWidth() * 32 + padding;
+  }
+}
+
+void TForm_Main::ShowSortIndicator() {
+  // The first column of the sort key's kind carries the arrow.
+  const FileList& list = logic_->List();
+  const auto& columns = list.Columns();
+  int section = -1;
+  for (std::size_t i = 0; i < columns.size() && section < 0; ++i) {
+    if (static_cast<std::uint8_t>(columns[i]) == list.SortType()) section = static_cast<int>(i);
+  }
+  controls_.LV_FileList->header()->setSortIndicator(section, list.SortDescending() ? Qt::DescendingOrder : Qt::AscendingOrder);
 }
 
 void TForm_Main::ApplySettingsToWidgets() {
@@ -632,7 +647,10 @@ void TForm_Main::FileListRefilled() {
   if (controls_.listModel->rowCount() > 0) sm->setCurrentIndex(controls_.listModel->index(0, 0), QItemSelectionModel::NoUpdate);
 }
 
-void TForm_Main::FileListSorted(const std::vector<int>& newIndexOfOld) { controls_.listModel->Resorted(newIndexOfOld); }
+void TForm_Main::FileListSorted(const std::vector<int>& newIndexOfOld) {
+  controls_.listModel->Resorted(newIndexOfOld);
+  ShowSortIndicator();
+}
 
 void TForm_Main::FileRowChanged(int row) { controls_.listModel->RowChanged(row); }
 
@@ -671,8 +689,11 @@ void TForm_Main::TimerTick() {
   QWidget* under = QApplication::widgetAt(pointer);
   const bool overTabs = !isMinimized() && isVisible() && under != nullptr && (under == controls_.TC_Main || controls_.TC_Main->isAncestorOf(under));
   const int tab = overTabs ? controls_.TC_Main->tabAt(controls_.TC_Main->mapFromGlobal(pointer)) : -1;
+  const bool pointerMoved = pointer != hoverPointer_;
+  hoverPointer_ = pointer;
   const int chosen = hover_.Step(tab, logic_->CurrentTab(), now,
-                                 static_cast<std::uint32_t>(std::max(0, logic_->Settings().mouseTabChangingTime)));
+                                 static_cast<std::uint32_t>(std::max(0, logic_->Settings().mouseTabChangingTime)),
+                                 pointerMoved);
   if (chosen >= 0) logic_->SelectTab(chosen);
 }
 

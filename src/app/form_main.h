@@ -131,6 +131,8 @@ class TForm_Main final : public QMainWindow, public WindowView {
   void ConnectViews();
   void ApplySettingsToWidgets();
   void ApplyColumns();
+  int DefaultColumnWidth(ColumnKind kind) const;  // without a saved GridWidth
+  void ShowSortIndicator();
   void CollectWidgetSettings();
   void SyncTreeView();
   void ApplyTreeSelection(const DirNode* node);
@@ -171,6 +173,7 @@ class TForm_Main final : public QMainWindow, public WindowView {
   const DirNode* pendingTop_ = nullptr;
   bool hasPendingTop_ = false;
   TabHoverSwitch hover_;
+  QPoint hoverPointer_;  // where the pointer was at the last timer step
   std::function<std::uint32_t()> tickCount_;
   QPointer<QWidget> focusBeforeDisable_;  // the control that had the focus when a transfer began
 };

@@ -12,6 +12,7 @@
 #include <algorithm>
 
 #include "app/file_list_model.h"
+#include "app/logic/name_order.h"
 #include "app/logic/script_launch.h"
 #include "app/logic/window_logic.h"
 #include "app/qt_text.h"
@@ -380,12 +381,11 @@ void WindowActions::FillLauncherList() {
   const QSignalBlocker block(bar);
   const QString text = bar->currentText();
   bar->clear();
-  QStringList names;
-  for (const LauncherEntry& e : logic_.Launcher()) names << ToQ(e.name);
-  // The list is sorted as a sorted combo box sorts: without regard to letter case.
-  std::stable_sort(names.begin(), names.end(),
-                   [](const QString& a, const QString& b) { return QString::compare(a, b, Qt::CaseInsensitive) < 0; });
-  bar->addItems(names);
+  std::vector<std::string> names;
+  for (const LauncherEntry& e : logic_.Launcher()) names.push_back(e.name);
+  // The list is sorted as the menus are: letter case aside, in the code page's order.
+  std::stable_sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) { return NameSortsBefore(a, b); });
+  for (const std::string& name : names) bar->addItem(ToQ(name));
   bar->setEditText(text);
 }
 

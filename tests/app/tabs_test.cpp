@@ -272,6 +272,17 @@ TEST(TabHover, MovingAcrossTabsSwitchesNone) {
   EXPECT_EQ(hover.Step(3, 0, now += 600, 1000), 3);
 }
 
+TEST(TabHover, ATabThatSlidUnderARestingPointerIsNotChosen) {
+  TabHoverSwitch hover;
+  EXPECT_EQ(hover.Step(1, 0, 0, 100, true), -1);
+  EXPECT_EQ(hover.Step(1, 0, 101, 100, false), 1);
+  // Tab 1's caption changed width; tab 2 is under the pointer now, which did not move.
+  for (std::uint32_t now = 200; now < 2000; now += 100) EXPECT_EQ(hover.Step(2, 1, now, 100, false), -1);
+  // The pointer moves (within tab 2): now it is pointing at tab 2.
+  EXPECT_EQ(hover.Step(2, 1, 2000, 100, true), -1);
+  EXPECT_EQ(hover.Step(2, 1, 2101, 100, false), 2);
+}
+
 TEST(TabHover, TheTickCounterMayWrapWhileThePointerRests) {
   TabHoverSwitch hover;
   const std::uint32_t start = 0xFFFFFF00u;

@@ -214,6 +214,35 @@ TEST_F(WindowTabsTest, RestingThePointerOnATabSwitchesToItOnce) {
   EXPECT_EQ(form->Logic().CurrentTab(), 1);
 }
 
+TEST_F(WindowTabsTest, ATabThatSlidesUnderTheRestingPointerIsNotSelected) {
+  MakeDirs(data / "a_long_folder_name");
+  Open();
+  Go(data / "a_long_folder_name");
+  form->Action("AC_MakeNewTab")->trigger();
+  form->Action("AC_MakeNewTab")->trigger();
+  Settle();
+  PointAtTab(1);
+  form->TimerTick();
+  clock += 1001;
+  form->TimerTick();
+  ASSERT_EQ(form->Logic().CurrentTab(), 1);
+  // The first caption shrinks: the row reflows and tab 2 lies under the unmoved pointer.
+  Tabs()->setTabText(0, QStringLiteral("a"));
+  Settle();
+  ASSERT_EQ(Tabs()->tabAt(Tabs()->mapFromGlobal(QCursor::pos())), 2);
+  for (int i = 0; i < 5; ++i) {
+    form->TimerTick();
+    clock += 1000;
+  }
+  EXPECT_EQ(form->Logic().CurrentTab(), 1);
+  // Moving the pointer onto it points at it.
+  QCursor::setPos(QCursor::pos() + QPoint(1, 0));
+  form->TimerTick();
+  clock += 1001;
+  form->TimerTick();
+  EXPECT_EQ(form->Logic().CurrentTab(), 2);
+}
+
 TEST_F(WindowTabsTest, NoHoverSwitchDuringATransfer) {
   OpenOverAnOverwrite();
   Settle();

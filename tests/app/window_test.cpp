@@ -22,6 +22,7 @@
 #include <QTreeView>
 #include <map>
 
+#include "app/grid_delegate.h"
 #include "app/prompt_dialog.h"
 #include "app/qt_questions.h"
 #include "app/tree_model.h"
@@ -107,7 +108,7 @@ TEST_F(WindowTest, LayoutNamesCaptionsAndDefaults) {
     headers.push_back(list->model()->headerData(i, Qt::Horizontal, Qt::DisplayRole).toString().toStdString());
   }
   EXPECT_EQ(headers, (std::vector<std::string>{"名前", "fd", "サイズ", "サイズ", "パス", "サイズ"}));
-  EXPECT_EQ(list->header()->sectionSize(0), 50);
+  EXPECT_GT(list->header()->sectionSize(0), 50);  // names are readable (see AFirstStart…)
   EXPECT_EQ(list->header()->sectionSize(1), 30);
   list->header()->resizeSection(1, 80);
   EXPECT_EQ(list->header()->sectionSize(1), 30);  // "fd" is at most 30 wide
@@ -442,6 +443,63 @@ void WhenModal(std::function<void(QWidget*)> action) {
     }
     action(w);
   });
+}
+
+TEST_F(WindowTest, AFirstStartShowsReadableColumnsAndTheSortKey) {
+  WriteFile(data / "a_file_with_a_rather_long_name.txt", std::string(1234, 'x'));
+  auto form = MakeForm();  // no setting.ini
+  form->show();
+  Settle();
+  auto* list = ChildOf<QTreeView>(*form, "LV_FileList");
+  QHeaderView* header = list->header();
+  ASSERT_EQ(header->count(), 6);
+  const QFontMetrics metrics(list->font());
+  EXPECT_GE(header->sectionSize(0), metrics.horizontalAdvance(QStringLiteral("a_file_with_a_long_name")));
+  EXPECT_EQ(header->sectionSize(1), 30);  // "fd"
+  EXPECT_GT(header->sectionSize(3), metrics.horizontalAdvance(QStringLiteral("999999999999")));  // bytes
+  EXPECT_GT(header->sectionSize(2), metrics.horizontalAdvance(QStringLiteral("1023K")));
+  EXPECT_TRUE(header->isSortIndicatorShown());
+  EXPECT_EQ(header->sortIndicatorSection(), 0);
+  EXPECT_EQ(header->sortIndicatorOrder(), Qt::AscendingOrder);
+  // A click on the bytes column sorts by it and moves the arrow there; a second turns it.
+  for (const Qt::SortOrder order : {Qt::AscendingOrder, Qt::DescendingOrder}) {
+    const QPoint at(header->sectionViewportPosition(3) + header->sectionSize(3) / 2, header->height() / 2);
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+    Settle();
+    EXPECT_EQ(header->sortIndicatorSection(), 3);
+    EXPECT_EQ(header->sortIndicatorOrder(), order);
+  }
+  EXPECT_TRUE(form->Logic().List().SortDescending());
+}
+
+TEST_F(WindowTest, RowsHoldTheWholeTextAboveTheGridLine) {
+  for (const char* name : {"link_to_alpha", "jpg_query", "gap"}) WriteFile(data / name, "x");
+  auto form = MakeForm();
+  ShowAndSelect(*form, NoSlash(data.Path()));
+  auto* list = ChildOf<QTreeView>(*form, "LV_FileList");
+  auto* delegate = dynamic_cast<RowDelegate*>(list->itemDelegate());
+  ASSERT_NE(delegate, nullptr);
+  ASSERT_EQ(list->model()->rowCount(), 3);
+  const QFontMetrics metrics(list->font());
+  for (int row = 0; row < 3; ++row) {
+    SCOPED_TRACE(row);
+    const QModelIndex index = list->model()->index(row, 0);
+    QStyleOptionViewItem option;
+    option.initFrom(list->viewport());
+    option.widget = list;
+    option.font = list->font();
+    option.fontMetrics = metrics;
+    option.rect = list->visualRect(index);
+    const QRect text = delegate->TextRect(option, index);
+    // The full height of the font fits, and the grid line on the row's last pixel row
+    // is not part of it.
+    EXPECT_GE(text.height(), metrics.height());
+    EXPECT_GE(text.top(), option.rect.top());
+    EXPECT_LT(text.bottom(), option.rect.bottom());
+  }
+  auto* log = ChildOf<QListWidget>(*form, "LB_Log");
+  form->AppendLog("p_g_j");
+  EXPECT_GE(log->visualItemRect(log->item(log->count() - 1)).height(), QFontMetrics(log->font()).height() + 2);
 }
 
 TEST_F(WindowTest, EnterAloneNeverConfirmsADeleteOrAnOverwrite) {

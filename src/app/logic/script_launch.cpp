@@ -1,5 +1,8 @@
 #include "app/logic/script_launch.h"
 
+#include <algorithm>
+
+#include "app/logic/name_order.h"
 #include "app/logic/ui_text.h"
 #include "platform/directory.h"
 #include "platform/fileio.h"
@@ -26,6 +29,7 @@ std::vector<std::string> ListScriptFiles(std::string_view dir) {
     names.emplace_back(e.name);
     return true;
   });
+  std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) { return NameSortsBefore(a, b); });
   return names;
 }
 

@@ -15,8 +15,8 @@ namespace velkoran::app {
 // ---- Script menus -----------------------------------------------------------------------
 
 // The script files of dir: the names of entries matching "*.txt" (letter case ignored)
-// that are not directories (a link counts as what it points to), in the order the file
-// system returns them. A folder that cannot be read has none.
+// that are not directories (a link counts as what it points to), in name order
+// (NameSortsBefore), as the menus show them. A folder that cannot be read has none.
 std::vector<std::string> ListScriptFiles(std::string_view dir);
 
 // A script's menu caption: the file name without its last extension ("a.b.txt" → "a.b").

@@ -2,7 +2,8 @@
 
 namespace velkoran::app {
 
-int TabHoverSwitch::Step(int tabUnderPointer, int currentTab, std::uint32_t now, std::uint32_t restingTime) {
+int TabHoverSwitch::Step(int tabUnderPointer, int currentTab, std::uint32_t now, std::uint32_t restingTime,
+                         bool pointerMoved) {
   if (tabUnderPointer < 0 || tabUnderPointer == currentTab) {
     start_ = now;
     return -1;
@@ -16,7 +17,7 @@ int TabHoverSwitch::Step(int tabUnderPointer, int currentTab, std::uint32_t now,
     return -1;
   }
   start_ = now;
-  hoverTab_ = tabUnderPointer;
+  hoverTab_ = pointerMoved ? tabUnderPointer : -1;
   return -1;
 }
 

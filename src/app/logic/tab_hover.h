@@ -10,9 +10,11 @@ namespace velkoran::app {
 
 class TabHoverSwitch {
  public:
-  // One timer step. tabUnderPointer is -1 when the pointer is over no tab. Returns the tab
-  // to switch to, or -1.
-  int Step(int tabUnderPointer, int currentTab, std::uint32_t now, std::uint32_t restingTime);
+  // One timer step. tabUnderPointer is -1 when the pointer is over no tab; pointerMoved
+  // tells whether the pointer moved since the last step. Returns the tab to switch to, or
+  // -1. Only a tab the pointer moved onto is timed: when captions change width the row
+  // reflows, and a tab that merely slid under a resting pointer was never pointed at.
+  int Step(int tabUnderPointer, int currentTab, std::uint32_t now, std::uint32_t restingTime, bool pointerMoved = true);
   // Starts the timing afresh (the pointer may not switch anything now, e.g. behind a dialog).
   void Restart(std::uint32_t now) { start_ = now; }
   int HoverTab() const { return hoverTab_; }
