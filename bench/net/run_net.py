@@ -1,8 +1,9 @@
 """Network benchmarks: our clients (through kestrin scripts) against curl, on loopback.
 
-Starts nginx (HTTP and HTTPS with a test CA made here) in a scratch folder, then runs
-each comparison in pairs, ours and curl's taking turns (A B, B A, ...); reports the
-median of the per-pair wall-time ratios with their minimum and maximum. Before timing,
+Starts nginx (HTTP and HTTPS with a test CA made here), dovecot and aiosmtpd in a scratch
+folder, then runs each comparison in pairs, ours and curl's taking turns (A B, B A, ...);
+reports the median of the per-pair ratios of wall time and of the client process's CPU
+time (user + system), each with its range. Before timing,
 both sides' results are checked to be the same bytes. Usage:
     run_net.py KESTRIN [PAIRS]
 """
@@ -38,9 +39,19 @@ def wait_for(port):
 
 
 def run(command, **kwargs):
+    """Wall seconds of a run (run_cpu gives the process's own CPU seconds too)."""
+    return run_cpu(command, **kwargs)[0]
+
+
+def run_cpu(command, **kwargs):
     start = time.perf_counter()
-    subprocess.run(command, check=True, stdout=subprocess.DEVNULL, stdin=subprocess.DEVNULL, **kwargs)
-    return time.perf_counter() - start
+    proc = subprocess.Popen(command, stdout=subprocess.DEVNULL, stdin=subprocess.DEVNULL, **kwargs)
+    _, status, usage = os.wait4(proc.pid, 0)
+    wall = time.perf_counter() - start
+    if os.waitstatus_to_exitcode(status) != 0:
+        raise RuntimeError("%s failed" % command[:3])
+    # Children of the command (sh running kestrin) count as well.
+    return wall, usage.ru_utime + usage.ru_stime
 
 
 def output(command):
@@ -63,18 +74,20 @@ def sha(path):
 
 
 def pairs(name, ours, theirs, count, limit):
-    ratios = []
+    walls, cpus = [], []
     for i in range(count):
         if i % 2 == 0:
-            a = run(ours)
-            b = run(theirs)
+            a = run_cpu(ours)
+            b = run_cpu(theirs)
         else:
-            b = run(theirs)
-            a = run(ours)
-        ratios.append(a / b)
-    median = statistics.median(ratios)
+            b = run_cpu(theirs)
+            a = run_cpu(ours)
+        walls.append(a[0] / b[0])
+        cpus.append(a[1] / max(b[1], 1e-3))
+    median = statistics.median(walls)
     verdict = "ok" if median <= limit else "OVER"
-    print("| %s | %.2f | %.2f | %.2f | ≤ %.1f | %s |" % (name, median, min(ratios), max(ratios), limit, verdict))
+    print("| %s | %.2f | %.2f–%.2f | %.2f | %.2f–%.2f | ≤ %.1f | %s |" % (
+        name, median, min(walls), max(walls), statistics.median(cpus), min(cpus), max(cpus), limit, verdict))
     sys.stdout.flush()
 
 
@@ -181,8 +194,8 @@ def mail_rows(kestrin, work, count):
         curl_send = ["curl", "-s", "smtp://127.0.0.1:%d" % smtp, "--mail-from", "a@example.com", "--mail-rcpt",
                      "b@example.com", "-T", eml]
         print()
-        print("| Comparison (10 MB message with a 5 MB attachment, loopback) | median ratio | min | max | target | |")
-        print("|---|---:|---:|---:|---:|---|")
+        print("| Comparison (10 MB message with a 5 MB attachment, loopback) | wall ratio | range | CPU ratio | range | target (wall) | |")
+        print("|---|---:|---:|---:|---:|---:|---|")
         pairs("POP3 getMail (attachment saved) vs curl pop3:// -o file", ours_retr_clean,
               curl_retr, count, 2.0)
         pairs("SMTP sendMail (built from text and file) vs curl smtp:// -T message", ours_send, curl_send, count, 2.0)
@@ -258,8 +271,8 @@ http { access_log off; sendfile on; default_type application/octet-stream;
         if counted != b"10000":
             raise RuntimeError("readln counted %r lines" % counted)
 
-        print("| Comparison (100 MiB from nginx on loopback) | median ratio | min | max | target | |")
-        print("|---|---:|---:|---:|---:|---|")
+        print("| Comparison (100 MiB from nginx on loopback) | wall ratio | range | CPU ratio | range | target (wall) | |")
+        print("|---|---:|---:|---:|---:|---:|---|")
         pairs("HTTP.getFile to /dev/null vs curl -0 -o /dev/null",
               script(kestrin, "new HTTP().getFile(args[0], '/dev/null');", plain),
               ["curl", "-s", "-0", "-o", "/dev/null", plain], count, 1.2)

@@ -175,7 +175,7 @@ void THttpClient::CopyResponseFrom(const THttpClient& helper) {
 }
 
 void THttpClient::Exchange(THttpCommand command, std::string method, std::string url, std::string body,
-                           const Sink* sink) {
+                           const Receiver* receiver) {
   const char* verb = command == THttpCommand::Post ? "post" : command == THttpCommand::Head ? "head" : "get";
   Status("nfo>" + UrlForTrace(url) + "を" + verb + "します", kTraceOperation);
   THttpClient* client = this;
@@ -201,7 +201,7 @@ void THttpClient::Exchange(THttpCommand command, std::string method, std::string
         }
       }
       if (!taken) {
-        if (command != THttpCommand::Head && sink != nullptr) client->ReadBody(method, *sink);
+        if (command != THttpCommand::Head && receiver != nullptr) client->ReadBody(method, *receiver);
         client->Disconnect();
         break;
       }
@@ -252,8 +252,8 @@ THttpClient::Sink BodyCollector(std::string& body, const THttpClient& client) {
 
 std::string THttpClient::Get(const std::string& url) {
   std::string body;
-  const Sink sink = BodyCollector(body, *this);
-  Exchange(THttpCommand::Get, "GET", url, {}, &sink);
+  const Receiver receiver{BodyCollector(body, *this), nullptr};
+  Exchange(THttpCommand::Get, "GET", url, {}, &receiver);
   return body;
 }
 
@@ -264,20 +264,29 @@ void THttpClient::GetFile(const std::string& url, const std::string& path) {
     if (!file) file.reset(std::fopen(path.c_str(), "wb"));
     if (!file) throw ENetSocket("cannot write " + path);
   };
-  const Sink sink = [&](const char* data, std::size_t size) {
-    open();
-    if (std::fwrite(data, 1, size, file.get()) != size) throw ENetSocket("cannot write " + path);
-  };
-  Exchange(THttpCommand::Get, "GET", url, {}, &sink);
+  const Receiver receiver{[&](const char* data, std::size_t size) {
+                            open();
+                            if (std::fwrite(data, 1, size, file.get()) != size) throw ENetSocket("cannot write " + path);
+                          },
+                          nullptr};
+  Exchange(THttpCommand::Get, "GET", url, {}, &receiver);
   open();
   if (std::fflush(file.get()) != 0) throw ENetSocket("cannot write " + path);
 }
 
 std::string THttpClient::Post(const std::string& url, const std::string& data) {
   std::string body;
-  const Sink sink = BodyCollector(body, *this);
-  Exchange(THttpCommand::Post, "POST", url, data, &sink);
+  const Receiver receiver{BodyCollector(body, *this), nullptr};
+  Exchange(THttpCommand::Post, "POST", url, data, &receiver);
   return body;
+}
+
+void THttpClient::Get(const std::string& url, const Receiver& receiver) {
+  Exchange(THttpCommand::Get, "GET", url, {}, &receiver);
+}
+
+void THttpClient::Post(const std::string& url, const std::string& data, const Receiver& receiver) {
+  Exchange(THttpCommand::Post, "POST", url, data, &receiver);
 }
 
 void THttpClient::Head(const std::string& url) { Exchange(THttpCommand::Head, "HEAD", url, {}, nullptr); }

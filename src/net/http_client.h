@@ -24,6 +24,15 @@ inline constexpr int kRedirectLimit = 20;
 
 class THttpClient : public virtual TNetEndpoint {
  public:
+  using Sink = std::function<void(const char* data, std::size_t size)>;
+  // Where a body goes: Write takes it piece by piece; Place, when set, may instead give
+  // room for a whole body of announced length that the client fills in place (null:
+  // piece by piece after all).
+  struct Receiver {
+    Sink Write;
+    std::function<char*(std::size_t length)> Place;
+  };
+
   TRequestHeader RequestHeader;
   TResponseHeader ResponseHeader;
   // Protocol version written in the request line: "1.0" or "1.1".
@@ -54,6 +63,9 @@ class THttpClient : public virtual TNetEndpoint {
   std::string Get(const std::string& url);
   void GetFile(const std::string& url, const std::string& path);
   std::string Post(const std::string& url, const std::string& data);
+  // Get and Post handing the body to a receiver as it arrives.
+  void Get(const std::string& url, const Receiver& receiver);
+  void Post(const std::string& url, const std::string& data, const Receiver& receiver);
   // HEAD: no body; redirects only when OnRedirect asks for them.
   void Head(const std::string& url);
 
@@ -66,9 +78,6 @@ class THttpClient : public virtual TNetEndpoint {
   virtual std::string ReadLine() = 0;
   virtual void ReadToString(std::string& out, std::int64_t count) = 0;
   virtual void ReadToFile(const std::string& path) = 0;
-
- public:
-  using Sink = std::function<void(const char* data, std::size_t size)>;
 
  protected:
   // Steps every request takes first: RequestUrl, Host, Authorization from the URL, the
@@ -86,7 +95,7 @@ class THttpClient : public virtual TNetEndpoint {
   // and above, or when there is no status line.
   void InterpretHeader(const std::vector<std::string>& lines);
   // The body of the response just read, framed as its headers say.
-  virtual void ReadBody(const std::string& method, const Sink& sink) = 0;
+  virtual void ReadBody(const std::string& method, const Receiver& receiver) = 0;
   // The client that speaks protocol (this one, or a helper for https); EProtocolError for
   // protocols it cannot.
   virtual THttpClient& ClientFor(const std::string& protocol) = 0;
@@ -96,7 +105,7 @@ class THttpClient : public virtual TNetEndpoint {
   void CopyResponseFrom(const THttpClient& helper);
 
  private:
-  void Exchange(THttpCommand command, std::string method, std::string url, std::string body, const Sink* sink);
+  void Exchange(THttpCommand command, std::string method, std::string url, std::string body, const Receiver* receiver);
 };
 
 // A status that sends the client elsewhere when the response names a Location.

@@ -74,7 +74,8 @@ void TNetHTTP::ReadResponseHeader() {
   }
 }
 
-void TNetHTTP::ReadBody(const std::string& method, const Sink& sink) {
+void TNetHTTP::ReadBody(const std::string& method, const Receiver& receiver) {
+  const Sink& sink = receiver.Write;
   if (method == "HEAD" || ReplyNumber == 204 || ReplyNumber == 304 || (ReplyNumber >= 100 && ReplyNumber < 200)) return;
   const std::string coding = ResponseHeader.Get("transfer-encoding");
   if (Version == "1.1" && coding.find("chunked") != std::string::npos) {
@@ -87,6 +88,15 @@ void TNetHTTP::ReadBody(const std::string& method, const Sink& sink) {
   }
   if (ResponseHeader.Has("content-length")) {
     const std::int64_t length = ContentLength < 0 ? 0 : ContentLength;
+    if (receiver.Place && length > 0) {
+      if (char* room = receiver.Place(static_cast<std::size_t>(length))) {
+        // Straight from the socket into the receiver's memory.
+        if (ReadInto(room, static_cast<std::size_t>(length)) < static_cast<std::size_t>(length)) {
+          throw EProtocolError("http", ReplyNumber, "body ends short");
+        }
+        return;
+      }
+    }
     std::int64_t got = 0;
     TNetSocket::ReadToSink(
         [&](const char* data, std::size_t size) {

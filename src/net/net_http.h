@@ -29,7 +29,7 @@ class TNetHTTP : public TNetSocket, public THttpClient {
   void ReadToFile(const std::string& path) override { TNetSocket::ReadToFile(path); }
 
  protected:
-  void ReadBody(const std::string& method, const Sink& sink) override;
+  void ReadBody(const std::string& method, const Receiver& receiver) override;
   THttpClient& ClientFor(const std::string& protocol) override;
 
  private:

@@ -288,7 +288,7 @@ void TNetHTTPS::Drain(const Sink& sink, std::int64_t count) {
   }
 }
 
-void TNetHTTPS::ReadBody(const std::string&, const Sink& sink) { Drain(sink, -1); }
+void TNetHTTPS::ReadBody(const std::string&, const Receiver& receiver) { Drain(receiver.Write, -1); }
 
 std::string TNetHTTPS::ReadLine() {
   std::string line;

@@ -34,7 +34,7 @@ class TNetHTTPS : public THttpClient {
   bool AtEnd() const noexcept { return atEnd_; }
 
  protected:
-  void ReadBody(const std::string& method, const Sink& sink) override;
+  void ReadBody(const std::string& method, const Receiver& receiver) override;
   THttpClient& ClientFor(const std::string& protocol) override;
 
  private:

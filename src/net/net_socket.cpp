@@ -292,6 +292,16 @@ std::size_t TNetSocket::ReadBuffer(char* data, std::size_t size) {
   }
 }
 
+std::size_t TNetSocket::ReadInto(char* data, std::size_t size) {
+  std::size_t got = 0;
+  while (got < size && (Buffered() > 0 || Socket >= 0)) {
+    const std::size_t n = ReadBuffer(data + got, size - got);
+    if (n == 0) break;
+    got += n;
+  }
+  return got;
+}
+
 bool TNetSocket::FillBuffer() {
   rpos_ = rend_ = 0;
   if (Socket < 0) return false;

@@ -84,6 +84,9 @@ class TNetSocket : public virtual TNetEndpoint {
   // Bytes up to LF (dropped; every CR dropped too), or up to the end. A line longer than
   // limit raises EProtocolError.
   std::string ReadLine(std::size_t limit = kUnlimitedLine);
+  // Fills data with size bytes (buffered ones first, the rest received straight into it);
+  // the count it got, fewer when the data ends first.
+  std::size_t ReadInto(char* data, std::size_t size);
   // Appends count bytes (-1: until the end) to out; fewer when the data ends first.
   void ReadToString(std::string& out, std::int64_t count = -1);
   // Hands the data to sink block by block, as ReadToString.

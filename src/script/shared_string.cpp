@@ -32,6 +32,18 @@ SharedString::SharedString(std::string_view text) {
   len_ = static_cast<std::uint32_t>(text.size());
 }
 
+SharedString SharedString::Uninitialized(std::size_t n, char*& data) {
+  SharedString r;
+  data = nullptr;
+  if (n == 0) return r;
+  r.buf_ = Allocate(n);
+  r.buf_->data[n] = '\0';
+  r.buf_->used = static_cast<std::uint32_t>(n);
+  r.len_ = static_cast<std::uint32_t>(n);
+  data = r.buf_->data;
+  return r;
+}
+
 SharedString SharedString::Concat(const SharedString& a, std::string_view b) {
   if (b.empty()) return a;
   if (a.empty()) return SharedString(b);

@@ -61,6 +61,9 @@ class SharedString {
   // a followed by b; reuses a's buffer when it can (see the note at the top).
   static SharedString Concat(const SharedString& a, std::string_view b);
   static SharedString Concat(std::string_view a, std::string_view b);
+  // A new string of n bytes that the caller fills through data before anyone else sees
+  // it: text that arrives in pieces of a known total (a network body) without a copy.
+  static SharedString Uninitialized(std::size_t n, char*& data);
 
   // Adopts the raw buffer pointer of a value record (see TJValue); for the value code only.
   struct Buffer;

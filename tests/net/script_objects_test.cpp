@@ -49,11 +49,11 @@ class NetScriptTest : public ::testing::Test {
 TEST_F(NetScriptTest, GetFillsTheResponseAndAFailedGetLeavesIt) {
   EXPECT_EQ(Run("var h = new HTTP(); println(h.get('$P(/text?n=4)'));"
                 "var r = h.responseHeader; println(r.code + ' ' + r.text + ' ' + r['content-type'] + ' ' + h.length);"
-                "h.get('$P(/close-delimited)'); println(h.length);"
+                "h.get('$P(/close-delimited)'); println(h.length + ' ' + h.get('$P(/text?n=300000)').length);"
                 "h.get('$P(/text?n=4)');"
                 "try { h.get('$P(/missing)'); } catch (e) { println(e + ' ' + r.code + ' ' + h.responseHeader.code); }"
                 "h.get('$P(/missing)');"),
-            "xxxx\n200 OK text/plain; charset=utf-8 4\n-1\nESocketError 200 200\n" + Uncaught("ESocketError", "HTTP.get error"));
+            "xxxx\n200 OK text/plain; charset=utf-8 4\n300000 300000\nESocketError 200 200\n" + Uncaught("ESocketError", "HTTP.get error"));
 }
 
 TEST_F(NetScriptTest, RawRequestAndResponseReadLikeGet) {

@@ -1,11 +1,71 @@
 #include "script/host/http_object.h"
 
+#include <cstring>
+
 #include "net/net_http.h"
 #include "net/net_https.h"
 #include "script/host/host_values.h"
 #include "script/host/web_objects.h"
 
 namespace kestrin {
+
+namespace {
+
+// Collects a body into a script string: straight into a string of the announced length
+// when the server announced one (up to 1 GiB), else through a growing buffer.
+class TBodyText {
+ public:
+  explicit TBodyText(const velkoran::net::THttpClient& client) : client_(client) {}
+
+  velkoran::net::THttpClient::Receiver Receiver() {
+    return {[this](const char* data, std::size_t size) { Add(data, size); },
+            [this](std::size_t length) -> char* {
+              if (started_ || length > (std::size_t{1} << 30)) return nullptr;
+              started_ = true;
+              char* room = nullptr;
+              text_ = SharedString::Uninitialized(length, room);
+              at_ = room + length;  // the client fills it all (or fails)
+              return room;
+            }};
+  }
+  TJValue Take() const {
+    if (at_ != nullptr) return TJValue::Text(left_ == 0 ? text_ : SharedString(text_.view().substr(0, text_.size() - left_)));
+    return TJValue::Text(spill_);
+  }
+
+ private:
+  void Add(const char* data, std::size_t size) {
+    if (!started_) {
+      started_ = true;
+      const std::int64_t length = client_.ContentLength;
+      if (length > 0 && length <= (std::int64_t{1} << 30)) {
+        text_ = SharedString::Uninitialized(static_cast<std::size_t>(length), at_);
+        left_ = static_cast<std::size_t>(length);
+      }
+    }
+    if (at_ != nullptr && size <= left_) {
+      std::memcpy(at_, data, size);
+      at_ += size;
+      left_ -= size;
+      return;
+    }
+    if (at_ != nullptr) {  // more than announced: keep all in the growing buffer
+      spill_.assign(text_.data(), text_.size() - left_);
+      at_ = nullptr;
+      text_ = SharedString();
+    }
+    spill_.append(data, size);
+  }
+
+  const velkoran::net::THttpClient& client_;
+  bool started_ = false;
+  SharedString text_;
+  char* at_ = nullptr;
+  std::size_t left_ = 0;
+  std::string spill_;
+};
+
+}  // namespace
 
 template <bool Secure>
 const TJClassInfo& TJHttpObjectT<Secure>::Info() {
@@ -106,13 +166,13 @@ template <bool Secure>
 void TJHttpObjectT<Secure>::GetMethod(TJValueList& args, TJValue& result) {
   if (!TJValueList::Has1(&args)) return;
   const std::string url = ToText(args[0]).str();
-  std::string body;
+  TBodyText body(*client_);
   Guarded(Message("get"), [&] {
     PrepareHeaders();
-    body = client_->Get(url);
+    client_->Get(url, body.Receiver());
   });
   CopyResponse();
-  result = TJValue::Text(body);
+  result = body.Take();
 }
 
 template <bool Secure>
@@ -132,13 +192,13 @@ void TJHttpObjectT<Secure>::PostMethod(TJValueList& args, TJValue& result) {
   if (!TJValueList::Has2(&args)) return;
   const std::string url = ToText(args[0]).str();
   const std::string data = ToText(args[1]).str();
-  std::string body;
+  TBodyText body(*client_);
   Guarded(Message("post"), [&] {
     PrepareHeaders();
-    body = client_->Post(url, data);
+    client_->Post(url, data, body.Receiver());
   });
   CopyResponse();
-  result = TJValue::Text(body);
+  result = body.Take();
 }
 
 template <bool Secure>
