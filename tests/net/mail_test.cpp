@@ -123,23 +123,26 @@ TEST_F(MailTest, DeleteOnReadKeepsWhatCouldNotBeSaved) {
 
 TEST_F(MailTest, CutOffRetrievalNeverDeletes) {
   bool deleted = false;
-  ScriptedPeer peer([&](PeerConnection& p) {
-    p.Send("+OK ready\r\n");
-    for (;;) {
-      const std::string line = p.ReceiveLine();
-      if (line.empty()) return;
-      if (line.rfind("DELE", 0) == 0) deleted = true;
-      if (line.rfind("RETR", 0) == 0) {
-        p.Send("+OK\r\nSubject: cut\r\n\r\nhalf a mess");
-        p.Close();
-        return;
+  std::string out;
+  {
+    ScriptedPeer peer([&](PeerConnection& p) {
+      p.Send("+OK ready\r\n");
+      for (;;) {
+        const std::string line = p.ReceiveLine();
+        if (line.empty()) return;
+        if (line.rfind("DELE", 0) == 0) deleted = true;
+        if (line.rfind("RETR", 0) == 0) {
+          p.Send("+OK\r\nSubject: cut\r\n\r\nhalf a mess");
+          p.Close();
+          return;
+        }
+        p.Send(line.rfind("STAT", 0) == 0 ? "+OK 1 100\r\n" : "+OK\r\n");
       }
-      p.Send(line.rfind("STAT", 0) == 0 ? "+OK 1 100\r\n" : "+OK\r\n");
-    }
-  });
-  EXPECT_EQ(Run("var p = new POP3(); p.host = '127.0.0.1'; p.port = " + std::to_string(peer.Port()) +
-                "; p.userid = 'u'; p.password = 'p'; p.deleteOnRead = true; p.connect(); println(p.mailCount); p.getMail(1);"),
-            "1\n" + Uncaught("ESocketError", "POP3.getMail"));
+    });
+    out = Run("var p = new POP3(); p.host = '127.0.0.1'; p.port = " + std::to_string(peer.Port()) +
+              "; p.userid = 'u'; p.password = 'p'; p.deleteOnRead = true; p.connect(); println(p.mailCount); p.getMail(1);");
+  }
+  EXPECT_EQ(out, "1\n" + Uncaught("ESocketError", "POP3.getMail"));
   EXPECT_FALSE(deleted);
 }
 
@@ -160,25 +163,27 @@ TEST_F(MailTest, SmtpRefusalsAreFailures) {
 
 TEST_F(MailTest, MultiLineRepliesAndMaskedPasswords) {
   std::vector<std::string> commands;
-  ScriptedPeer smtp([&](PeerConnection& p) {
-    p.Send("220-first\r\n220 ready\r\n");
-    for (std::string line; !(line = p.ReceiveLine()).empty();) {
-      commands.push_back(line.substr(0, line.find_first_of(" \r")));
-      if (line.rfind("DATA", 0) == 0) {
-        p.Send("354 go\r\n");
-        while (p.ReceiveLine() != ".\r\n") {
+  {
+    ScriptedPeer smtp([&](PeerConnection& p) {
+      p.Send("220-first\r\n220 ready\r\n");
+      for (std::string line; !(line = p.ReceiveLine()).empty();) {
+        commands.push_back(line.substr(0, line.find_first_of(" \r")));
+        if (line.rfind("DATA", 0) == 0) {
+          p.Send("354 go\r\n");
+          while (p.ReceiveLine() != ".\r\n") {
+          }
+          p.Send("250-queued\r\n250 ok\r\n");
+        } else if (line.rfind("QUIT", 0) == 0) {
+          return;
+        } else {
+          p.Send(line.rfind("RCPT", 0) == 0 ? "251 forwarded\r\n" : "250-hello\r\n250-SIZE 1000\r\n250 ok\r\n");
         }
-        p.Send("250-queued\r\n250 ok\r\n");
-      } else if (line.rfind("QUIT", 0) == 0) {
-        return;
-      } else {
-        p.Send(line.rfind("RCPT", 0) == 0 ? "251 forwarded\r\n" : "250-hello\r\n250-SIZE 1000\r\n250 ok\r\n");
       }
-    }
-  });
-  EXPECT_EQ(Run("var s = new SMTP(); s.host = '127.0.0.1'; s.port = " + std::to_string(smtp.Port()) +
-                "; s.connect(); var m = s.mail; m.From = 'a@x'; m.To = 'b@x'; s.sendMail(); s.sendMail(); s.close(); println('ok');"),
-            "ok\n");
+    });
+    EXPECT_EQ(Run("var s = new SMTP(); s.host = '127.0.0.1'; s.port = " + std::to_string(smtp.Port()) +
+                  "; s.connect(); var m = s.mail; m.From = 'a@x'; m.To = 'b@x'; s.sendMail(); s.sendMail(); s.close(); println('ok');"),
+              "ok\n");
+  }  // the peer has seen everything once it stopped
   EXPECT_EQ(commands, (std::vector<std::string>{"HELO", "MAIL", "RCPT", "DATA", "MAIL", "RCPT", "DATA", "QUIT"}));
 
   const std::string user = mail().FreshUser();
