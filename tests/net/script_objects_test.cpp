@@ -66,6 +66,27 @@ TEST_F(NetScriptTest, RawRequestAndResponseReadLikeGet) {
             "200 true\nline 0|line 1|\nline 2\n\n");
 }
 
+TEST_F(NetScriptTest, RawMethodsOfTheConnectionClasses) {
+  velkoran::testing::WriteFile(dir / "send.txt", "12345");
+  std::string got;
+  ScriptedPeer peer([&](PeerConnection& p) {
+    got = p.ReceiveLine();
+    p.Send("reply bytes");
+  });
+  EXPECT_EQ(Run("var h = new HTTP(); h.get('$P(/text?n=1)'); h.connect();"
+                "h.write('GET /text?n=2 HTTP/1.0'); h.writeln(); h.writeln(); h.response(); println(h.read());"
+                "h.request('GET', '$P(/lines?n=2)'); h.response(); h.capture('$Dcap.txt'); h.close();"
+                "var names = h.responseHeader.getProperties(); println(names.indexOf('content-length') >= 0);"
+                "var s = new HTTPS(); s.request('GET', '$S(/hello.txt)'); s.response(); var first = s.read(5);"
+                "println(first + '|' + s.readln() + '|' + s.responseHeader.code); s.disconnect();"
+                "var t = new TCPSocket(); t.host = 'localhost'; t.port = " + std::to_string(peer.Port()) + "; t.open();"
+                "t.sendFile('$Dsend.txt'); t.writeln(); t.capture('$Dtcp.txt'); println(t.isConnected()); t.close();"),
+            "xx\ntrue\nhello| from nginx|200\nfalse\n");
+  EXPECT_EQ(velkoran::testing::ReadFile(dir / "cap.txt"), "line 0\r\nline 1\r\n");
+  EXPECT_EQ(velkoran::testing::ReadFile(dir / "tcp.txt"), "reply bytes");
+  EXPECT_EQ(got, "12345\r\n");
+}
+
 TEST_F(NetScriptTest, OnlyStringRequestHeadersAreSent) {
   const std::string out = Run(
       "var h = new HTTP(); h.requestHeader['X-Text'] = 'yes'; h.requestHeader['X-Number'] = 42;"

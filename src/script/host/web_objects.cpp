@@ -111,7 +111,13 @@ TJResponseObject::TJResponseObject(TJObjectFactory* factory, const TJValueList* 
 }
 
 void TJResponseObject::Fill(const velkoran::net::THttpClient& client) {
-  ClearMembers();
+  // Every data member goes; the methods every object has stay.
+  TJHash& top = TopMembers();
+  std::vector<std::string> old;
+  for (std::size_t i = 0; i < top.Count(); ++i) {
+    if (top.Entry(i).Value().Kind() != jkFunction) old.emplace_back(top.Entry(i).Name());
+  }
+  for (const std::string& name : old) top.Remove(TJName(name));
   code_ = client.ReplyNumber;
   text_ = client.ReplyText;
   if (auto* cookie = dynamic_cast<TJCookieObject*>(cookie_.Get())) cookie->Cookie().Assign(client.ResponseHeader.Cookie);
