@@ -26,7 +26,7 @@ void TCookie::Assign(const TCookie& other) {
   Domain = other.Domain;
   Path = other.Path;
   Expires = other.Expires;
-  for (const std::string& key : other.Values.Keys()) Values.AddString(key, other.Values.GetText(key));
+  CopyTable(other.Values, Values);
 }
 
 void TCookie::Parse(std::string_view url, std::string_view headerValue) {

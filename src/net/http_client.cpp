@@ -160,9 +160,7 @@ void THttpClient::CopySettingsTo(THttpClient& helper) {
 void THttpClient::CopyResponseFrom(const THttpClient& helper) {
   ClearResponse();
   ResponseHeader.Cookie.Assign(helper.ResponseHeader.Cookie);
-  for (const std::string& key : helper.ResponseHeader.Values.Keys()) {
-    ResponseHeader.Values.AddString(key, helper.ResponseHeader.Values.GetText(key));
-  }
+  CopyTable(helper.ResponseHeader.Values, ResponseHeader.Values);
   RawHeader = helper.RawHeader;
   LastResponse = helper.LastResponse;
   Location = helper.Location;

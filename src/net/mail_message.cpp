@@ -146,7 +146,7 @@ void TMailMessage::Assign(const TMailMessage& other) {
   if (&other == this) return;
   Clear();
   Attachments = other.Attachments;
-  for (const std::string& key : other.Headers.Keys()) Headers.AddString(key, other.Headers.GetText(key));
+  CopyTable(other.Headers, Headers);
   HeaderLines = other.HeaderLines;
   Number = other.Number;
   Size = other.Size;
@@ -154,6 +154,21 @@ void TMailMessage::Assign(const TMailMessage& other) {
   Message = other.Message;
   Boundary = other.Boundary;
   AttachPath = other.AttachPath;
+}
+
+void TMailMessage::Take(TMailMessage& other) {
+  if (&other == this) return;
+  Clear();
+  CopyTable(other.Headers, Headers);
+  Attachments.swap(other.Attachments);
+  HeaderLines.swap(other.HeaderLines);
+  BodyLines.swap(other.BodyLines);
+  Message.swap(other.Message);
+  Number = other.Number;
+  Size = other.Size;
+  Boundary = other.Boundary;
+  AttachPath = other.AttachPath;
+  other.Clear();
 }
 
 void TMailMessage::Parse(std::string_view raw, bool strict) {

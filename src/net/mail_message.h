@@ -35,6 +35,8 @@ class TMailMessage {
 
   void Clear();
   void Assign(const TMailMessage& other);
+  // Assign for a message that is not needed any more: its lines and text move over.
+  void Take(TMailMessage& other);
   std::string HeaderValue(std::string_view name) const { return Headers.GetText(name); }
   // Splits a received message. Attachments in Base64 are saved in AttachPath under the
   // last component of their name ("" "." ".." get a made-up name; an existing file is

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "platform/ascii.h"
+#include "script/hash_table.h"
 
 namespace velkoran::net {
 
@@ -19,6 +20,11 @@ inline std::string Lower(std::string_view s) {
   std::string out(s);
   for (char& c : out) c = platform::FoldAscii(c);
   return out;
+}
+
+// Adds every name and text of a string table to another (headers, cookie values).
+inline void CopyTable(const kestrin::TStringHashTable& from, kestrin::TStringHashTable& to) {
+  for (const std::string& key : from.Keys()) to.AddString(key, from.GetText(key));
 }
 
 }  // namespace velkoran::net

@@ -46,8 +46,8 @@ void TJMailObject::ClearMethod(TJValueList&, TJValue&) {
   ShowAttachments();
 }
 
-void TJMailObject::Fill(const velkoran::net::TMailMessage& message) {
-  message_.Assign(message);
+void TJMailObject::Fill(velkoran::net::TMailMessage& message) {
+  message_.Take(message);
   ShowAttachments();
 }
 

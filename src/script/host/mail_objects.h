@@ -15,8 +15,9 @@ class TJMailObject : public TJObject {
   TJMailObject(TJObjectFactory* factory, const TJValueList* args);
   static const TJClassInfo& Info();
 
-  // The message after a retrieval: assigned, and its attachment paths shown in the list.
-  void Fill(const velkoran::net::TMailMessage& message);
+  // The message after a retrieval (taken over from the client, which needs it no more),
+  // its attachment paths shown in the list.
+  void Fill(velkoran::net::TMailMessage& message);
   // The message to send: the attachments are the paths the list holds now (a script
   // attaches files by adding their paths to `attachments`).
   const velkoran::net::TMailMessage& ToSend();
