@@ -12,6 +12,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QProgressBar>
+#include <QScreen>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QSplitter>
@@ -36,6 +37,7 @@
 #include "app/window_drops.h"
 #include "app/window_fonts.h"
 #include "app/window_key_filter.h"
+#include "app/logic/ui_text.h"
 #include "fileops/progress_scale.h"
 #include "platform/dir_helpers.h"
 #include "platform/folders.h"
@@ -44,6 +46,9 @@ namespace velkoran::app {
 namespace {
 
 constexpr int kFdColumnMaxWidth = 30;
+// The smallest window a saved size may give.
+constexpr int kMinimumWidth = 320;
+constexpr int kMinimumHeight = 240;
 // How often the state files are brought up to date while the window runs.
 constexpr int kSaveIntervalMs = 2000;
 
@@ -117,6 +122,11 @@ TForm_Main::TForm_Main(FormDependencies deps, QWidget* parent) : QMainWindow(par
   ConnectViews();
   drops_ = std::make_unique<WindowDrops>(*this, controls_, *logic_, *scripts_, deps.dragLoop);
 
+  // SIGTERM and SIGINT close the window normally from here on, also while damaged or
+  // huge state files are being read (their default would end the process unsaved).
+  if (deps.handleTerminationSignals) {
+    signals_ = new SignalBridge([this] { close(); }, this);
+  }
   logic_->LoadState(saveDir_);
   ApplySettingsToWidgets();
 
@@ -133,9 +143,6 @@ TForm_Main::TForm_Main(FormDependencies deps, QWidget* parent) : QMainWindow(par
   connect(saveTimer_, &QTimer::timeout, this, &TForm_Main::SaveChangedState);
 
   keys_ = std::make_unique<WindowKeyFilter>(*this, controls_, *actions_, *logic_, *scripts_);
-  if (deps.handleTerminationSignals) {
-    signals_ = new SignalBridge([this] { close(); }, this);
-  }
 }
 
 TForm_Main::~TForm_Main() {
@@ -491,14 +498,24 @@ void TForm_Main::ShowSortIndicator() {
 }
 
 void TForm_Main::ApplySettingsToWidgets() {
-  const WindowSettings& s = logic_->Settings();
-  move(s.window.left, s.window.top);
-  resize(std::max(1, s.window.width), std::max(1, s.window.height));
+  const WindowSettings& s = logic_->Settings();  // numbers already within their ranges
+  // Saved bounds may come from another screen or a damaged file: the window always
+  // shows whole on a screen that is there now.
+  std::vector<Geometry> screens;
+  for (const QScreen* screen : QGuiApplication::screens()) {
+    const QRect r = screen->availableGeometry();
+    screens.push_back(Geometry{r.x(), r.y(), r.width(), r.height()});
+  }
+  const Geometry bounds = FitOnScreens(s.window, screens, kMinimumWidth, kMinimumHeight);
+  move(bounds.left, bounds.top);
+  resize(std::max(1, bounds.width), std::max(1, bounds.height));
   controls_.TV_Directorys->setVisible(s.treeVisible);
-  controls_.Splitter1->setSizes({std::max(0, s.treeWidth), std::max(1, width() - s.treeWidth - 3)});
-  const int infoHeight = std::max(0, s.infoHeight);
+  const int treeWidth = std::min(s.treeWidth, width());
+  controls_.Splitter1->setSizes({treeWidth, std::max(1, width() - treeWidth - 3)});
+  const int infoHeight = std::min(s.infoHeight, height());
   controls_.Splitter3->setSizes({std::max(1, height() - infoHeight - 13 - 3), infoHeight + 13});
-  controls_.Splitter2->setSizes({std::max(1, width() - s.logWidth - 3), std::max(0, s.logWidth)});
+  const int logWidth = std::min(s.logWidth, width());
+  controls_.Splitter2->setSizes({std::max(1, width() - logWidth - 3), logWidth});
   ApplyColumns();
   actions_->RebuildShortcutMenus();
 }
@@ -552,7 +569,7 @@ void TForm_Main::ApplyTreeSelection(const DirNode* node) {
 // ---- WindowView ------------------------------------------------------------------------
 
 void TForm_Main::AppendLog(std::string_view line) {
-  const QString text = ToQ(line);
+  const QString text = ToQ(ShownText(line));
   auto* item = new QListWidgetItem(text);
   // A line wider than the log can be read whole in its tooltip.
   if (controls_.LB_Log->fontMetrics().horizontalAdvance(text) > controls_.LB_Log->viewport()->width()) item->setToolTip(text);
@@ -633,8 +650,9 @@ void TForm_Main::TabsChanged() {
   while (controls_.TC_Main->count() < static_cast<int>(tabs.size())) controls_.TC_Main->addTab(QString());
   // A directory name's "&" is shown as it is, not taken for a mnemonic.
   for (std::size_t i = 0; i < tabs.size(); ++i) {
-    controls_.TC_Main->setTabText(static_cast<int>(i), ToQ(tabs[i].caption).replace(QLatin1Char('&'), QStringLiteral("&&")));
-    controls_.TC_Main->setTabToolTip(static_cast<int>(i), ToQ(logic_->TabPath(static_cast<int>(i))));
+    controls_.TC_Main->setTabText(static_cast<int>(i),
+                                  ToQ(ShownText(tabs[i].caption)).replace(QLatin1Char('&'), QStringLiteral("&&")));
+    controls_.TC_Main->setTabToolTip(static_cast<int>(i), ToQ(ShownText(logic_->TabPath(static_cast<int>(i)))));
   }
   controls_.TC_Main->setCurrentIndex(logic_->CurrentTab());
 }
@@ -664,7 +682,7 @@ void TForm_Main::ShowInfoLine(std::string_view text) { controls_.LB_TotalSize->s
 
 void TForm_Main::ShowBuffer(const std::vector<std::string>& lines, std::string_view indexCaption) {
   controls_.LB_Buffer->clear();
-  for (const std::string& line : lines) controls_.LB_Buffer->addItem(ToQ(line));
+  for (const std::string& line : lines) controls_.LB_Buffer->addItem(ToQ(ShownText(line)));
   controls_.LB_BufferIndex->setText(ToQ(indexCaption));
 }
 

@@ -64,4 +64,14 @@ struct WindowSettings {
   bool operator==(const WindowSettings&) const = default;
 };
 
+// Brings every number read from setting.ini into its range (sizes and positions within
+// 100 000 pixels, times within ten minutes), so that no value a damaged or hand-edited
+// file holds can overflow the window's arithmetic.
+void ClampSettings(WindowSettings& settings);
+
+// The window's bounds on the screens it may show on (available areas): on the screen that
+// holds its centre (else the first), no larger than that screen, no smaller than the
+// minimum, and wholly on it.
+Geometry FitOnScreens(const Geometry& wanted, const std::vector<Geometry>& screens, int minimumWidth, int minimumHeight);
+
 }  // namespace velkoran::app

@@ -10,4 +10,15 @@ std::string UiText(std::string_view utf8) {
   return platform::FromUtf8(utf8, cp);
 }
 
+std::string ShownText(std::string_view text) {
+  if (text.size() <= kShownTextLimit) return std::string(text);
+  std::size_t end = 0;
+  while (end < kShownTextLimit) {
+    const std::size_t next = end + platform::CharStep(text, end);
+    if (next > kShownTextLimit) break;
+    end = next;
+  }
+  return std::string(text.substr(0, end)) + UiText("…");
+}
+
 }  // namespace velkoran::app

@@ -10,4 +10,10 @@ namespace velkoran::app {
 
 std::string UiText(std::string_view utf8);
 
+// What a list item, a tab or a log line shows of a text: the whole text up to 4 KiB, else
+// its first 4 KiB (ending on a whole character) and "…". Laying out a line of megabytes
+// takes the window seconds; the text itself is kept whole where it is stored.
+inline constexpr std::size_t kShownTextLimit = 4096;
+std::string ShownText(std::string_view text);
+
 }  // namespace velkoran::app

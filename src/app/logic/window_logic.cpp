@@ -70,6 +70,7 @@ void WindowLogic::LoadState(const std::string& saveDir) {
   };
   const auto settingLines = read(kSettingsFile);
   settings_ = LoadSettingsFrom(settingLines);
+  ClampSettings(settings_);
   // A first start shows the tree, so that a newcomer sees where the list is.
   const bool firstStart = !settingLines;
   if (firstStart) settings_.treeVisible = true;
@@ -451,7 +452,8 @@ void WindowLogic::EnterTab() {
   } else {
     // A tab without a place shows no selection; the list keeps what it shows.
     view_.ShowTreeSelection(nullptr);
-    view_.SetLocationText(selectedPath);
+    // A path no directory can have (beyond the system's length) is not worth showing.
+    view_.SetLocationText(selectedPath.size() <= kShownTextLimit ? selectedPath : std::string());
   }
   if (DirNode* top = topPath.empty() ? nullptr : tree_.FindNodeFromPath(topPath, false)) view_.SetTopTreeNode(top);
   tree_.EndUpdate();
