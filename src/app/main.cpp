@@ -9,6 +9,7 @@
 #include "app/form_main.h"
 #include "app/logic/sample_scripts.h"
 #include "app/qt_text.h"
+#include "app/qt_translation.h"
 #include "platform/folders.h"
 #include "platform/version.h"
 
@@ -52,6 +53,9 @@ int main(int argc, char** argv) {
   QApplication::setApplicationVersion(QString::fromLatin1(velkoran::platform::kVersion));
   // Lets the desktop match the window with the menu entry and its icon.
   QGuiApplication::setDesktopFileName(QStringLiteral("velkoran"));
+  // The window speaks Japanese; Qt's standard buttons ("Yes", "Cancel", ...) must too.
+  // When the window's language becomes a choice, Qt's follows it here.
+  velkoran::app::InstallQtTranslation(app, "ja");
   QApplication::setWindowIcon(QIcon::fromTheme(
       QStringLiteral("velkoran"),
       QIcon(velkoran::app::ToQ(velkoran::platform::DataDir() + "../icons/hicolor/256x256/apps/velkoran.png"))));

@@ -19,12 +19,14 @@
 #include <QTabBar>
 #include <QTimer>
 #include <QTest>
+#include <QTranslator>
 #include <QTreeView>
 #include <map>
 
 #include "app/grid_delegate.h"
 #include "app/prompt_dialog.h"
 #include "app/qt_questions.h"
+#include "app/qt_translation.h"
 #include "app/tree_model.h"
 #include "window_fixture.h"
 
@@ -531,6 +533,20 @@ TEST_F(WindowTest, EnterAloneNeverConfirmsADeleteOrAnOverwrite) {
   form->Action("AC_CopyFromBufferInFileList")->trigger();
   EXPECT_EQ(ReadFile(data / "dir/f.txt"), "x");
   EXPECT_EQ(defaults, (std::vector<std::string>{"No", "No"}));
+}
+
+TEST(QtTexts, StandardButtonsSpeakJapaneseWithTheWindow) {
+  App();
+  QTranslator* translator = InstallQtTranslation(*QCoreApplication::instance(), "ja");
+  ASSERT_NE(translator, nullptr) << "Qt's Japanese translation is not installed (qt6-translations-l10n)";
+  {
+    QMessageBox box(QMessageBox::Question, QStringLiteral("t"), QStringLiteral("q"), QMessageBox::Yes | QMessageBox::No);
+    EXPECT_TRUE(box.button(QMessageBox::Yes)->text().contains(QStringLiteral("はい")));
+    EXPECT_TRUE(box.button(QMessageBox::No)->text().contains(QStringLiteral("いいえ")));
+  }
+  QCoreApplication::removeTranslator(translator);
+  delete translator;
+  EXPECT_EQ(InstallQtTranslation(*QCoreApplication::instance(), "xx"), nullptr);  // no such language
 }
 
 TEST(ScriptDialogs, ThePromptHasItsControlsAndEnterDoesNotCloseIt) {
