@@ -1,11 +1,13 @@
 #include "net/support/mail_servers.h"
 
 #include <pwd.h>
+#include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
+#include <stdexcept>
 
 #include "support/files.h"
 
@@ -24,10 +26,18 @@ unsigned UidOf(const char* name, unsigned fallback) {
 
 }  // namespace
 
+MailServers::TmpFolder::TmpFolder() {
+  std::string pattern = "/tmp/velkoran-mail-XXXXXX";
+  if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed in /tmp");
+  path = pattern + "/";
+}
+
+MailServers::TmpFolder::~TmpFolder() { velkoran::testing::RemoveTree(path.substr(0, path.size() - 1)); }
+
 MailServers::MailServers() {
   using velkoran::testing::MakeDirs;
   using velkoran::testing::WriteFile;
-  root_ = dir_.Path();
+  root_ = dir_.path;
   // dovecot's login and internal users must reach its sockets and our files.
   ::chmod(root_.c_str(), 0755);
   const bool root = ::geteuid() == 0;

@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "net/support/test_servers.h"
-#include "support/scratch_dir.h"
 
 namespace velkoran::net::testing {
 
@@ -38,8 +37,14 @@ class MailServers {
   std::vector<std::string> Envelopes() const;
 
  private:
-  velkoran::testing::ScratchDir dir_;
-  std::string root_;  // the servers' folder (traversable by dovecot's own users)
+  // The servers' folder: under /tmp, not the build's test area, because dovecot's own
+  // users must pass through every folder above it (a checkout under /root would stop them).
+  struct TmpFolder {
+    TmpFolder();
+    ~TmpFolder();
+    std::string path;  // with "/"
+  } dir_;
+  std::string root_;
   std::unique_ptr<ServerProcess> dovecot_, smtp_;
   std::uint16_t pop3_ = 0;
   int nextUser_ = 0;
