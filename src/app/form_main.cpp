@@ -341,6 +341,7 @@ void TForm_Main::BuildLayout() {
   controls_.LB_Log->setContextMenuPolicy(Qt::CustomContextMenu);
   controls_.LB_Log->setUniformItemSizes(true);
   controls_.LB_Log->setItemDelegate(new RowDelegate(false, controls_.LB_Log));
+  controls_.TV_Directorys->setItemDelegate(new RowDelegate(false, controls_.TV_Directorys));
   controls_.LB_Buffer->setItemDelegate(new RowDelegate(false, controls_.LB_Buffer));
   controls_.LB_Log->addItem(Utf8("処理ログ"));
   controls_.LB_Log->viewport()->installEventFilter(this);

@@ -77,7 +77,10 @@ void WindowLogic::LoadState(const std::string& saveDir) {
   if (const auto lines = read(kBuffersFile)) buffers_.All() = ParseBuffers(*lines);
   const auto tabLines = read(kTabsFile);
   tabs_ = ParseTabs(tabLines);
-  if (firstStart && !tabLines && !firstStartDirectory_.empty()) tabs_.front().selectedPath = firstStartDirectory_;
+  if (firstStart && !tabLines && !firstStartDirectory_.empty()) {
+    tabs_.front().selectedPath = firstStartDirectory_;
+    tabs_.front().expandedPaths = {firstStartDirectory_};  // its folders in view
+  }
   // A restored tab shows its folder's name from the start, as it will once entered, so
   // that captions (and the tabs after them) do not move under the pointer.
   for (TabState& tab : tabs_) tab.caption = TabCaption(tab.selectedPath);
