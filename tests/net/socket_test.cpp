@@ -269,6 +269,15 @@ TEST(SocketCore, ListenAcceptAndWrapOnlyOurOwnAcceptedHandles) {
   EXPECT_EQ(client->ReadLine(), "pong");
   EXPECT_EQ(server.PortNumberText(), std::to_string(server.Port / 256) + "," + std::to_string(server.Port % 256));
   EXPECT_EQ(client->PortAddressText(), "127,0,0,1,");
+
+  // The connection we closed first waits in TIME_WAIT; the port can be bound again at once.
+  accepted->Disconnect();
+  client->Disconnect();
+  const std::uint16_t port = server.Port;
+  server.Disconnect();
+  TNetSocket again;
+  again.Port = port;
+  EXPECT_NO_THROW(again.Listen());
 }
 
 TEST(SocketCore, ProtocolLinesHaveALimit) {
