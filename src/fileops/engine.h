@@ -22,7 +22,6 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <unordered_set>
 #include <vector>
 
 #include "fileops/file_system.h"
@@ -33,6 +32,7 @@
 namespace velkoran::fileops {
 
 struct TransferItem;
+struct TransferRun;
 
 // Operation codes, the same numbers as the drop effects copy, move and link.
 inline constexpr int kOperationCopy = 1;
@@ -108,20 +108,23 @@ class FileOperationEngine {
   SurveyTotals CheckDirectorySize(std::string_view path);
 
  private:
-  // A file that was regular when the transfer was planned: opened without looking at the
-  // entry first. targetIsFresh: the target's directory was made by this transfer, so there
-  // was nothing to ask about or protect; the copy is then placed without replacing anything.
-  bool CopyPlannedFile(std::string_view source, std::string_view target, bool targetIsFresh);
-  bool CopyOpenFile(platform::File& in, const platform::FileInfo& info, std::string_view target,
-                    bool targetIsFresh);
+  // A file that was regular when the transfer was planned, called name in both directories:
+  // opened without looking at the entry first. targetIsFresh: the target's directory was made
+  // by this transfer, so there was nothing to ask about or protect; the copy is then placed
+  // without replacing anything.
+  bool CopyPlannedFile(const platform::DirectoryHandle& sourceDir, const platform::DirectoryHandle& targetDir,
+                       std::string_view name, bool targetIsFresh);
+  // target is named relative to targetDir.
+  bool CopyOpenFile(platform::File& in, const platform::FileInfo& info, const platform::DirectoryHandle& targetDir,
+                    std::string_view target, bool targetIsFresh);
   // Renames the finished copy over the target; false leaves the temporary to its owner.
-  bool PlaceCopy(const std::string& temporaryPath, std::string_view target, bool targetIsFresh);
+  bool PlaceCopy(const platform::DirectoryHandle& targetDir, const std::string& temporary, std::string_view target,
+                 bool targetIsFresh);
   bool CopyNonRegular(std::string_view source, std::string_view target, const platform::FileInfo& info);
   bool MoveAcrossFileSystems(std::string_view source, std::string_view target);
-  // madeDirectories: the targets' directories (relative, ending in "/") this transfer made
-  // and nothing of the transfer found already there.
-  bool TransferOneItem(const TransferItem& item, const std::string& destination, int operation,
-                       const std::string& name, std::unordered_set<std::string>& madeDirectories);
+  bool TransferOneItem(const TransferItem& item, TransferRun& run);
+  // fresh: as for CopyPlannedFile; the overwrite question has been answered otherwise.
+  bool TransferOneFile(const TransferItem& item, TransferRun& run, bool fresh);
   // Deletes one non-directory entry; read-only files are refused.
   bool DeleteOneFile(std::string_view path);
   void DeleteEntry(const std::string& entry, bool& failed);

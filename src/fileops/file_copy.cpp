@@ -13,18 +13,21 @@ constexpr std::uint64_t kBlockSize = 1 << 20;
 // Removes a temporary entry unless it has been renamed into place.
 class TemporaryEntry {
  public:
-  TemporaryEntry(FileSystem& fs, std::string path) : fs_(fs), path_(std::move(path)) {}
+  TemporaryEntry(FileSystem& fs, const platform::DirectoryHandle& directory, std::string name)
+      : fs_(fs), directory_(directory), name_(std::move(name)) {}
+  TemporaryEntry(FileSystem& fs, std::string path) : TemporaryEntry(fs, platform::WorkingDirectory(), std::move(path)) {}
   TemporaryEntry(const TemporaryEntry&) = delete;
   TemporaryEntry& operator=(const TemporaryEntry&) = delete;
   ~TemporaryEntry() {
-    if (!path_.empty()) fs_.RemoveFile(path_);
+    if (!name_.empty()) fs_.RemoveFileIn(directory_, name_);
   }
-  const std::string& path() const { return path_; }
-  void Keep() { path_.clear(); }
+  const std::string& name() const { return name_; }
+  void Keep() { name_.clear(); }
 
  private:
   FileSystem& fs_;
-  std::string path_;
+  const platform::DirectoryHandle& directory_;
+  std::string name_;
 };
 
 }  // namespace
@@ -39,31 +42,35 @@ bool FileOperationEngine::CopyFileWithProgress(std::string_view source, std::str
   // that could read a source this open cannot.
   platform::File in = platform::File::OpenForReading(source);
   if (!in.IsOpen() || !in.Info(info) || info.kind != platform::PathKind::File) return false;
-  return CopyOpenFile(in, info, target, false);
+  return CopyOpenFile(in, info, platform::WorkingDirectory(), target, false);
 }
 
-bool FileOperationEngine::CopyPlannedFile(std::string_view source, std::string_view target, bool targetIsFresh) {
+bool FileOperationEngine::CopyPlannedFile(const platform::DirectoryHandle& sourceDir,
+                                          const platform::DirectoryHandle& targetDir, std::string_view name,
+                                          bool targetIsFresh) {
   flags_.BreakRequested = false;
-  platform::File in = platform::File::OpenForReading(source);
+  platform::File in = platform::OpenForReadingIn(sourceDir, name);
   platform::FileInfo info;
   if (!in.IsOpen() || !in.Info(info) || info.kind != platform::PathKind::File) {
     // Gone, or a link or special file now: copied as whatever is there, as a single file is.
     in.Close();
+    const std::string target = targetDir.PathOf(name);
     if (targetIsFresh && !ConfirmOverwrite(target, kOverwriteFile)) return false;
-    return CopyFileWithProgress(source, target);
+    return CopyFileWithProgress(sourceDir.PathOf(name), target);
   }
-  if (!targetIsFresh && TargetIsProtected(target)) return false;
-  return CopyOpenFile(in, info, target, targetIsFresh);
+  if (!targetIsFresh && TargetIsProtected(targetDir.PathOf(name))) return false;
+  return CopyOpenFile(in, info, targetDir, name, targetIsFresh);
 }
 
-bool FileOperationEngine::CopyOpenFile(platform::File& in, const platform::FileInfo& info, std::string_view target,
+bool FileOperationEngine::CopyOpenFile(platform::File& in, const platform::FileInfo& info,
+                                       const platform::DirectoryHandle& targetDir, std::string_view target,
                                        bool targetIsFresh) {
   // Created with the source's permission bits (less the umask and the special bits, which a
   // half-written file should not carry), so most copies need no separate change of mode.
-  std::string temporaryPath;
-  platform::File out = platform::CreateTemporarySibling(target, temporaryPath, info.mode & 0777);
+  std::string temporaryName;
+  platform::File out = platform::CreateTemporarySibling(targetDir, target, temporaryName, info.mode & 0777);
   if (!out.IsOpen()) return false;
-  TemporaryEntry temporary(fs_, temporaryPath);
+  TemporaryEntry temporary(fs_, targetDir, temporaryName);
 
   const std::uint64_t size = info.size;
   host_.SetProgressMaximum(ProgressBar::Sub, size);
@@ -92,21 +99,23 @@ bool FileOperationEngine::CopyOpenFile(platform::File& in, const platform::FileI
   if (written.mode != info.mode) out.SetMode(info.mode);
   out.SetTimes(info);
   if (!out.Close()) return false;
-  if (!PlaceCopy(temporary.path(), target, targetIsFresh)) return false;
+  if (!PlaceCopy(targetDir, temporary.name(), target, targetIsFresh)) return false;
   temporary.Keep();
   return true;
 }
 
-bool FileOperationEngine::PlaceCopy(const std::string& temporaryPath, std::string_view target, bool targetIsFresh) {
+bool FileOperationEngine::PlaceCopy(const platform::DirectoryHandle& targetDir, const std::string& temporary,
+                                    std::string_view target, bool targetIsFresh) {
   if (targetIsFresh) {
-    const int error = fs_.RenameNoReplace(temporaryPath, target);
+    const int error = fs_.RenameNoReplaceIn(targetDir, temporary, target);
     if (error == 0) return true;
     if (error != EEXIST && error != EINVAL) return false;
     // Something else put an entry there meanwhile, or the file system cannot refuse to
     // replace: the questions and protections of an existing target apply after all.
-    if (!ConfirmOverwrite(target, kOverwriteFile) || TargetIsProtected(target)) return false;
+    const std::string path = targetDir.PathOf(target);
+    if (!ConfirmOverwrite(path, kOverwriteFile) || TargetIsProtected(path)) return false;
   }
-  return fs_.Rename(temporaryPath, target) == 0;
+  return fs_.RenameIn(targetDir, temporary, target) == 0;
 }
 
 bool FileOperationEngine::CopyNonRegular(std::string_view source, std::string_view target,

@@ -27,13 +27,22 @@ bool FileSystem::SameFileSystem(std::string_view source, std::string_view target
   return from.device == into.device;
 }
 
-int FileSystem::Rename(std::string_view from, std::string_view to) { return platform::RenamePath(from, to); }
-
-int FileSystem::RenameNoReplace(std::string_view from, std::string_view to) {
-  return platform::RenameNoReplace(from, to);
+platform::DirectoryHandle FileSystem::OpenDirectory(std::string_view path) {
+  return platform::DirectoryHandle::Open(path);
 }
 
-bool FileSystem::RemoveFile(std::string_view path) { return platform::RemoveFilePath(path) == 0; }
+int FileSystem::RenameIn(const platform::DirectoryHandle& directory, std::string_view from, std::string_view to) {
+  return platform::RenameIn(directory, from, to);
+}
+
+int FileSystem::RenameNoReplaceIn(const platform::DirectoryHandle& directory, std::string_view from,
+                                  std::string_view to) {
+  return platform::RenameNoReplaceIn(directory, from, to);
+}
+
+bool FileSystem::RemoveFileIn(const platform::DirectoryHandle& directory, std::string_view name) {
+  return platform::RemoveFileIn(directory, name) == 0;
+}
 
 bool FileSystem::RemoveDirectory(std::string_view path) { return platform::RemoveDirectoryPath(path) == 0; }
 

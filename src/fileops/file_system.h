@@ -25,12 +25,20 @@ class FileSystem {
   // that will hold the target lie on the same file system (same device). When either
   // cannot be examined the answer is yes and the rename reports the real error.
   virtual bool SameFileSystem(std::string_view source, std::string_view target);
-  // 0 on success, else the error number (EXDEV: across file systems).
-  virtual int Rename(std::string_view from, std::string_view to);
+  // A handle for naming the entries of the directory at path by their names alone (a large
+  // copy then spares the system a walk of the whole path per entry); not open on failure.
+  virtual platform::DirectoryHandle OpenDirectory(std::string_view path);
+  // 0 on success, else the error number (EXDEV: across file systems). Names are relative to
+  // directory; through platform::WorkingDirectory() they are whole paths.
+  virtual int RenameIn(const platform::DirectoryHandle& directory, std::string_view from, std::string_view to);
   // The same, but never replacing an entry at to: EEXIST then (EINVAL where the file system
   // cannot refuse).
-  virtual int RenameNoReplace(std::string_view from, std::string_view to);
-  virtual bool RemoveFile(std::string_view path);
+  virtual int RenameNoReplaceIn(const platform::DirectoryHandle& directory, std::string_view from,
+                                std::string_view to);
+  virtual bool RemoveFileIn(const platform::DirectoryHandle& directory, std::string_view name);
+  // The same with whole paths.
+  int Rename(std::string_view from, std::string_view to) { return RenameIn(platform::WorkingDirectory(), from, to); }
+  bool RemoveFile(std::string_view path) { return RemoveFileIn(platform::WorkingDirectory(), path); }
   virtual bool RemoveDirectory(std::string_view path);
   virtual int MakeDirectory(std::string_view path, std::uint32_t mode);
   // Copies exactly length bytes of one block from in to out.

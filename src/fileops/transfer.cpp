@@ -1,6 +1,9 @@
 // TransferFiles: plan, order, then copy, move or link entry by entry with overwrite
 // questions and both progress bars. The first failure ends the transfer; entries already
 // handled stay done.
+#include <unordered_set>
+
+#include "fileops/directory_cursor.h"
 #include "fileops/engine.h"
 #include "fileops/format_size.h"
 #include "fileops/messages.h"
@@ -9,6 +12,19 @@
 #include "platform/paths.h"
 
 namespace velkoran::fileops {
+
+// What one transfer carries from entry to entry.
+struct TransferRun {
+  std::string destination;  // ending in "/"
+  int operation = 0;
+  std::string name;  // the operation's name in log lines
+  // The targets' directories (relative, ending in "/") this transfer made and nothing of the
+  // transfer found already there.
+  std::unordered_set<std::string> madeDirectories;
+  DirectoryCursor sources;
+  DirectoryCursor targets;
+};
+
 namespace {
 
 // The window takes no input while a transfer runs, however the transfer ends.
@@ -36,8 +52,11 @@ bool FileOperationEngine::TransferFiles(const std::vector<std::string>& sources,
   flags_.SkipOverwriteQuestions = false;
   flags_.BreakRequested = false;
   WindowDisabled disabled(host_);
-  const std::string target = platform::HostPaths().AddTrailingSeparator(destination);
-  const std::string name = OperationName(operation);
+  TransferRun run;
+  run.destination = platform::HostPaths().AddTrailingSeparator(destination);
+  run.operation = operation;
+  run.name = OperationName(operation);
+  const std::string& name = run.name;
 
   host_.AppendLog(name + messages::Local(messages::kPreparing));
   TransferPlan plan = PlanTransfer(sources, fs_, [this] { host_.ProcessPendingEvents(); });
@@ -49,11 +68,10 @@ bool FileOperationEngine::TransferFiles(const std::vector<std::string>& sources,
   host_.SetProgressPosition(ProgressBar::Main, 0);
   std::uint64_t position = 0;
   bool succeeded = true;
-  std::unordered_set<std::string> madeDirectories;
   for (const TransferItem& item : plan.items) {
     // Esc seen before the next entry ends the transfer too; otherwise the next file's copy
     // would clear it and a transfer of small files or same-disk moves could not be stopped.
-    if (flags_.BreakRequested || !TransferOneItem(item, target, operation, name, madeDirectories)) {
+    if (flags_.BreakRequested || !TransferOneItem(item, run)) {
       succeeded = false;
       break;
     }
@@ -67,24 +85,38 @@ bool FileOperationEngine::TransferFiles(const std::vector<std::string>& sources,
   return succeeded;
 }
 
-bool FileOperationEngine::TransferOneItem(const TransferItem& item, const std::string& destination, int operation,
-                                          const std::string& name,
-                                          std::unordered_set<std::string>& madeDirectories) {
-  const std::string target = item.Target(destination);
+bool FileOperationEngine::TransferOneFile(const TransferItem& item, TransferRun& run, bool fresh) {
+  const bool copy = run.operation == kOperationCopy;
+  if (copy && item.IsRegularFile) {
+    const platform::DirectoryHandle* sourceDir = run.sources.Enter(fs_, item.SourceDir);
+    const platform::DirectoryHandle* targetDir = run.targets.Enter(fs_, run.destination, item.SubPath);
+    if (sourceDir != nullptr && targetDir != nullptr) return CopyPlannedFile(*sourceDir, *targetDir, item.EntryName, fresh);
+    // Without the handles the copy goes by whole paths, as a single file's does.
+    if (fresh && !ConfirmOverwrite(item.Target(run.destination), kOverwriteFile)) return false;
+  }
+  if (copy) return CopyFileWithProgress(item.Source(), item.Target(run.destination));
+  if (run.operation == kOperationMove) return MoveOneFile(item.Source(), item.Target(run.destination));
+  return true;
+}
+
+bool FileOperationEngine::TransferOneItem(const TransferItem& item, TransferRun& run) {
+  const std::string& name = run.name;
   if (!item.IsDirectory) {
     // In a directory this transfer made there is nothing to ask about yet; the copy is
     // placed without replacing whatever may appear there meanwhile.
-    const bool fresh = operation == kOperationCopy && item.IsRegularFile && madeDirectories.count(item.SubPath) > 0;
-    if (!fresh && !ConfirmOverwrite(target, kOverwriteFile)) return false;
-    bool done = true;
-    if (operation == kOperationCopy && item.IsRegularFile) done = CopyPlannedFile(item.Source(), target, fresh);
-    else if (operation == kOperationCopy) done = CopyFileWithProgress(item.Source(), target);
-    else if (operation == kOperationMove) done = MoveOneFile(item.Source(), target);
+    const bool fresh =
+        run.operation == kOperationCopy && item.IsRegularFile && run.madeDirectories.count(item.SubPath) > 0;
+    if (!fresh && !ConfirmOverwrite(item.Target(run.destination), kOverwriteFile)) return false;
+    const bool done = TransferOneFile(item, run, fresh);
     if (!done) {
-      host_.AppendLog(name + messages::Local(flags_.BreakRequested ? messages::kStoppedPrefix : messages::kFailedPrefix) + target);
+      host_.AppendLog(name + messages::Local(flags_.BreakRequested ? messages::kStoppedPrefix : messages::kFailedPrefix) +
+                      item.Target(run.destination));
     }
     return done;
   }
+
+  const std::string& destination = run.destination;
+  const std::string target = item.Target(destination);
 
   // A directory that is gone (a stale buffer entry) or cannot be listed is a failure, not
   // an empty copy.
@@ -104,7 +136,7 @@ bool FileOperationEngine::TransferOneItem(const TransferItem& item, const std::s
   const std::string relative = item.SubPath + item.EntryName + "/";
   if (platform::DirectoryExists(target)) {
     // Two sources may share a target directory: what the first put there is no longer fresh.
-    madeDirectories.erase(relative);
+    run.madeDirectories.erase(relative);
     return ConfirmOverwrite(target, kOverwriteDirectory);
   }
   // The owner keeps full access so the content can be written; others get what the source gives.
@@ -112,7 +144,7 @@ bool FileOperationEngine::TransferOneItem(const TransferItem& item, const std::s
     host_.AppendLog(messages::Local(messages::kDirectoryCreateFailed) + target + "/");
     return false;
   }
-  madeDirectories.insert(relative);
+  run.madeDirectories.insert(relative);
   return true;
 }
 

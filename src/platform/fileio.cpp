@@ -104,10 +104,7 @@ File::~File() {
   if (fd_ >= 0) ::close(fd_);
 }
 
-File File::OpenForReading(std::string_view path) {
-  // O_NONBLOCK: a pipe put in a file's place must not hang the copy; regular files ignore it.
-  return File(::open(Terminated(path).c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NOCTTY | O_NONBLOCK));
-}
+File File::OpenForReading(std::string_view path) { return OpenForReadingIn(WorkingDirectory(), path); }
 
 bool File::Info(FileInfo& info) const {
   struct stat st {};
@@ -156,6 +153,36 @@ bool File::Close() {
   const int rc = ::close(fd_);
   fd_ = -1;
   return rc == 0;
+}
+
+DirectoryHandle DirectoryHandle::Open(std::string_view path) {
+  DirectoryHandle directory;
+  // O_PATH: only a place to name entries from; reading and searching are checked per entry,
+  // exactly as a whole path would be.
+  directory.handle_ = File(OpenRetrying(path.empty() ? std::string(".") : Terminated(path),
+                                        O_PATH | O_DIRECTORY | O_CLOEXEC));
+  directory.path_ = path;
+  if (!directory.path_.empty() && directory.path_.back() != '/') directory.path_ += '/';
+  return directory;
+}
+
+int DirectoryHandle::Descriptor() const { return handle_.IsOpen() ? handle_.Descriptor() : AT_FDCWD; }
+
+std::string DirectoryHandle::PathOf(std::string_view name) const {
+  std::string path = path_;
+  path += name;
+  return path;
+}
+
+const DirectoryHandle& WorkingDirectory() {
+  static const DirectoryHandle working;
+  return working;
+}
+
+File OpenForReadingIn(const DirectoryHandle& directory, std::string_view name) {
+  // O_NONBLOCK: a pipe put in a file's place must not hang the copy; regular files ignore it.
+  return File(::openat(directory.Descriptor(), Terminated(name).c_str(),
+                       O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NOCTTY | O_NONBLOCK));
 }
 
 File OpenRegularFile(std::string_view path, int flags, int* error) {
@@ -251,9 +278,15 @@ std::string TemporarySiblingName(std::string_view target) {
 }
 
 File CreateTemporarySibling(std::string_view target, std::string& path, std::uint32_t mode) {
+  return CreateTemporarySibling(WorkingDirectory(), target, path, mode);
+}
+
+File CreateTemporarySibling(const DirectoryHandle& directory, std::string_view target, std::string& path,
+                            std::uint32_t mode) {
   for (int attempt = 0; attempt < 16; ++attempt) {
     path = TemporarySiblingName(target);
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, static_cast<mode_t>(mode));
+    const int fd = ::openat(directory.Descriptor(), path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW,
+                            static_cast<mode_t>(mode));
     if (fd >= 0) return File(fd);
     if (errno != EEXIST) break;
   }
@@ -261,15 +294,27 @@ File CreateTemporarySibling(std::string_view target, std::string& path, std::uin
   return File();
 }
 
-int RenamePath(std::string_view from, std::string_view to) {
-  return Result(::rename(Terminated(from).c_str(), Terminated(to).c_str()));
-}
+int RenamePath(std::string_view from, std::string_view to) { return RenameIn(WorkingDirectory(), from, to); }
 
 int RenameNoReplace(std::string_view from, std::string_view to) {
-  return Result(::renameat2(AT_FDCWD, Terminated(from).c_str(), AT_FDCWD, Terminated(to).c_str(), RENAME_NOREPLACE));
+  return RenameNoReplaceIn(WorkingDirectory(), from, to);
 }
 
-int RemoveFilePath(std::string_view path) { return Result(::unlink(Terminated(path).c_str())); }
+int RenameIn(const DirectoryHandle& directory, std::string_view from, std::string_view to) {
+  const int fd = directory.Descriptor();
+  return Result(::renameat(fd, Terminated(from).c_str(), fd, Terminated(to).c_str()));
+}
+
+int RenameNoReplaceIn(const DirectoryHandle& directory, std::string_view from, std::string_view to) {
+  const int fd = directory.Descriptor();
+  return Result(::renameat2(fd, Terminated(from).c_str(), fd, Terminated(to).c_str(), RENAME_NOREPLACE));
+}
+
+int RemoveFilePath(std::string_view path) { return RemoveFileIn(WorkingDirectory(), path); }
+
+int RemoveFileIn(const DirectoryHandle& directory, std::string_view name) {
+  return Result(::unlinkat(directory.Descriptor(), Terminated(name).c_str(), 0));
+}
 
 int RemoveDirectoryPath(std::string_view path) { return Result(::rmdir(Terminated(path).c_str())); }
 

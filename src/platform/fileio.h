@@ -98,6 +98,36 @@ std::optional<std::string> ReadRegularFile(std::string_view path, int* error = n
 // source ends early.
 bool CopyBytes(File& in, File& out, std::uint64_t length, std::vector<char>& buffer);
 
+// A directory through which entries are named by their names alone, so that the system does
+// not walk the whole path again for every entry of a large copy (a directory moved or replaced
+// meanwhile is not followed to its new place either). The default one stands for the working
+// directory: entries are then named by whole or relative paths, as everywhere else.
+class DirectoryHandle {
+ public:
+  DirectoryHandle() = default;
+  // The directory at path (with or without a trailing "/"; links on the way resolved as for
+  // any path); not open when it cannot be opened.
+  static DirectoryHandle Open(std::string_view path);
+
+  bool IsOpen() const { return handle_.IsOpen(); }
+  // What the system calls take: the open directory, or the working directory.
+  int Descriptor() const;
+  // The directory's path ending in "/" (empty for the working directory and ""), and the path
+  // of an entry named relative to it.
+  const std::string& Path() const { return path_; }
+  std::string PathOf(std::string_view name) const;
+
+ private:
+  File handle_;
+  std::string path_;
+};
+
+// The working directory as a handle: whole paths named through it.
+const DirectoryHandle& WorkingDirectory();
+
+// Like File::OpenForReading, with name relative to directory.
+File OpenForReadingIn(const DirectoryHandle& directory, std::string_view name);
+
 // A fresh candidate name for a temporary entry in the same directory as target: hidden,
 // derived from the target's name, with a suffix unique in this process (process id and a
 // counter), kept within the name length limit. Creators still make it exclusively.
@@ -106,12 +136,19 @@ std::string TemporarySiblingName(std::string_view target);
 // mode (less the umask; owner read/write only by default); path receives its name. Not open
 // on failure.
 File CreateTemporarySibling(std::string_view target, std::string& path, std::uint32_t mode = 0600);
+// The same, with target and path relative to directory.
+File CreateTemporarySibling(const DirectoryHandle& directory, std::string_view target, std::string& path,
+                            std::uint32_t mode);
 
 // The system call results: 0 on success, else the error number.
 int RenamePath(std::string_view from, std::string_view to);
 // Like RenamePath, but fails with EEXIST instead of replacing an entry at to (EINVAL where the
 // file system cannot tell).
 int RenameNoReplace(std::string_view from, std::string_view to);
+// The same three with names relative to directory.
+int RenameIn(const DirectoryHandle& directory, std::string_view from, std::string_view to);
+int RenameNoReplaceIn(const DirectoryHandle& directory, std::string_view from, std::string_view to);
+int RemoveFileIn(const DirectoryHandle& directory, std::string_view name);
 int RemoveFilePath(std::string_view path);        // unlink: files, links, special files
 int RemoveDirectoryPath(std::string_view path);   // rmdir: empty directories only
 int MakeDirectoryPath(std::string_view path, std::uint32_t mode);

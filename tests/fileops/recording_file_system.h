@@ -21,12 +21,17 @@ class RecordingFileSystem : public FileSystem {
     if (crossFileSystem) return false;
     return FileSystem::SameFileSystem(source, target);
   }
-  int Rename(std::string_view from, std::string_view to) override {
-    return Recorded(from, to, [&] { return FileSystem::Rename(from, to); });
+  platform::DirectoryHandle OpenDirectory(std::string_view path) override {
+    if (!unopenable.empty() && path == unopenable) return {};
+    return FileSystem::OpenDirectory(path);
   }
-  int RenameNoReplace(std::string_view from, std::string_view to) override {
+  int RenameIn(const platform::DirectoryHandle& directory, std::string_view from, std::string_view to) override {
+    return Recorded(directory, from, to, [&] { return FileSystem::RenameIn(directory, from, to); });
+  }
+  int RenameNoReplaceIn(const platform::DirectoryHandle& directory, std::string_view from,
+                        std::string_view to) override {
     ++noReplaceRenames;
-    return Recorded(from, to, [&] { return FileSystem::RenameNoReplace(from, to); });
+    return Recorded(directory, from, to, [&] { return FileSystem::RenameNoReplaceIn(directory, from, to); });
   }
   int MakeDirectory(std::string_view path, std::uint32_t mode) override {
     const int error = FileSystem::MakeDirectory(path, mode);
@@ -50,6 +55,7 @@ class RecordingFileSystem : public FileSystem {
   int failBlockAt = -1;  // CopyBlock fails from this (0-based) call on
   bool shortCopy = false;
   std::string unlistable;  // this directory (written with its trailing "/") cannot be listed
+  std::string unopenable;  // no handle on this directory (written with its trailing "/")
   std::function<int(std::string_view, std::string_view)> renameHook;  // nonzero: fail with it
 
   int noReplaceRenames = 0;
@@ -57,12 +63,14 @@ class RecordingFileSystem : public FileSystem {
   std::vector<std::uint64_t> blockLengths;
 
  private:
-  int Recorded(std::string_view from, std::string_view to, const std::function<int()>& rename) {
+  // Hooks and records see whole paths.
+  int Recorded(const platform::DirectoryHandle& directory, std::string_view from, std::string_view to,
+               const std::function<int()>& rename) {
     if (renameHook) {
-      if (const int error = renameHook(from, to); error != 0) return error;
+      if (const int error = renameHook(directory.PathOf(from), directory.PathOf(to)); error != 0) return error;
     }
     const int error = rename();
-    if (error == 0) placed.emplace_back(to);
+    if (error == 0) placed.push_back(directory.PathOf(to));
     return error;
   }
 };

@@ -99,6 +99,23 @@ TEST_F(TreeCopyTest, AnEntryAppearingThereDuringTheCopyIsAskedAboutAndProtected)
   }
 }
 
+TEST_F(TreeCopyTest, ADirectoryWithoutAHandleIsCopiedByWholePaths) {
+  mkdir((dir / "src/d").c_str(), 0755);
+  WriteFile(dir / "src/d/f", "payload");
+  ASSERT_EQ(chmod((dir / "src/d/f").c_str(), 0640), 0);
+  for (const char* side : {"src/d/", "dst/src/d/"}) {
+    SCOPED_TRACE(side);
+    RemoveTree(dir / "dst/src");
+    fs.unopenable = dir / side;
+    ASSERT_TRUE(engine.TransferFiles({dir / "src"}, dir / "dst", kOperationCopy));
+    EXPECT_EQ(ReadFile(dir / "dst/src/d/f"), "payload");
+    struct stat st {};
+    ASSERT_EQ(stat((dir / "dst/src/d/f").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    EXPECT_EQ(Names(dir / "dst/src/d"), (std::vector<std::string>{"f"}));
+  }
+}
+
 TEST_F(TreeCopyTest, AFailedCopyLeavesNothingBehind) {
   mkdir((dir / "src/d").c_str(), 0755);
   WriteFile(dir / "src/d/f", "payload");
