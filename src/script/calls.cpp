@@ -69,7 +69,7 @@ TJValue TJEngine::ScriptFunctionValue(const TJStatement& declaration) {
 
 
 TJValue TJEngine::Call(const TJValue& function, TJValueList& args) {
-  if (function.Kind() != jkFunction || function.FuncValue() == nullptr) ThrowScriptError(errors::kCall, "call error");
+  if (function.Kind() != jkFunction || function.FuncValue() == nullptr) ThrowScriptError(errors::kCallFailed);
   TJFunction& f = *function.FuncValue();
   switch (f.FuncKind) {
     case TJFunctionKind::Script:
@@ -77,7 +77,7 @@ TJValue TJEngine::Call(const TJValue& function, TJValueList& args) {
     case TJFunctionKind::Native: {
       TJObject* owner = f.OwnerObject();
       // The object that registered the method is gone: nothing left to call.
-      if (owner == nullptr) ThrowScriptError(errors::kCall, "call error");
+      if (owner == nullptr) ThrowScriptError(errors::kCallFailed);
       TJValue result;
       f.Method(*owner, args, result);
       return result;
@@ -90,7 +90,7 @@ TJValue TJEngine::Call(const TJValue& function, TJValueList& args) {
 }
 
 TJValue TJEngine::CallAutomation(TJFunction& f, TJValueList& args) {
-  if (f.Dispatch == nullptr) ThrowScriptError(errors::kActiveX, "method error");
+  if (f.Dispatch == nullptr) ThrowScriptError(errors::kMethodFailed);
   std::vector<velkoran::platform::Variant> reversed;
   reversed.reserve(args.Count());
   for (std::size_t i = args.Count(); i-- > 0;) reversed.push_back(ValueToVariant(args[i]));
@@ -99,7 +99,7 @@ TJValue TJEngine::CallAutomation(TJFunction& f, TJValueList& args) {
   const velkoran::platform::AutomationAbortHook hook([this] { return PollHost(); });
   if (!f.Dispatch->Invoke(f.DispId, velkoran::platform::InvokeKind::Method, reversed, result)) {
     if (AbortRequested) throw EJAbort();
-    ThrowScriptError(errors::kActiveX, "method error");
+    ThrowScriptError(errors::kMethodFailed);
   }
   return VariantToValue(result);
 }
@@ -108,9 +108,9 @@ TJValue TJEngine::CallScript(TJFunction& f, TJValueList& args) { return CallScri
 
 TJValue TJEngine::CallScript(TJFunction& f, const TJValue* args, std::size_t count) {
   // A function of an earlier run may belong to a tree that no longer exists.
-  if (f.Generation != generation_ || f.Info == nullptr) ThrowScriptError(errors::kCall, "call error");
+  if (f.Generation != generation_ || f.Info == nullptr) ThrowScriptError(errors::kCallFailed);
   CheckStack();
-  if (runDepth_ > kMaxCallDepth) ThrowScriptError(kRecursionErrorName, kRecursionErrorText);
+  if (runDepth_ > kMaxCallDepth) ThrowScriptError(errors::kTooDeep);
   const auto& info = *static_cast<const FunctionInfo*>(f.Info);
 
   // Functions usually run in the module that is current already (the same name buffer).
@@ -197,7 +197,7 @@ TJObject* TJEngine::CreateScriptObject(std::string_view className, const TJValue
       ThrowScriptError(errors::kName, className);
     }
     // A class that derives from itself, directly or through others, never ends.
-    if (depth > 1000) ThrowScriptError(kRecursionErrorName, kRecursionErrorText);
+    if (depth > 1000) ThrowScriptError(errors::kTooDeep);
     const ClassParts parts = PartsOfClass(*static_cast<const TJStatement*>(cls.FuncValue()->Definition));
     object = parts.base != nullptr ? CreateScriptObject(parts.base->Name, args, depth + 1) : factory_.CreateObject("Object");
     object->RegisterName(className);

@@ -158,7 +158,7 @@ std::int32_t TJEngine::Run(const TJStatement* root) {
 // ---------------------------------------------------------------------------------------
 // Frames and the host's poll
 
-void TJEngine::StackExhausted() { ThrowScriptError(kRecursionErrorName, kRecursionErrorText); }
+void TJEngine::StackExhausted() { ThrowScriptError(errors::kTooDeep); }
 
 void TJEngine::SweepAtBoundary() {
   factory_.SweepFrame(frame_->serialMark, frame_->scanFrom, nullptr);

@@ -43,9 +43,6 @@ using TJHostRegistrar = void (*)(TKestrin& host);
 // How the last run ended.
 enum class TJRunOutcome : std::uint8_t { Normal, Returned, Exited, ScriptError, Aborted };
 
-// Error raised when script calls or expressions nest too deeply for the stack.
-inline constexpr std::string_view kRecursionErrorName = "ERecursionError";
-inline constexpr std::string_view kRecursionErrorText = "too deep recursion";
 
 class TJEngine {
  public:

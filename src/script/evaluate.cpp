@@ -438,7 +438,7 @@ void TJEngine::EvalArguments(const TJExpr* lastCell, TJValueList& out) {
 TJValue TJEngine::EvalCall(const TJExpr* n) {
   CheckStack();
   const TJValue callee = Operand(n->Operand1);
-  if (callee.Kind() != jkFunction) ThrowScriptError(errors::kCall, "call error");
+  if (callee.Kind() != jkFunction) ThrowScriptError(errors::kCallFailed);
   TJFunction* f = callee.FuncValue();
   const TJExpr* last = n->Operand2;
   // A script function with at most two arguments: the values stay here, no list.

@@ -4,7 +4,7 @@
 // object factory's class registry and the host objects' small name tables.
 //
 // HashName is the same CRC-32 of the lower-cased name. The parser computes it once per
-// identifier, and the member tables of objects and scopes (object.h) compare it before
+// identifier, and the member tables of objects and scopes (member_table.h) compare it before
 // any bytes, so no name is hashed again while a script runs.
 #pragma once
 

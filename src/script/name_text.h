@@ -1,10 +1,11 @@
 // Small byte-text helpers shared by the name tables: ASCII case folding and the
 // case-insensitive ordinal order of sorted key lists (both from platform/ascii.h), and
-// trimming of joined lists.
+// joining and trimming of name lists.
 #pragma once
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 #include "platform/ascii.h"
 
@@ -21,6 +22,16 @@ inline std::string TrimBlanks(std::string s) {
   while (b < e && blank(s[b])) ++b;
   while (e > b && blank(s[e - 1])) --e;
   return s.substr(b, e - b);
+}
+
+// A name list as scripts see it: joined by CR LF, blanks trimmed from both ends.
+inline std::string NameListText(const std::vector<std::string>& names) {
+  std::string out;
+  for (const std::string& n : names) {
+    if (!out.empty()) out += "\r\n";
+    out += n;
+  }
+  return TrimBlanks(std::move(out));
 }
 
 }  // namespace kestrin

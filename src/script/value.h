@@ -5,30 +5,22 @@
 // buffer by reference count, dispatch values their interface, function values their
 // function record (so a record lives exactly as long as some value names it). Objects are
 // not owned here: they live by the counts that member tables and counting lists keep
-// (see object.h).
+// (see object.h). The function record is defined in function_record.h.
 #pragma once
 
+#include <cassert>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 
 #include "platform/automation.h"
+#include "script/function_record.h"
 #include "script/shared_string.h"
 
 namespace kestrin {
 
 class TJObject;
-struct TJFunction;
-using IDispatchRef = velkoran::platform::Automation;
-
-// The reference count at the start of every function record (TJFunction derives from it
-// first, so a record pointer is also a pointer to its count).
-struct TJFunctionCount {
-  std::uint32_t Refs = 0;
-};
-// Frees a function record whose count reached zero (object.cpp).
-void DestroyFunction(TJFunction* f) noexcept;
 
 enum TJValueKind : std::uint8_t {
   jkUndefined = 0,
@@ -100,7 +92,7 @@ class TJValue {
   static TJValue Function(TJFunction* f) noexcept {
     TJValue v = Tagged(jkFunction);
     v.u_.f = f;
-    if (f != nullptr) ++reinterpret_cast<TJFunctionCount*>(f)->Refs;
+    if (f != nullptr) ++f->Refs;
     return v;
   }
   static TJValue Text(const SharedString& s) noexcept {
@@ -123,13 +115,32 @@ class TJValue {
   TJValueKind Kind() const noexcept { return kind_; }
   bool Is(TJValueKind k) const noexcept { return kind_ == k; }
 
-  // Payload accessors: each is meaningful only for its kind.
-  std::int32_t IntValue() const noexcept { return u_.i; }
-  bool BoolValue() const noexcept { return u_.b; }
-  double NumValue() const noexcept { return u_.d; }
-  TJObject* ObjValue() const noexcept { return u_.o; }
-  TJFunction* FuncValue() const noexcept { return u_.f; }
-  IDispatchRef* DispValue() const noexcept { return u_.disp; }
+  // Payload accessors: each reads the payload of its own kind only (checked in builds
+  // with assertions).
+  std::int32_t IntValue() const noexcept {
+    assert(kind_ == jkInteger);
+    return u_.i;
+  }
+  bool BoolValue() const noexcept {
+    assert(kind_ == jkBoolean);
+    return u_.b;
+  }
+  double NumValue() const noexcept {
+    assert(kind_ == jkNumber);
+    return u_.d;
+  }
+  TJObject* ObjValue() const noexcept {
+    assert(kind_ == jkObject);
+    return u_.o;
+  }
+  TJFunction* FuncValue() const noexcept {
+    assert(kind_ == jkFunction);
+    return u_.f;
+  }
+  IDispatchRef* DispValue() const noexcept {
+    assert(kind_ == jkDispatch);
+    return u_.disp;
+  }
   // The string payload; empty for other kinds.
   std::string_view StrView() const noexcept {
     return kind_ == jkString && u_.s != nullptr ? std::string_view(u_.s->data, strLen_)
@@ -157,7 +168,7 @@ class TJValue {
     if (kind_ == jkString) {
       SharedString::AddRef(u_.s);
     } else if (kind_ == jkFunction) {
-      if (u_.f != nullptr) ++reinterpret_cast<TJFunctionCount*>(u_.f)->Refs;
+      if (u_.f != nullptr) ++u_.f->Refs;
     } else if (kind_ == jkDispatch && u_.disp != nullptr) {
       u_.disp->AddRef();
     }
@@ -167,7 +178,7 @@ class TJValue {
     if (kind_ == jkString) {
       SharedString::Release(u_.s);
     } else if (kind_ == jkFunction) {
-      if (u_.f != nullptr && --reinterpret_cast<TJFunctionCount*>(u_.f)->Refs == 0) DestroyFunction(u_.f);
+      if (u_.f != nullptr && --u_.f->Refs == 0) DestroyFunction(u_.f);
     } else if (kind_ == jkDispatch && u_.disp != nullptr) {
       u_.disp->Release();
     }

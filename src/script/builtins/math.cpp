@@ -9,8 +9,10 @@ namespace kestrin {
 
 namespace {
 
+// Raised instead of a floating-point fault (log of zero, square root of a negative, a
+// result outside the range, ...); the message is the method's name + " error".
 [[noreturn]] void Fault(std::string_view method) {
-  ThrowScriptError(kMathErrorName, std::string(method) + " error");
+  ThrowScriptError(errors::kMath, std::string(method) + " error");
 }
 
 // A double result, or the error of a floating-point fault.

@@ -8,10 +8,6 @@
 
 namespace kestrin {
 
-// Raised instead of a floating-point fault (log of zero, square root of a negative, a
-// result outside the range, ...); the message is the method's name + " error".
-inline constexpr std::string_view kMathErrorName = "EMathError";
-
 class TJMathObject : public TJObject {
  public:
   TJMathObject(TJObjectFactory* factory, const TJValueList* args);

@@ -33,7 +33,7 @@ velkoran::platform::UserQuestions& TJDialogObject::Questions(std::string_view op
   TJEngine* engine = Engine();
   velkoran::platform::UserQuestions* questions = engine != nullptr ? engine->Questions() : nullptr;
   if (questions == nullptr || !questions->CanShowDialogs())
-    host::ThrowOperationError(host::kDialogError, operation, "this program shows no dialogs");
+    host::ThrowOperationError(errors::kDialog, operation, "this program shows no dialogs");
   return *questions;
 }
 

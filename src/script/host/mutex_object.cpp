@@ -26,7 +26,7 @@ TJMutexObject::TJMutexObject(TJObjectFactory* factory, const TJValueList* args) 
   RegisterName(Info());
   const std::string name = TJValueList::Has1(args) ? ToText((*args)[0]).str() : std::string();
   auto handle = velkoran::platform::NamedMutex::Open(name);
-  if (!handle) host::ThrowOperationError(host::kMutexError, "create error", name);
+  if (!handle) host::ThrowOperationError(errors::kMutex, "create error", name);
   mutex_.emplace(std::move(*handle));
 }
 

@@ -25,10 +25,10 @@ void TJWin32Object::SleepMethod(TJValueList& args, TJValue&) {
 }
 
 void TJWin32Object::WinExecMethod(TJValueList& args, TJValue&) {
-  if (!TJValueList::Has1(&args)) ThrowScriptError(host::kWin32Error, "WinExec error");
+  if (!TJValueList::Has1(&args)) ThrowScriptError(errors::kWin32, "WinExec error");
   const auto words = velkoran::platform::SplitCommandLine(ToText(args[0]).view());
   if (!words || words->empty() || velkoran::platform::StartDetached(*words) != 0)
-    ThrowScriptError(host::kWin32Error, "WinExec error");
+    ThrowScriptError(errors::kWin32, "WinExec error");
 }
 
 void TJWin32Object::ProcessMessagesMethod(TJValueList&, TJValue&) {
