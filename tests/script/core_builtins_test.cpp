@@ -132,6 +132,23 @@ TEST(Array, Sort) {
   // A comparison that empties the array cannot make the sort read outside it.
   EXPECT_EQ(Output("var a = [3, 1, 2, 5, 4]; function evil(x, y) { a.clear(); return x - y; } a.sort(evil); println(a.length);"),
             "0\n");
+  // Comparisons that never answer 0 (not even for an element and itself) still end.
+  struct Case {
+    const char* name;
+    const char* compare;
+  };
+  constexpr Case kNeverEqual[] = {
+      {"never less", "return 1;"},
+      {"never greater", "return -1;"},
+      {"greater first, else 1", "if (a > b) return -1; return 1;"},
+      {"less first, else 1", "if (a < b) return -1; return 1;"},
+  };
+  for (const Case& c : kNeverEqual) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(Output(std::string("function cmp(a, b) { ") + c.compare + " }"
+                     "var a = [5, 9, 1, 7, 3, 8, 2, 6, 4, 0, 11, 15, 12, 14, 13, 10]; a.sort(cmp); println(a.length);"),
+              "16\n");
+  }
 }
 
 TEST(Number, ValuesConstantsAndRadix) {

@@ -172,6 +172,11 @@ void TJArrayObject::QuickSort(std::int32_t low, std::int32_t high) {
         --j;
       }
     }
+    // A consistent comparison always moves both ends. One that never answers 0, not even
+    // for the pivot and itself, can leave a pass without progress; the end elements then
+    // count as placed, so the sort ends whatever the comparison answers.
+    if (j >= high) j = high - 1;
+    if (i <= low) i = low + 1;
     if (low < j) QuickSort(low, j);
     low = i;
   }
