@@ -1,5 +1,6 @@
 #include "regex/regex_matcher.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string.h>  // memrchr
 
@@ -35,32 +36,37 @@ inline long LastHintAt(const unsigned char* text, std::size_t lo, std::size_t hi
 
 // Where needle (folded when fold) first occurs in text at or after from, or npos. The
 // candidates come from memchr on the first byte (both of its cases when folded), which
-// is far quicker than a general substring search for a rare first byte.
+// is far quicker than a general substring search for a rare first byte. The text is
+// taken a window at a time, so a case that does not occur costs no scan to the end.
 std::size_t Find(std::string_view text, std::size_t from, std::string_view needle, bool fold) {
   if (from > text.size() || text.size() - from < needle.size()) return std::string_view::npos;
+  constexpr std::size_t kWindow = 4096;
   const unsigned char* const s = Bytes(text);
   const unsigned char* const n = Bytes(needle);
   const std::size_t m = needle.size();
-  const unsigned char* const stop = s + (text.size() - m) + 1;  // candidates lie before it
-  const auto next = [stop](const unsigned char* at, unsigned char c) -> const unsigned char* {
-    return at < stop ? static_cast<const unsigned char*>(std::memchr(at, c, static_cast<std::size_t>(stop - at))) : nullptr;
-  };
+  const std::size_t last = text.size() - m;  // the last possible start
   const unsigned char other = fold ? InvertCase(n[0]) : n[0];
-  const unsigned char* a = next(s + from, n[0]);
-  const unsigned char* b = other != n[0] ? next(s + from, other) : nullptr;
-  while (a != nullptr || b != nullptr) {
-    const unsigned char* p = (b == nullptr || (a != nullptr && a < b)) ? a : b;
-    bool same;
-    if (fold) {
-      std::size_t i = 1;
-      while (i < m && FoldCase(p[i]) == n[i]) ++i;
-      same = i == m;
-    } else {
-      same = std::memcmp(p + 1, n + 1, m - 1) == 0;
+  const auto matches_at = [&](std::size_t p) {
+    if (!fold) return std::memcmp(s + p + 1, n + 1, m - 1) == 0;
+    std::size_t i = 1;
+    while (i < m && FoldCase(s[p + i]) == n[i]) ++i;
+    return i == m;
+  };
+  for (std::size_t lo = from; lo <= last; lo += kWindow) {
+    const std::size_t span = std::min(kWindow, last - lo + 1);
+    const auto next = [&](std::size_t at, unsigned char c) -> std::size_t {
+      if (at >= lo + span) return std::string_view::npos;
+      const void* hit = std::memchr(s + at, c, lo + span - at);
+      return hit ? static_cast<std::size_t>(static_cast<const unsigned char*>(hit) - s) : std::string_view::npos;
+    };
+    std::size_t a = next(lo, n[0]);
+    std::size_t b = other != n[0] ? next(lo, other) : std::string_view::npos;
+    while (a != std::string_view::npos || b != std::string_view::npos) {
+      const std::size_t p = std::min(a, b);
+      if (matches_at(p)) return p;
+      if (p == a) a = next(a + 1, n[0]);
+      else b = next(b + 1, other);
     }
-    if (same) return static_cast<std::size_t>(p - s);
-    if (p == a) a = next(a + 1, n[0]);
-    else b = next(b + 1, other);
   }
   return std::string_view::npos;
 }
