@@ -2,12 +2,19 @@
 // panes' viewports as a drag from this or another program would bring them, and drags
 // from the tree and the list run through a scripted drag loop.
 #include <gtest/gtest.h>
+#include <stdlib.h>
 
+#include <filesystem>
+
+#include <QApplication>
 #include <QComboBox>
+#include <QKeyEvent>
+#include <QTimer>
 #include <QDropEvent>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMimeData>
+#include <QProgressBar>
 #include <QScrollBar>
 #include <QTabBar>
 #include <QTest>
@@ -323,6 +330,63 @@ TEST_F(WindowDndTest, ATreeDragDroppedOnTheTreeCopiesIntoTheNodeUnderThePointer)
   Settle();
   EXPECT_TRUE(Exists(data / "to/from/inside"));
   EXPECT_TRUE(Exists(data / "from/inside"));
+}
+
+// Once seen to crash in the text caret's painting: a move across file systems stopped with
+// Esc, then a drag from the list onto the tree. Run under AddressSanitizer as well (the
+// sanitizer build of the suite).
+TEST_F(WindowDndTest, AStoppedMoveAcrossFileSystemsThenADragFromTheListOntoTheTree) {
+  char other[] = "/dev/shm/velkoran-dnd-XXXXXX";
+  if (::mkdtemp(other) == nullptr) GTEST_SKIP() << "no second file system (/dev/shm) here";
+  const std::string away = other;
+  MakeDirs(away + "/src");
+  WriteFile(away + "/src/big", std::string(8 << 20, 'm'));
+  MakeDirs(data / "dst");
+  MakeDirs(data / "to");
+  WriteFile(data / "dst/keep", "k");
+  Open(kTreeAndDirectories);
+  Go(data / "dst");
+  List()->setFocus();
+  Settle();
+
+  // Esc arrives while the move copies its first blocks.
+  form->Logic().Buffers().Toggle(away + "/src/big");
+  questions.answers = {platform::Answer::Yes};
+  auto* sub = Child<QProgressBar>("PB_Sub");
+  bool pressed = false;
+  const auto watch = QObject::connect(sub, &QProgressBar::valueChanged, [&](int value) {
+    if (pressed || value <= 0) return;
+    pressed = true;
+    QWidget* target = QApplication::focusWidget() != nullptr ? QApplication::focusWidget() : form.get();
+    QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(target, &esc);
+  });
+  form->Action("AC_MoveFromBufferInFileList")->trigger();
+  QObject::disconnect(watch);
+  ASSERT_TRUE(pressed);
+  Settle();
+  EXPECT_EQ(LastLog(), "移動中止。");
+  EXPECT_TRUE(Exists(away + "/src/big"));  // the source stays whole
+  EXPECT_FALSE(Exists(data / "dst/big"));
+
+  // Then a row of the list dragged onto a node of the tree.
+  List()->selectionModel()->select(List()->model()->index(RowOf("keep"), 0),
+                                   QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+  loop.course = [&](QMimeData& offered, const dnd::TDragLoop::Hooks& hooks) {
+    QWidget* viewport = Tree()->viewport();
+    Enter(viewport, TreePoint(data / "dst"), &offered);
+    const DragAnswer over = Move(viewport, TreePoint(data / "to"), &offered);
+    hooks.feedback(dnd::EffectsOf(over.action));
+    if (!hooks.released()) return dnd::DragLoopOutcome{};
+    const DragAnswer drop = Drop(viewport, TreePoint(data / "to"), &offered);
+    return dnd::DragLoopOutcome{dnd::DragLoopEnd::Dropped, dnd::EffectsOf(drop.action)};
+  };
+  form->LV_FileListStartDrag();
+  ASSERT_EQ(loop.runs, 1);
+  for (int i = 0; i < 20 && !Exists(data / "to/keep"); ++i) Settle();
+  EXPECT_EQ(ReadFile(data / "to/keep"), "k");
+  EXPECT_TRUE(Exists(data / "dst/keep"));
+  std::filesystem::remove_all(away);
 }
 
 }  // namespace
