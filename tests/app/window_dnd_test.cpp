@@ -85,6 +85,20 @@ class WindowDndTest : public testing::WindowFixture {
     return lines;
   }
 
+  // The next drag runs as Qt runs a drag inside one program onto the tree: the target's
+  // events come inside the loop, entering at one node and dropped on another.
+  void DragOntoTheTree(const std::string& enterAt, const std::string& dropAt) {
+    loop.course = [this, enterAt, dropAt](QMimeData& offered, const dnd::TDragLoop::Hooks& hooks) {
+      QWidget* viewport = Tree()->viewport();
+      Enter(viewport, TreePoint(enterAt), &offered);
+      const DragAnswer over = Move(viewport, TreePoint(dropAt), &offered);
+      hooks.feedback(dnd::EffectsOf(over.action));
+      if (!hooks.released()) return dnd::DragLoopOutcome{};
+      const DragAnswer drop = Drop(viewport, TreePoint(dropAt), &offered);
+      return dnd::DragLoopOutcome{dnd::DragLoopEnd::Dropped, dnd::EffectsOf(drop.action)};
+    };
+  }
+
   FunctionLoop loop;
 };
 
@@ -315,16 +329,7 @@ TEST_F(WindowDndTest, ATreeDragDroppedOnTheTreeCopiesIntoTheNodeUnderThePointer)
   MakeDirs(data / "to");
   Open(kTreeAndDirectories);
   Go(data / "from");
-  // What Qt does for a drag inside one program: the target's events run inside the loop.
-  loop.course = [&](QMimeData& offered, const dnd::TDragLoop::Hooks& hooks) {
-    QWidget* viewport = Tree()->viewport();
-    Enter(viewport, TreePoint(data / "from"), &offered);
-    const DragAnswer over = Move(viewport, TreePoint(data / "to"), &offered);
-    hooks.feedback(dnd::EffectsOf(over.action));
-    if (!hooks.released()) return dnd::DragLoopOutcome{};
-    const DragAnswer drop = Drop(viewport, TreePoint(data / "to"), &offered);
-    return dnd::DragLoopOutcome{dnd::DragLoopEnd::Dropped, dnd::EffectsOf(drop.action)};
-  };
+  DragOntoTheTree(data / "from", data / "to");
   form->TV_DirectorysStartDrag();
   ASSERT_EQ(loop.runs, 1);
   Settle();
@@ -372,15 +377,7 @@ TEST_F(WindowDndTest, AStoppedMoveAcrossFileSystemsThenADragFromTheListOntoTheTr
   // Then a row of the list dragged onto a node of the tree.
   List()->selectionModel()->select(List()->model()->index(RowOf("keep"), 0),
                                    QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-  loop.course = [&](QMimeData& offered, const dnd::TDragLoop::Hooks& hooks) {
-    QWidget* viewport = Tree()->viewport();
-    Enter(viewport, TreePoint(data / "dst"), &offered);
-    const DragAnswer over = Move(viewport, TreePoint(data / "to"), &offered);
-    hooks.feedback(dnd::EffectsOf(over.action));
-    if (!hooks.released()) return dnd::DragLoopOutcome{};
-    const DragAnswer drop = Drop(viewport, TreePoint(data / "to"), &offered);
-    return dnd::DragLoopOutcome{dnd::DragLoopEnd::Dropped, dnd::EffectsOf(drop.action)};
-  };
+  DragOntoTheTree(data / "dst", data / "to");
   form->LV_FileListStartDrag();
   ASSERT_EQ(loop.runs, 1);
   for (int i = 0; i < 20 && !Exists(data / "to/keep"); ++i) Settle();
