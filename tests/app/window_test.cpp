@@ -502,6 +502,11 @@ TEST_F(WindowTest, RowsHoldTheWholeTextAboveTheGridLine) {
   auto* log = ChildOf<QListWidget>(*form, "LB_Log");
   form->AppendLog("p_g_j");
   EXPECT_GE(log->visualItemRect(log->item(log->count() - 1)).height(), QFontMetrics(log->font()).height() + 2);
+  EXPECT_TRUE(log->item(log->count() - 1)->toolTip().isEmpty());
+  // A line wider than the log can be read whole in its tooltip.
+  const std::string wide(400, 'w');
+  form->AppendLog(wide);
+  EXPECT_EQ(FromQ(log->item(log->count() - 1)->toolTip()), wide);
 }
 
 TEST_F(WindowTest, EnterAloneNeverConfirmsADeleteOrAnOverwrite) {
