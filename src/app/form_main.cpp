@@ -679,7 +679,15 @@ void TForm_Main::FocusFileRow(int row) {
   controls_.LV_FileList->scrollTo(index);
 }
 
-void TForm_Main::ShowInfoLine(std::string_view text) { controls_.LB_TotalSize->setText(ToQ(text)); }
+void TForm_Main::ShowInfoLine(std::string_view text) {
+  infoLine_ = ToQ(text);
+  controls_.LB_TotalSize->setText(infoLine_);
+}
+
+// The transfer's status takes the info line's place while the transfer runs.
+void TForm_Main::ShowTransferStatus(std::string_view text) {
+  controls_.LB_TotalSize->setText(text.empty() ? infoLine_ : ToQ(text));
+}
 
 void TForm_Main::ShowBuffer(const std::vector<std::string>& lines, std::string_view indexCaption) {
   controls_.LB_Buffer->clear();

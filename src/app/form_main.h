@@ -117,6 +117,7 @@ class TForm_Main final : public QMainWindow, public WindowView {
   void ShowInfoLine(std::string_view text) override;
   void ShowBuffer(const std::vector<std::string>& lines, std::string_view indexCaption) override;
   void TreeVisibilityChanged(bool visible) override;
+  void ShowTransferStatus(std::string_view text) override;
 
  protected:
   // The few events of single controls: the progress panel's resize, a right click that
@@ -143,6 +144,7 @@ class TForm_Main final : public QMainWindow, public WindowView {
   void SaveChangedState();
 
   std::string programDir_;
+  QString infoLine_;  // what LB_TotalSize shows again when a transfer's status is over
   std::string saveDir_;
   std::string scriptDir_;
 

@@ -28,6 +28,10 @@ inline constexpr std::string_view kStoppedPrefix = "中止: ";
 inline constexpr std::string_view kStoppedEnd = "中止。";
 inline constexpr std::string_view kIntoItself = "フォルダをそれ自身の中には入れられません: ";
 
+// Transfer status and summary (%1, %2, … are filled in).
+inline constexpr std::string_view kTimeLeft = "残り %1";
+inline constexpr std::string_view kTransferSummary = "%1 を %2 で転送しました (%3)";
+
 // Overwrite question.
 inline constexpr std::string_view kOverwriteCaption = "上書き確認";
 inline constexpr std::string_view kOverwriteQuestion =

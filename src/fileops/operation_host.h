@@ -33,6 +33,13 @@ class OperationHost {
   // Disables (false) or enables (true) user input to the main window.
   virtual void SetMainWindowEnabled(bool enabled) = 0;
   virtual void SetMainWindowCaption(std::string_view caption) = 0;
+
+  // A transfer's course, for speed and time left: its planned total, the bytes of the
+  // entries handled so far (after each entry; the file in hand shows on PB_Sub), and its
+  // end, after the final log line.
+  virtual void TransferStarted(std::uint64_t /*totalBytes*/) {}
+  virtual void TransferEntriesDone(std::uint64_t /*bytesDone*/) {}
+  virtual void TransferEnded(bool /*succeeded*/) {}
 };
 
 }  // namespace velkoran::fileops

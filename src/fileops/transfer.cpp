@@ -66,7 +66,9 @@ bool FileOperationEngine::TransferFiles(const std::vector<std::string>& sources,
 
   host_.SetProgressMaximum(ProgressBar::Main, plan.totalBytes / 1024);
   host_.SetProgressPosition(ProgressBar::Main, 0);
+  host_.TransferStarted(plan.totalBytes);
   std::uint64_t position = 0;
+  std::uint64_t bytesDone = 0;
   bool succeeded = true;
   for (const TransferItem& item : plan.items) {
     // Esc seen before the next entry ends the transfer too; otherwise the next file's copy
@@ -76,12 +78,15 @@ bool FileOperationEngine::TransferFiles(const std::vector<std::string>& sources,
       break;
     }
     if (item.Size > 0) position += static_cast<std::uint64_t>(item.Size) / 1024;
+    if (item.Size > 0) bytesDone += static_cast<std::uint64_t>(item.Size);
     host_.SetProgressPosition(ProgressBar::Main, position);
+    host_.TransferEntriesDone(bytesDone);
     host_.ProcessPendingEvents();
   }
   plan.items.clear();
   const std::string_view end = succeeded ? messages::kDoneEnd : flags_.BreakRequested ? messages::kStoppedEnd : messages::kFailedEnd;
   host_.AppendLog(name + messages::Local(end));
+  host_.TransferEnded(succeeded);
   return succeeded;
 }
 

@@ -53,7 +53,9 @@ void CountingSource::ForEachSubdirectory(std::string_view dir, const Visit& visi
 }
 
 LogicRig::LogicRig(std::vector<std::string> roots)
-    : logic(WindowServices{platform::HostPaths(), directories, volumes, network, questions, shell}, view) {
+    : logic(WindowServices{platform::HostPaths(), directories, volumes, network, questions, shell,
+                           [this] { return now += clockStep; }},
+            view) {
   volumes.roots = std::move(roots);
 }
 

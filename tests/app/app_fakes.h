@@ -78,7 +78,9 @@ class FakeView final : public WindowView {
 
   void AppendLog(std::string_view line) override { log.emplace_back(line); }
   void SetProgressMaximum(fileops::ProgressBar, std::uint64_t) override {}
-  void SetProgressPosition(fileops::ProgressBar, std::uint64_t) override {}
+  void SetProgressPosition(fileops::ProgressBar bar, std::uint64_t position) override {
+    if (bar == fileops::ProgressBar::Main) mainPositions.push_back(position);
+  }
   void ProcessPendingEvents() override {}
   void SetMainWindowEnabled(bool e) override { enabled = e; }
   void SetMainWindowCaption(std::string_view c) override { caption = c; }
@@ -101,6 +103,10 @@ class FakeView final : public WindowView {
     bufferCaption = caption;
   }
   void TreeVisibilityChanged(bool visible) override { treeVisible = visible; }
+  void ShowTransferStatus(std::string_view text) override { transferStatus.emplace_back(text); }
+
+  std::vector<std::uint64_t> mainPositions;
+  std::vector<std::string> transferStatus;
 };
 
 // A WindowLogic over a scratch folder with fakes for everything outside.
@@ -111,6 +117,9 @@ struct LogicRig {
   ScriptedQuestions questions;
   FakeShell shell;
   FakeView view;
+  // The clock transfers are timed with: it moves by clockStep at every reading.
+  TransferFeedback::Clock::time_point now{};
+  std::chrono::milliseconds clockStep{0};
   WindowLogic logic;
   explicit LogicRig(std::vector<std::string> roots);
   // Selects the node of path (exact), as a click in the tree would.

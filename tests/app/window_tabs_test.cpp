@@ -588,8 +588,9 @@ TEST_F(WindowTabsTest, EscGetsThroughToTheCopyAndTheFocusComesBack) {
   QObject::disconnect(connection);
   EXPECT_TRUE(pressed);
   auto* log = Child<QListWidget>("LB_Log");
-  EXPECT_EQ(log->item(log->count() - 2)->text().toStdString(), "コピー中止: " + (data / "dst/big"));
-  EXPECT_EQ(log->item(log->count() - 1)->text().toStdString(), "コピー中止。");
+  EXPECT_EQ(log->item(log->count() - 3)->text().toStdString(), "コピー中止: " + (data / "dst/big"));
+  EXPECT_EQ(log->item(log->count() - 2)->text().toStdString(), "コピー中止。");
+  EXPECT_TRUE(log->item(log->count() - 1)->text().startsWith("0B を 0:0"));
   EXPECT_FALSE(Exists(data / "dst/big"));
   EXPECT_TRUE(form->centralWidget()->isEnabled());
   EXPECT_TRUE(List()->hasFocus());

@@ -16,7 +16,11 @@ WindowLogic::WindowLogic(WindowServices services, WindowView& view)
       tree_(services.rules, services.directories, services.volumes, services.network),
       list_(services.rules),
       buffers_(services.rules),
-      engine_(*this, services.questions) {
+      engine_(*this, services.questions),
+      transferFeedback_({[this](std::string_view text) { view_.ShowTransferStatus(text); },
+                         [this](std::uint64_t position) { SetProgressPosition(fileops::ProgressBar::Main, position); },
+                         [this](std::string_view line) { view_.AppendLog(line); }},
+                        services.clock) {
   tree_.SetBreakFlag(&engine_.Flags().BreakRequested);
   ApplySettings();
 }
@@ -35,6 +39,7 @@ void WindowLogic::SetProgressMaximum(fileops::ProgressBar bar, std::uint64_t max
 void WindowLogic::SetProgressPosition(fileops::ProgressBar bar, std::uint64_t position) {
   (bar == fileops::ProgressBar::Main ? mainProgress_ : subProgress_).position = position;
   view_.SetProgressPosition(bar, position);
+  if (bar == fileops::ProgressBar::Sub) transferFeedback_.FilePosition(position);
 }
 void WindowLogic::ProcessPendingEvents() { view_.ProcessPendingEvents(); }
 void WindowLogic::SetMainWindowEnabled(bool enabled) {

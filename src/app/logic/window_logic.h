@@ -3,6 +3,7 @@
 // reports through WindowView; tests drive it with fakes and temporary folders.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -14,6 +15,7 @@
 #include "app/logic/settings.h"
 #include "app/logic/state_files.h"
 #include "app/logic/tab_state.h"
+#include "app/logic/transfer_feedback.h"
 #include "fileops/engine.h"
 #include "fileops/operation_host.h"
 #include "platform/questions.h"
@@ -38,6 +40,8 @@ class WindowView : public fileops::OperationHost {
   virtual void ShowInfoLine(std::string_view text) = 0;
   virtual void ShowBuffer(const std::vector<std::string>& lines, std::string_view indexCaption) = 0;
   virtual void TreeVisibilityChanged(bool visible) = 0;
+  // While a transfer runs: bytes done of the total, speed and time left; empty when it is over.
+  virtual void ShowTransferStatus(std::string_view /*text*/) {}
 };
 
 // Everything the logic reads from outside: the file system seams, the network, the user.
@@ -48,6 +52,8 @@ struct WindowServices {
   platform::NetworkEnumeration& network;
   platform::UserQuestions& questions;
   platform::Shell& shell;
+  // The clock transfer speeds are measured with; empty: the steady clock.
+  std::function<TransferFeedback::Clock::time_point()> clock = {};
 };
 
 class WindowLogic : private fileops::OperationHost {
@@ -206,6 +212,9 @@ class WindowLogic : private fileops::OperationHost {
   void ProcessPendingEvents() override;
   void SetMainWindowEnabled(bool enabled) override;
   void SetMainWindowCaption(std::string_view caption) override;
+  void TransferStarted(std::uint64_t totalBytes) override { transferFeedback_.Started(totalBytes); }
+  void TransferEntriesDone(std::uint64_t bytesDone) override { transferFeedback_.EntriesDone(bytesDone); }
+  void TransferEnded(bool) override { transferFeedback_.Ended(); }
 
   enum class Listing { Always, Never };
   // Automatic: the tree's auto-expand opens the new selection and closes the branch left.
@@ -235,6 +244,7 @@ class WindowLogic : private fileops::OperationHost {
   FileList list_;
   FileBuffers buffers_;
   fileops::FileOperationEngine engine_;
+  TransferFeedback transferFeedback_;
   std::vector<TabState> tabs_{TabState{}};
   int currentTab_ = 0;
   std::vector<LauncherEntry> launcher_;
