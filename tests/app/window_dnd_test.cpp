@@ -370,7 +370,7 @@ TEST_F(WindowDndTest, AStoppedMoveAcrossFileSystemsThenADragFromTheListOntoTheTr
   QObject::disconnect(watch);
   ASSERT_TRUE(pressed);
   Settle();
-  EXPECT_EQ(LastLog(), "移動中止。");
+  EXPECT_EQ(LastLog(1), "移動中止。");
   EXPECT_TRUE(Exists(away + "/src/big"));  // the source stays whole
   EXPECT_FALSE(Exists(data / "dst/big"));
 

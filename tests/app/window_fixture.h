@@ -122,9 +122,10 @@ class WindowFixture : public WindowRig {
     for (int i = static_cast<int>(mark); i < log->count(); ++i) lines.push_back(FromQ(log->item(i)->text()));
     return lines;
   }
-  std::string LastLog() {
+  // The log's last line, or the one before it (back = 1): a transfer ends with its summary.
+  std::string LastLog(int back = 0) {
     auto* log = Child<QListWidget>("LB_Log");
-    return log->count() > 0 ? FromQ(log->item(log->count() - 1)->text()) : std::string();
+    return log->count() > back ? FromQ(log->item(log->count() - 1 - back)->text()) : std::string();
   }
 
   std::unique_ptr<TForm_Main> form;
