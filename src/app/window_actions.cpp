@@ -126,6 +126,8 @@ void WindowActions::BuildActions() {
   // action answers when the focus is in no pane that has the key in its menu.
   AddAction("AC_OpenFile", "開く", Key(Qt::Key_Return), [&L, &c] { L.OpenFile(c.SelectedFileRows()); });
   AddAction("AC_DeleteFile", "削除", Key(Qt::Key_Delete), [&L, &c] { L.DeleteFiles(c.SelectedFileRows()); });
+  AddAction("AC_DeleteFilePermanently", "完全に削除", Key(Qt::SHIFT | Qt::Key_Delete),
+            [&L, &c] { L.DeleteFiles(c.SelectedFileRows(), true); });
   AddAction("AC_SelectAllFile", "全て選択", Key(Qt::CTRL | Qt::Key_A), [&c] { c.LV_FileList->selectAll(); });
   AddAction("AC_RenameFile", "名前変更", Key(Qt::Key_Backslash), [&c] {
     const std::vector<int> rows = c.SelectedFileRows();
@@ -151,6 +153,7 @@ void WindowActions::BuildActions() {
 
   // The tree's actions.
   AddAction("AC_DeleteTreeItem", "削除", Key(Qt::Key_Delete), [&L] { L.DeleteTreeItem(); });
+  AddAction("AC_DeleteTreeItemPermanently", "完全に削除", Key(Qt::SHIFT | Qt::Key_Delete), [&L] { L.DeleteTreeItem(true); });
   AddAction("AC_AddBufferInTree", "バッファに追加", Key(Qt::Key_Space), [&L] { L.AddTreeDirectoryToBuffer(); });
   for (int i = 0; i < kBufferCount; ++i) {
     const std::string name = "AC_AddDirToBuffer" + std::to_string(i);
@@ -172,6 +175,8 @@ void WindowActions::BuildActions() {
   AddAction("AC_ClearBufferList", "全削除", Key(Qt::CTRL | Qt::Key_L), [&L] { L.ClearBuffer(); });
   AddAction("AC_DeleteFilesInBuffer", "バッファのファイルを削除", Key(Qt::CTRL | Qt::SHIFT | Qt::Key_Delete),
             [&L] { L.DeleteFilesInBuffer(); });
+  AddAction("AC_DeleteFilesInBufferPermanently", "バッファのファイルを完全に削除", QKeySequence(),
+            [&L] { L.DeleteFilesInBuffer(true); });
 
   // Tabs, focus, break and repaint.
   AddAction("AC_MakeNewTab", "新規タブ作成", Key(Qt::CTRL | Qt::Key_N), [&L] { L.NewTab(); });
@@ -225,6 +230,7 @@ void WindowActions::BuildMenus() {
   // The tree's menu.
   PM_DirTree = AddMenu("PM_DirTree", "");
   AddMenuItem(PM_DirTree, Action("AC_DeleteTreeItem"));
+  AddMenuItem(PM_DirTree, Action("AC_DeleteTreeItemPermanently"));
   AddMenuItem(PM_DirTree, Action("AC_AddBufferInTree"), "選択ディレクトリをバッファに追加");
   QMenu* treeToBuffer = AddMenu("MI_AddDirToBuffer", "選択ディレクトリをバッファに追加", PM_DirTree);
   for (int i = 0; i < kBufferCount; ++i) AddMenuItem(treeToBuffer, Action(QStringLiteral("AC_AddDirToBuffer%1").arg(i)));
@@ -241,7 +247,8 @@ void WindowActions::BuildMenus() {
 
   // The file list's menu.
   PM_File = AddMenu("PM_File", "");
-  for (const char* name : {"AC_OpenFile", "AC_DeleteFile", "AC_SelectAllFile", "AC_RenameFile", "AC_CreateDirectoryInFileList"}) {
+  for (const char* name : {"AC_OpenFile", "AC_DeleteFile", "AC_DeleteFilePermanently", "AC_SelectAllFile",
+                           "AC_RenameFile", "AC_CreateDirectoryInFileList"}) {
     AddMenuItem(PM_File, Action(name));
   }
   QAction* toLauncher = PM_File->addAction(Utf8("ランチャーに追加"));
@@ -280,6 +287,7 @@ void WindowActions::BuildMenus() {
   AddMenuItem(PM_Buffer, Action("AC_ClearBufferList"), "ファイルバッファから全削除");
   PM_Buffer->addSeparator();
   AddMenuItem(PM_Buffer, Action("AC_DeleteFilesInBuffer"));
+  AddMenuItem(PM_Buffer, Action("AC_DeleteFilesInBufferPermanently"));
   PM_Buffer->addSeparator();
   for (int i = 0; i < kBufferCount; ++i) AddMenuItem(PM_Buffer, Action(QStringLiteral("AC_Buf%1").arg(i)));
 

@@ -345,7 +345,7 @@ TEST_F(BufferCommandsTest, DeletingTheBufferFilesAsksOnceAndListsAfresh) {
   logic.AddFocusedFileToBuffer(rig.RowOf("tree"));
 
   rig.questions.answers = {Answer::No};
-  logic.DeleteFilesInBuffer();
+  logic.DeleteFilesInBuffer(true);  // for good (the trash is the default)
   ASSERT_EQ(rig.questions.asked.size(), 1u);
   EXPECT_EQ(rig.questions.asked[0].caption, "削除確認");
   EXPECT_EQ(rig.questions.asked[0].text, (dir / "here/f") + "\n" + (dir / "here/tree/") +
@@ -353,7 +353,7 @@ TEST_F(BufferCommandsTest, DeletingTheBufferFilesAsksOnceAndListsAfresh) {
   EXPECT_TRUE(Exists(dir / "here/f"));
 
   rig.questions.answers = {Answer::Yes};
-  logic.DeleteFilesInBuffer();
+  logic.DeleteFilesInBuffer(true);
   EXPECT_FALSE(Exists(dir / "here/f"));
   EXPECT_FALSE(Exists(dir / "here/tree"));
   EXPECT_TRUE(Exists(dir / "here/keep"));
@@ -387,6 +387,26 @@ TEST_F(BufferCommandsTest, BuffersSurviveARestart) {
   EXPECT_EQ(again.view.bufferCaption, "1番バッファ");
   EXPECT_EQ(again.logic.Buffers().All()[3], (Lines{"/a/", "/b"}));
   EXPECT_EQ(again.logic.Buffers().All()[11], Lines{"/last"});
+}
+
+// By default the buffer's files go to the trash; with "UseTrash : 0" they are deleted.
+TEST_F(BufferCommandsTest, DeletesGoToTheTrashUnlessTheSettingSaysOtherwise) {
+  WriteFile(dir / "t", "t");
+  WriteFile(dir / "p", "p");
+  logic.Buffers().Toggle(dir / "t");
+  rig.questions.answers = {Answer::Yes};
+  logic.DeleteFilesInBuffer();
+  EXPECT_FALSE(Exists(dir / "t"));
+  EXPECT_EQ(rig.view.log.front(), "ごみ箱へ移動:" + (dir / "t"));
+
+  logic.Settings().useTrash = false;
+  logic.Buffers().Toggle(dir / "t");
+  logic.Buffers().Toggle(dir / "p");
+  rig.view.log.clear();
+  rig.questions.answers = {Answer::Yes};
+  logic.DeleteFilesInBuffer();
+  EXPECT_FALSE(Exists(dir / "p"));
+  EXPECT_EQ(rig.view.log.front(), "削除:" + (dir / "p"));
 }
 
 }  // namespace

@@ -97,7 +97,7 @@ TEST(SettingsSave, WritesEveryKeyInOrderWithCrLf) {
             "TreeWidth : 201\r\nInfoHeight : 112\r\nLogWidth : 349\r\nIgnoreDrive : A:\r\nAcceptDrive : /mnt/usb\r\n"
             "IgnoreShare : 0\r\nShowFileInfo : OSizeInt\r\nGridWidth : 120\r\nGridWidth : 40\r\nShowDirectory : 0\r\n"
             "Uwagaki : 0\r\nShortcut : home,/home/u/\r\nSortType : 2\r\nSortTypeDirection : 1\r\nTreeVisible : 0\r\n"
-            "AutoExpand : 1\r\n");
+            "AutoExpand : 1\r\nUseTrash : 1\r\n");
 }
 
 TEST(SettingsSave, AWindowNeverSeenInTheNormalStateWritesZeroGeometry) {
@@ -113,7 +113,7 @@ TEST(SettingsSave, ReadingBackWhatWasWrittenChangesNothing) {
       "AcceptDrive : /mnt/usb\r\nIgnoreShare : 1\r\nShowFileInfo : FileDirectory\r\nShowFileInfo : FilePath\r\n"
       "GridWidth : 100\r\nGridWidth : 30\r\nGridWidth : -2\r\nShowDirectory : 1\r\nUwagaki : 1\r\n"
       "Shortcut : a b,/x y/\r\nShortcut : ,/only/path/\r\nSortType : 5\r\nSortTypeDirection : 1\r\nTreeVisible : 1\r\n"
-      "AutoExpand : 0\r\n";
+      "AutoExpand : 0\r\nUseTrash : 1\r\n";
   WindowSettings s = LoadSettingsFrom(platform::SplitLines(original));
   s.savedGeometry = s.window;  // what the timer records while the window stands where it was put
   EXPECT_EQ(SerializeSettings(s), original);

@@ -110,7 +110,7 @@ TEST_F(LogicTest, DeleteAsksOnceAndHonoursTheAnswer) {
   logic.DeleteFiles({rig.RowOf("drop")});
   EXPECT_TRUE(Exists(dir / "drop"));
   rig.questions.answers = {Answer::Yes};
-  logic.DeleteFiles({rig.RowOf("tree"), rig.RowOf("drop")});
+  logic.DeleteFiles({rig.RowOf("tree"), rig.RowOf("drop")}, true);
   EXPECT_EQ(rig.questions.asked.back().text, (dir / "tree/") + "\n" + (dir / "drop") +
                                                    "\nを削除しますか？\n（2 項目。フォルダ 1 個は中身ごと削除されます）");
   EXPECT_FALSE(Exists(dir / "drop"));
@@ -273,7 +273,7 @@ TEST_F(LogicTest, StateFilesRoundTripUnchanged) {
       "TreeWidth : 201\r\nInfoHeight : 112\r\nLogWidth : 349\r\nIgnoreDrive : A:\r\nIgnoreShare : 0\r\n"
       "ShowFileInfo : FileSize\r\nGridWidth : 80\r\nGridWidth : 60\r\nShowDirectory : 1\r\nUwagaki : 1\r\n"
       "Shortcut : here," + dir.Path() + "\r\nSortType : 3\r\nSortTypeDirection : 1\r\nTreeVisible : 1\r\n"
-      "AutoExpand : 0\r\n";
+      "AutoExpand : 0\r\nUseTrash : 1\r\n";
   std::string buffers = "/p/q\r\n/p/r/\r\n_END_\r\n";
   for (int i = 1; i < 12; ++i) buffers += "_END_\r\n";
   const std::string tabs = (dir / "x") + "\r\n" + NoSlash(dir.Path()) + "\r\n" + NoSlash(dir.Path()) + "\r\n" + (dir / "x") +

@@ -316,7 +316,7 @@ TEST_F(WindowTabsTest, DeleteRightAfterLeavingTheLocationBarActsOnTheList) {
   questions.answers = {Answer::No};
   EXPECT_TRUE(Key(QKeyCombination(Qt::Key_Delete)));
   ASSERT_EQ(questions.asked.size(), 1u);
-  EXPECT_EQ(questions.asked[0].text, (data / "dir/f") + "\nを削除しますか？\n（1 項目）");
+  EXPECT_EQ(questions.asked[0].text, (data / "dir/f") + "\nをごみ箱に移動しますか？\n（1 項目）");
 }
 
 TEST_F(WindowTabsTest, TheTimerKeepsTheNormalGeometry) {
@@ -463,7 +463,7 @@ TEST_F(WindowTabsTest, TheFocusedPanesMenuKeysComeBeforeTheWindowsActions) {
   questions.answers = {Answer::No};
   EXPECT_TRUE(Key(QKeyCombination(Qt::CTRL | Qt::SHIFT, Qt::Key_Delete)));
   ASSERT_EQ(questions.asked.size(), 1u);
-  EXPECT_EQ(questions.asked[0].text, (data / "dir/") + "\nを削除しますか？\n（1 項目。フォルダ 1 個は中身ごと削除されます）");
+  EXPECT_EQ(questions.asked[0].text, (data / "dir/") + "\nをごみ箱に移動しますか？\n（1 項目。フォルダ 1 個は中身ごとごみ箱に移動します）");
   EXPECT_TRUE(Exists(data / "dir/f.txt"));
 
   // Ctrl+F5 shows the fifth buffer wherever the focus is.

@@ -126,12 +126,12 @@ TEST_F(WindowTest, LayoutNamesCaptionsAndDefaults) {
 TEST_F(WindowTest, MenusListTheirEntriesInOrder) {
   auto form = MakeForm();
   EXPECT_EQ(Captions(form->Menu("PM_File")),
-            (std::vector<std::string>{"開く", "削除", "全て選択", "名前変更", "ディレクトリ作成", "ランチャーに追加", "-",
+            (std::vector<std::string>{"開く", "削除", "完全に削除", "全て選択", "名前変更", "ディレクトリ作成", "ランチャーに追加", "-",
                                       "バッファからファイル移動", "バッファからコピー", "選択アイテムをバッファに追加(単一)",
                                       "選択アイテムをバッファに追加", ">選択アイテムをバッファに追加", "-", "親ディレクトリに行く", "-",
                                       ">スクリプト", "-", "ツリー更新", "ファイルリスト更新", "ディレクトリサイズ調査"}));
   EXPECT_EQ(Captions(form->Menu("PM_DirTree")),
-            (std::vector<std::string>{"削除", "選択ディレクトリをバッファに追加", ">選択ディレクトリをバッファに追加", "-",
+            (std::vector<std::string>{"削除", "完全に削除", "選択ディレクトリをバッファに追加", ">選択ディレクトリをバッファに追加", "-",
                                       ">ショートカット", "ショートカットに追加", "-", ">スクリプト", "-", "ツリー更新",
                                       "ディレクトリサイズ調査", "ツリーを全て閉じる"}));
   EXPECT_EQ(Captions(form->Menu("PM_Main")),
@@ -141,7 +141,8 @@ TEST_F(WindowTest, MenusListTheirEntriesInOrder) {
   EXPECT_EQ(Captions(form->Menu("MI_Setting")),
             (std::vector<std::string>{"ツリー表示", "ファイルリストにディレクトリを表示", "上書き確認をしない", "自動でツリーを開く",
                                       "スクリプトメニュー更新"}));
-  std::vector<std::string> buffer{"ファイルバッファから削除", "ファイルバッファから全削除", "-", "バッファのファイルを削除", "-"};
+  std::vector<std::string> buffer{"ファイルバッファから削除", "ファイルバッファから全削除", "-", "バッファのファイルを削除",
+                                    "バッファのファイルを完全に削除", "-"};
   std::vector<std::string> toTree, toList, tabKeys;
   for (int i = 1; i <= 12; ++i) {
     buffer.push_back(std::to_string(i) + "番バッファ");
@@ -223,12 +224,17 @@ TEST_F(WindowTest, KeysActOnTheFocusedPane) {
   EXPECT_TRUE(form->DispatchKey(QKeyCombination(Qt::Key_Delete)));
   ASSERT_EQ(questions.asked.size(), 1u);
   EXPECT_EQ(questions.asked[0].caption, "削除確認");
-  EXPECT_EQ(questions.asked[0].text, (data / "dir/f.txt") + "\nを削除しますか？\n（1 項目）");
+  EXPECT_EQ(questions.asked[0].text, (data / "dir/f.txt") + "\nをごみ箱に移動しますか？\n（1 項目）");
 
   tree->setFocus();
   Settle();
   questions.answers = {Answer::No};
   EXPECT_TRUE(form->DispatchKey(QKeyCombination(Qt::Key_Delete)));
+  EXPECT_EQ(questions.asked.back().text,
+            (data / "dir/") + "\nをごみ箱に移動しますか？\n（1 項目。フォルダ 1 個は中身ごとごみ箱に移動します）");
+  // Shift with the delete command deletes for good, after the question that says so.
+  questions.answers = {Answer::No};
+  EXPECT_TRUE(form->DispatchKey(QKeyCombination(Qt::SHIFT, Qt::Key_Delete)));
   EXPECT_EQ(questions.asked.back().text, (data / "dir/") + "\nを削除しますか？\n（1 項目。フォルダ 1 個は中身ごと削除されます）");
 
   // Shift+F1 belongs to the tree's family in the tree and to the list's elsewhere.

@@ -60,6 +60,7 @@ struct WindowSettings {
   bool sortDescending = false;
   bool treeVisible = false;
   bool autoExpand = true;
+  bool useTrash = true;  // deletes go to the desktop's trash ("UseTrash")
 
   bool operator==(const WindowSettings&) const = default;
 };

@@ -131,6 +131,7 @@ void ApplySettingLines(const std::vector<std::string>& lines, WindowSettings& s)
     } else if (is("SortTypeDirection")) s.sortDescending = FlagOr(value, false);
     else if (is("TreeVisible")) s.treeVisible = FlagOr(value, false);
     else if (is("AutoExpand")) s.autoExpand = FlagOr(value, false);
+    else if (is("UseTrash")) s.useTrash = FlagOr(value, true);
   }
 }
 
@@ -182,6 +183,7 @@ std::string SerializeSettings(const WindowSettings& s) {
   AddFlag(out, "SortTypeDirection", s.sortDescending);
   AddFlag(out, "TreeVisible", s.treeVisible);
   AddFlag(out, "AutoExpand", s.autoExpand);
+  AddFlag(out, "UseTrash", s.useTrash);
   return out;
 }
 

@@ -243,12 +243,16 @@ void WindowLogic::RelistAfterChange() {
   ListDirectory();
 }
 
-void WindowLogic::DeleteTreeItem() {
+fileops::DeleteMode WindowLogic::DeleteModeFor(bool permanent) const {
+  return permanent || !settings_.useTrash ? fileops::DeleteMode::Permanent : fileops::DeleteMode::ToTrash;
+}
+
+void WindowLogic::DeleteTreeItem(bool permanent) {
   if (selected_ == nullptr) return;
   // A link is deleted as a link: no trailing separator, so nothing behind it is touched.
   const std::string path =
       selected_->isLink ? selected_->Path() : services_.rules.AddTrailingSeparator(selected_->Path());
-  engine_.DeleteWithConfirmation({path});
+  engine_.DeleteWithConfirmation({path}, DeleteModeFor(permanent));
   RelistAfterChange();
 }
 
@@ -319,8 +323,8 @@ void WindowLogic::OpenFile(const std::vector<int>& selectedRows) {
   SelectNode(node, Listing::Always);
 }
 
-void WindowLogic::DeleteFiles(const std::vector<int>& selectedRows) {
-  if (selected_ != nullptr) engine_.DeleteWithConfirmation(list_.OperationPaths(selectedRows));
+void WindowLogic::DeleteFiles(const std::vector<int>& selectedRows, bool permanent) {
+  if (selected_ != nullptr) engine_.DeleteWithConfirmation(list_.OperationPaths(selectedRows), DeleteModeFor(permanent));
   RelistAfterChange();
 }
 
@@ -682,9 +686,9 @@ void WindowLogic::ClearBuffer() {
   ShowFileBuffer();
 }
 
-void WindowLogic::DeleteFilesInBuffer() {
+void WindowLogic::DeleteFilesInBuffer(bool permanent) {
   const std::vector<std::string> entries = buffers_.CurrentEntries();
-  engine_.DeleteWithConfirmation(entries);
+  engine_.DeleteWithConfirmation(entries, DeleteModeFor(permanent));
   // The buffer keeps its entries, but the tree and the list must not go on showing what
   // is gone: they are read afresh, as after the list's own delete.
   RelistAfterChange();

@@ -99,7 +99,9 @@ class WindowLogic : private fileops::OperationHost {
   // In-place rename; false (and a log line) when it failed.
   bool RenameTreeNode(DirNode* node, std::string_view newName);
   bool CanRenameTreeNode(const DirNode* node) const { return node != nullptr && node->renamable; }
-  void DeleteTreeItem();          // AC_DeleteTreeItem
+  // The deletes go to the trash unless permanent is asked for (Shift) or the setting
+  // "UseTrash" is off.
+  void DeleteTreeItem(bool permanent = false);  // AC_DeleteTreeItem
   void UpdateTree();              // AC_UpdateTree
   void CollapseWholeTree();       // AC_FullCol
   void CheckTreeDirectorySize();  // the tree's "ディレクトリサイズ調査"
@@ -113,7 +115,7 @@ class WindowLogic : private fileops::OperationHost {
   void SortByColumn(int column);
   void UpdateInfoLine(const std::vector<int>& selectedRows);
   void OpenFile(const std::vector<int>& selectedRows);     // AC_OpenFile
-  void DeleteFiles(const std::vector<int>& selectedRows);  // AC_DeleteFile
+  void DeleteFiles(const std::vector<int>& selectedRows, bool permanent = false);  // AC_DeleteFile
   // In-place rename of a row; false when nothing was renamed (the row keeps its name).
   bool RenameFile(int row, std::string_view newName);
   void CreateDirectory();  // AC_CreateDirectoryInFileList
@@ -160,7 +162,7 @@ class WindowLogic : private fileops::OperationHost {
   void AddSelectedFilesToBuffer(const std::vector<int>& selectedRows, int index = -1);  // Ctrl+B, AC_AddItemToBuffer N
   void RemoveBufferLines(const std::vector<int>& selectedLines);        // "ファイルバッファから削除"
   void ClearBuffer();                                                   // AC_ClearBufferList
-  void DeleteFilesInBuffer();                                           // AC_DeleteFilesInBuffer
+  void DeleteFilesInBuffer(bool permanent = false);                                           // AC_DeleteFilesInBuffer
   void CopyFromBuffer();                                                // AC_CopyFromBufferInFileList
   void MoveFromBuffer();                                                // AC_MoveFromBufferInFileList
 
@@ -224,6 +226,7 @@ class WindowLogic : private fileops::OperationHost {
   void RevealNode(DirNode* node);
   void ApplySettings();
   void RelistAfterChange();  // RefreshTree, then ListDirectory
+  fileops::DeleteMode DeleteModeFor(bool permanent) const;
   void CaptureCurrentTab();  // the current tab's state taken from the tree
   // The node of a directory the user named; logs "NotFound" when there is none.
   DirNode* FindNamedDirectory(const std::string& path);
