@@ -108,12 +108,12 @@ class FileOperationEngine {
   SurveyTotals CheckDirectorySize(std::string_view path);
 
  private:
-  // A file that was regular when the transfer was planned, called name in both directories:
-  // opened without looking at the entry first. targetIsFresh: the target's directory was made
-  // by this transfer, so there was nothing to ask about or protect; the copy is then placed
-  // without replacing anything.
-  bool CopyPlannedFile(const platform::DirectoryHandle& sourceDir, const platform::DirectoryHandle& targetDir,
-                       std::string_view name, bool targetIsFresh);
+  // A file that was regular when the transfer was planned: opened without looking at the
+  // entry first. source and target are named relative to their directories. targetIsFresh:
+  // the target's directory was made by this transfer, so there was nothing to ask about or
+  // protect; the copy is then placed without replacing anything.
+  bool CopyPlannedFile(const platform::DirectoryHandle& sourceDir, std::string_view source,
+                       const platform::DirectoryHandle& targetDir, std::string_view target, bool targetIsFresh);
   // target is named relative to targetDir.
   bool CopyOpenFile(platform::File& in, const platform::FileInfo& info, const platform::DirectoryHandle& targetDir,
                     std::string_view target, bool targetIsFresh);

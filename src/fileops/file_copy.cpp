@@ -45,21 +45,21 @@ bool FileOperationEngine::CopyFileWithProgress(std::string_view source, std::str
   return CopyOpenFile(in, info, platform::WorkingDirectory(), target, false);
 }
 
-bool FileOperationEngine::CopyPlannedFile(const platform::DirectoryHandle& sourceDir,
-                                          const platform::DirectoryHandle& targetDir, std::string_view name,
+bool FileOperationEngine::CopyPlannedFile(const platform::DirectoryHandle& sourceDir, std::string_view source,
+                                          const platform::DirectoryHandle& targetDir, std::string_view target,
                                           bool targetIsFresh) {
   flags_.BreakRequested = false;
-  platform::File in = platform::OpenForReadingIn(sourceDir, name);
+  platform::File in = platform::OpenForReadingIn(sourceDir, source);
   platform::FileInfo info;
   if (!in.IsOpen() || !in.Info(info) || info.kind != platform::PathKind::File) {
     // Gone, or a link or special file now: copied as whatever is there, as a single file is.
     in.Close();
-    const std::string target = targetDir.PathOf(name);
-    if (targetIsFresh && !ConfirmOverwrite(target, kOverwriteFile)) return false;
-    return CopyFileWithProgress(sourceDir.PathOf(name), target);
+    const std::string targetPath = targetDir.PathOf(target);
+    if (targetIsFresh && !ConfirmOverwrite(targetPath, kOverwriteFile)) return false;
+    return CopyFileWithProgress(sourceDir.PathOf(source), targetPath);
   }
-  if (!targetIsFresh && TargetIsProtected(targetDir.PathOf(name))) return false;
-  return CopyOpenFile(in, info, targetDir, name, targetIsFresh);
+  if (!targetIsFresh && TargetIsProtected(targetDir.PathOf(target))) return false;
+  return CopyOpenFile(in, info, targetDir, target, targetIsFresh);
 }
 
 bool FileOperationEngine::CopyOpenFile(platform::File& in, const platform::FileInfo& info,

@@ -21,6 +21,9 @@ struct TransferRun {
   // The targets' directories (relative, ending in "/") this transfer made and nothing of the
   // transfer found already there.
   std::unordered_set<std::string> madeDirectories;
+  // The files of the current stretch (entries of one source directory going to one target
+  // directory, in a row) are many enough to be copied through directory handles.
+  bool byHandles = false;
   DirectoryCursor sources;
   DirectoryCursor targets;
 };
@@ -43,6 +46,24 @@ class WindowDisabled {
 bool IsWithin(std::string_view dir, std::string_view root) {
   const std::string prefix = platform::HostPaths().AddTrailingSeparator(root);
   return dir.substr(0, prefix.size()) == prefix;
+}
+
+// A directory handle costs an open and a close that walk the whole path once; through it
+// the open, create and rename of each file skip that walk. Below this many files in a row
+// (a scattered tree, where the plan's order visits a directory for one or two files at a
+// time) whole paths are cheaper.
+constexpr std::size_t kFilesWorthHandles = 3;
+
+// The end of the stretch of items from first on that share its source and target directory,
+// and whether its regular files are worth directory handles.
+bool StretchWorthHandles(const std::vector<TransferItem>& items, std::size_t first, std::size_t& end) {
+  std::size_t files = 0;
+  for (end = first; end < items.size() && items[end].SourceDir == items[first].SourceDir &&
+                    items[end].SubPath == items[first].SubPath;
+       ++end) {
+    if (items[end].IsRegularFile) ++files;
+  }
+  return files >= kFilesWorthHandles;
 }
 
 }  // namespace
@@ -70,7 +91,10 @@ bool FileOperationEngine::TransferFiles(const std::vector<std::string>& sources,
   std::uint64_t position = 0;
   std::uint64_t bytesDone = 0;
   bool succeeded = true;
-  for (const TransferItem& item : plan.items) {
+  std::size_t stretchEnd = 0;
+  for (std::size_t index = 0; index < plan.items.size(); ++index) {
+    const TransferItem& item = plan.items[index];
+    if (index == stretchEnd) run.byHandles = StretchWorthHandles(plan.items, index, stretchEnd);
     // Esc seen before the next entry ends the transfer too; otherwise the next file's copy
     // would clear it and a transfer of small files or same-disk moves could not be stopped.
     if (flags_.BreakRequested || !TransferOneItem(item, run)) {
@@ -93,11 +117,15 @@ bool FileOperationEngine::TransferFiles(const std::vector<std::string>& sources,
 bool FileOperationEngine::TransferOneFile(const TransferItem& item, TransferRun& run, bool fresh) {
   const bool copy = run.operation == kOperationCopy;
   if (copy && item.IsRegularFile) {
-    const platform::DirectoryHandle* sourceDir = run.sources.Enter(fs_, item.SourceDir);
-    const platform::DirectoryHandle* targetDir = run.targets.Enter(fs_, run.destination, item.SubPath);
-    if (sourceDir != nullptr && targetDir != nullptr) return CopyPlannedFile(*sourceDir, *targetDir, item.EntryName, fresh);
-    // Without the handles the copy goes by whole paths, as a single file's does.
-    if (fresh && !ConfirmOverwrite(item.Target(run.destination), kOverwriteFile)) return false;
+    const platform::DirectoryHandle* sourceDir = run.byHandles ? run.sources.Enter(fs_, item.SourceDir) : nullptr;
+    const platform::DirectoryHandle* targetDir =
+        run.byHandles ? run.targets.Enter(fs_, run.destination, item.SubPath) : nullptr;
+    if (sourceDir != nullptr && targetDir != nullptr) {
+      return CopyPlannedFile(*sourceDir, item.EntryName, *targetDir, item.EntryName, fresh);
+    }
+    // A short stretch, or a directory that cannot be opened as a handle: by whole paths.
+    const platform::DirectoryHandle& whole = platform::WorkingDirectory();
+    return CopyPlannedFile(whole, item.Source(), whole, item.Target(run.destination), fresh);
   }
   if (copy) return CopyFileWithProgress(item.Source(), item.Target(run.destination));
   if (run.operation == kOperationMove) return MoveOneFile(item.Source(), item.Target(run.destination));

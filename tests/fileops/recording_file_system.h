@@ -22,6 +22,7 @@ class RecordingFileSystem : public FileSystem {
     return FileSystem::SameFileSystem(source, target);
   }
   platform::DirectoryHandle OpenDirectory(std::string_view path) override {
+    openedDirectories.emplace_back(path);
     if (!unopenable.empty() && path == unopenable) return {};
     return FileSystem::OpenDirectory(path);
   }
@@ -59,6 +60,7 @@ class RecordingFileSystem : public FileSystem {
   std::function<int(std::string_view, std::string_view)> renameHook;  // nonzero: fail with it
 
   int noReplaceRenames = 0;
+  std::vector<std::string> openedDirectories;  // handles asked for, in order
   std::vector<std::string> placed;  // directories made (with "/") and entries renamed into place, in order
   std::vector<std::uint64_t> blockLengths;
 

@@ -1,6 +1,7 @@
 // Copies into directories the transfer makes itself: nothing is asked or checked before each
 // file there, so these cases pin what must hold all the same.
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -77,48 +78,78 @@ TEST_F(TreeCopyTest, AnEntryAppearingThereDuringTheCopyIsAskedAboutAndProtected)
       {"read-only kept on yes", Answer::Yes, true, false, "other"},
   };
   WriteFile(dir / "src/f", "new");
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    RemoveTree(dir / "dst/src");
-    questions.asked.clear();
-    questions.answers = {c.answer};
-    // Another program puts a file at the target while the copy is on its way.
-    bool appeared = false;
-    fs.renameHook = [&](std::string_view, std::string_view to) {
-      if (to == dir / "dst/src/f" && !appeared) {
-        appeared = true;
-        WriteFile(dir / "dst/src/f", "other");
-        if (c.readOnly) MakeReadOnly(dir / "dst/src/f");
-      }
-      return 0;
-    };
-    EXPECT_EQ(engine.TransferFiles({dir / "src"}, dir / "dst", kOperationCopy), c.succeeds);
-    EXPECT_EQ(questions.asked.size(), 1u);
-    EXPECT_EQ(ReadFile(dir / "dst/src/f"), c.left);
-    EXPECT_EQ(Names(dir / "dst/src"), (std::vector<std::string>{"f"}));  // no temporary left
+  // Alone, f is copied by whole paths; after three other files, through directory handles.
+  for (const std::vector<std::string>& before : {std::vector<std::string>{}, {"a", "b", "c"}}) {
+    for (const std::string& other : before) WriteFile(dir / ("src/" + other), other);
+    for (const auto& c : cases) {
+      SCOPED_TRACE(std::string(c.name) + (before.empty() ? " alone" : " after others"));
+      RemoveTree(dir / "dst/src");
+      questions.asked.clear();
+      questions.answers = {c.answer};
+      // Another program puts a file at the target while the copy is on its way.
+      bool appeared = false;
+      fs.renameHook = [&](std::string_view, std::string_view to) {
+        if (to == dir / "dst/src/f" && !appeared) {
+          appeared = true;
+          WriteFile(dir / "dst/src/f", "other");
+          if (c.readOnly) MakeReadOnly(dir / "dst/src/f");
+        }
+        return 0;
+      };
+      EXPECT_EQ(engine.TransferFiles({dir / "src"}, dir / "dst", kOperationCopy), c.succeeds);
+      EXPECT_EQ(questions.asked.size(), 1u);
+      EXPECT_EQ(ReadFile(dir / "dst/src/f"), c.left);
+      std::vector<std::string> left = before;
+      left.push_back("f");
+      EXPECT_EQ(Names(dir / "dst/src"), left);  // no temporary left
+    }
   }
+}
+
+TEST_F(TreeCopyTest, FilesOfInterleavedDirectoriesLandInTheirOwn) {
+  // The plan's order (by length) visits a, bb, a again and bb again; each stretch is long
+  // enough for directory handles.
+  std::vector<std::string> files;
+  for (const char* d : {"a", "bb"}) {
+    mkdir((dir / "src/" + d).c_str(), 0755);
+    for (const char* f : {"f1", "f2", "f3", "long1", "long2", "long3"}) files.push_back(std::string(d) + "/" + f);
+  }
+  for (const std::string& f : files) WriteFile(dir / "src/" + f, f);
+  ASSERT_TRUE(engine.TransferFiles({dir / "src"}, dir / "dst", kOperationCopy));
+  for (const std::string& f : files) EXPECT_EQ(ReadFile(dir / "dst/src/" + f), f);
+  EXPECT_EQ(Names(dir / "dst/src/a").size(), 6u);
+  EXPECT_EQ(Names(dir / "dst/src/bb").size(), 6u);
 }
 
 TEST_F(TreeCopyTest, ADirectoryWithoutAHandleIsCopiedByWholePaths) {
   mkdir((dir / "src/d").c_str(), 0755);
-  WriteFile(dir / "src/d/f", "payload");
-  ASSERT_EQ(chmod((dir / "src/d/f").c_str(), 0640), 0);
+  const std::vector<std::string> names = {"f1", "f2", "f3", "f4"};  // enough for handles
+  for (const std::string& name : names) {
+    WriteFile(dir / ("src/d/" + name), "payload " + name);
+    ASSERT_EQ(chmod((dir / ("src/d/" + name)).c_str(), 0640), 0);
+  }
   for (const char* side : {"src/d/", "dst/src/d/"}) {
     SCOPED_TRACE(side);
     RemoveTree(dir / "dst/src");
     fs.unopenable = dir / side;
+    fs.openedDirectories.clear();
     ASSERT_TRUE(engine.TransferFiles({dir / "src"}, dir / "dst", kOperationCopy));
-    EXPECT_EQ(ReadFile(dir / "dst/src/d/f"), "payload");
-    struct stat st {};
-    ASSERT_EQ(stat((dir / "dst/src/d/f").c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 07777, 0640u);
-    EXPECT_EQ(Names(dir / "dst/src/d"), (std::vector<std::string>{"f"}));
+    EXPECT_NE(std::find(fs.openedDirectories.begin(), fs.openedDirectories.end(), fs.unopenable),
+              fs.openedDirectories.end());
+    EXPECT_EQ(Names(dir / "dst/src/d"), names);
+    for (const std::string& name : names) {
+      SCOPED_TRACE(name);
+      EXPECT_EQ(ReadFile(dir / ("dst/src/d/" + name)), "payload " + name);
+      struct stat st {};
+      ASSERT_EQ(stat((dir / ("dst/src/d/" + name)).c_str(), &st), 0);
+      EXPECT_EQ(st.st_mode & 07777, 0640u);
+    }
   }
 }
 
 TEST_F(TreeCopyTest, AFailedCopyLeavesNothingBehind) {
   mkdir((dir / "src/d").c_str(), 0755);
-  WriteFile(dir / "src/d/f", "payload");
+  for (const char* name : {"f1", "f2", "f3"}) WriteFile(dir / "src/d/" + name, "payload");  // through handles
   fs.failBlockAt = 0;
   EXPECT_FALSE(engine.TransferFiles({dir / "src"}, dir / "dst", kOperationCopy));
   EXPECT_TRUE(Names(dir / "dst/src/d").empty());
