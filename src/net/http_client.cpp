@@ -2,7 +2,6 @@
 
 #include <cstdio>
 #include <memory>
-#include <optional>
 
 #include "net/net_errors.h"
 #include "net/text.h"
@@ -11,18 +10,6 @@
 namespace velkoran::net {
 
 namespace {
-
-// A decimal number (64-bit); nothing for other text.
-std::optional<std::int64_t> Number(std::string_view s) {
-  s = Trim(s);
-  if (s.empty() || s.size() > 18) return std::nullopt;
-  std::int64_t n = 0;
-  for (char c : s) {
-    if (c < '0' || c > '9') return std::nullopt;
-    n = n * 10 + (c - '0');
-  }
-  return n;
-}
 
 bool BodyMethod(std::string_view method) { return method == "POST" || method == "PUT" || method == "TRACE"; }
 
@@ -98,48 +85,16 @@ void THttpClient::ClearResponse() {
 }
 
 void THttpClient::InterpretHeader(const std::vector<std::string>& lines) {
-  if (lines.empty() || lines[0].compare(0, 5, "HTTP/") != 0) throw EProtocolError("http", 0, "no HTTP status line");
-  for (const std::string& line : lines) {
-    if (line.compare(0, 4, "HTTP") == 0) {
-      const std::size_t b1 = line.find(' ');
-      const std::size_t b2 = b1 == std::string::npos ? std::string::npos : line.find(' ', b1 + 1);
-      const auto code = b1 == std::string::npos ? std::nullopt : Number(std::string_view(line).substr(b1 + 1, b2 - b1 - 1));
-      ReplyNumber = static_cast<std::int16_t>(code && *code < 1000 ? *code : 999);
-      ReplyText = b2 == std::string::npos ? std::string() : line.substr(b2 + 1);
-      ResponseVersion = line.size() > 5 ? line.substr(5, 3) : std::string();
-      continue;
-    }
-    const std::size_t colon = line.find(':');
-    if (colon == std::string::npos) continue;
-    const std::string name = Lower(std::string_view(line).substr(0, colon));
-    const std::string_view value = Trim(std::string_view(line).substr(colon + 1));
-    if (name == "set-cookie") {
-      ResponseHeader.Cookie.Parse(RequestUrl, value);
-    } else {
-      ResponseHeader.Values.AddString(name, value);
-    }
-  }
+  TStatusLine status;
+  ReadStatusAndFields(lines, RequestUrl, status, ResponseHeader);
+  ReplyNumber = status.Number;
+  ReplyText = std::move(status.Text);
+  ResponseVersion = std::move(status.Version);
   if (OnResponse) OnResponse(*this, RequestUrl);
-  if (ResponseHeader.Has("content-location")) Location = ResolveUrl(RequestUrl, ResponseHeader.Get("content-location"));
-  if (ResponseHeader.Has("location")) Location = ResolveUrl(RequestUrl, ResponseHeader.Get("location"));
-  if (ResponseHeader.Has("content-length")) ContentLength = Number(ResponseHeader.Get("content-length")).value_or(0);
-  if (ResponseHeader.Has("content-range") && ContentLength == -1) {
-    const std::string range = ResponseHeader.Get("content-range");
-    const std::string_view spec = std::string_view(range).substr(std::min<std::size_t>(6, range.size()));
-    const auto first = Number(spec.substr(0, spec.find('-')));
-    const std::size_t slash = spec.find('/');
-    const auto total = slash == std::string_view::npos ? std::nullopt : Number(spec.substr(slash + 1));
-    if (total && *total != 0) ContentLength = *total - first.value_or(0);
-  }
-  if (ResponseHeader.Has("content-disposition")) {
-    const std::string value = ResponseHeader.Get("content-disposition");
-    const std::size_t at = Lower(value).find("filename=");
-    if (at != std::string::npos) {
-      std::string name = value.substr(at + 9);
-      if (name.size() >= 2 && name.front() == '"') name = name.substr(1, name.find('"', 1) == std::string::npos ? std::string::npos : name.find('"', 1) - 1);
-      ContentFileName = name;
-    }
-  }
+  TResponseFacts facts = ReadResponseFacts(ResponseHeader, RequestUrl);
+  Location = std::move(facts.Location);
+  ContentLength = facts.ContentLength;
+  ContentFileName = std::move(facts.ContentFileName);
   if (ReplyNumber == 401 && OnAuthenticate) OnAuthenticate(*this);
   if (ReplyNumber >= 400) throw EProtocolError("http", ReplyNumber, ReplyText);
 }

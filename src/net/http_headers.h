@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "net/cookie.h"
+#include "net/line_assembler.h"
 #include "script/hash_table.h"
 
 namespace velkoran::net {
@@ -51,6 +52,57 @@ struct TResponseHeader {
   bool Has(std::string_view name) const { return Values.HasKey(name); }
   std::string Get(std::string_view name) const { return Values.GetText(name); }
 };
+
+// Collects the lines of a response header block fed in pieces of any size: each line up to
+// its LF with every CR dropped, the block ending at its first empty line. A line longer
+// than lineLimit, or lines adding up to more than blockLimit (two bytes of line end
+// counted with each), raise EProtocolError.
+class THeaderBlockReader {
+ public:
+  explicit THeaderBlockReader(std::size_t lineLimit = kHeaderLineLimit, std::size_t blockLimit = kHeaderBlockLimit)
+      : lines_("http", lineLimit), blockLimit_(blockLimit) {}
+  // The count of bytes used: all of them, unless the block ended inside.
+  std::size_t Feed(const char* data, std::size_t size);
+  // The data ended: a last line without its LF still counts.
+  void Finish();
+  bool Finished() const noexcept { return finished_; }
+  // The lines of the block, the empty one that ends it left out.
+  const std::vector<std::string>& Lines() const noexcept { return block_; }
+
+ private:
+  void Add(std::string_view line);
+
+  TLineAssembler lines_;
+  std::size_t blockLimit_;
+  std::size_t total_ = 0;
+  bool finished_ = false;
+  std::vector<std::string> block_;
+};
+
+// The status line of a response: its code (999 when it has none below 1000), its text
+// and the protocol version ("1.1").
+struct TStatusLine {
+  std::int16_t Number = 0;
+  std::string Text;
+  std::string Version;
+};
+
+// Reads the lines of a header block into status and header (names lower-cased; a later
+// status line, as after an interim response, replaces the first; Set-Cookie parsed for
+// requestUrl). EProtocolError when the first line is no HTTP status line.
+void ReadStatusAndFields(const std::vector<std::string>& lines, std::string_view requestUrl, TStatusLine& status,
+                         TResponseHeader& header);
+
+// What the fields of a response say about where it sends the client and about its body.
+struct TResponseFacts {
+  // Location (or Content-Location) resolved against the request URL; empty when none.
+  std::string Location;
+  // Content-Length, else the rest of the resource by Content-Range; -1 when neither says.
+  std::int64_t ContentLength = -1;
+  // The filename of Content-Disposition.
+  std::string ContentFileName;
+};
+TResponseFacts ReadResponseFacts(const TResponseHeader& header, std::string_view requestUrl);
 
 // A byte that may not appear in a request line or header (CR, LF, NUL): the text would
 // end the line early and smuggle in lines of its own.

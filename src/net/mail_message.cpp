@@ -20,6 +20,31 @@ namespace velkoran::net {
 
 namespace {
 
+// Steps through the lines of a text as SplitLines cuts them, without making a list.
+class LineCursor {
+ public:
+  explicit LineCursor(std::string_view text) : text_(text) {}
+  // The next line (a CR before its LF dropped); false at the end.
+  bool Next(std::string_view& line) {
+    if (next_ >= text_.size()) return false;
+    start_ = next_;
+    const std::size_t lf = text_.find('\n', next_);
+    const std::size_t end = lf == std::string_view::npos ? text_.size() : lf;
+    line = text_.substr(start_, end - start_);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    next_ = lf == std::string_view::npos ? text_.size() : lf + 1;
+    return true;
+  }
+  // Where the line Next gave begins, and where the next one begins.
+  std::size_t LineStart() const noexcept { return start_; }
+  std::size_t NextStart() const noexcept { return next_; }
+
+ private:
+  std::string_view text_;
+  std::size_t start_ = 0;
+  std::size_t next_ = 0;
+};
+
 // Header lines with folded continuations joined, read into table.
 void ReadHeaders(const std::vector<std::string_view>& lines, kestrin::TStringHashTable& table) {
   std::vector<std::string> logical;
@@ -96,16 +121,20 @@ bool NeedsEncoding(std::string_view text) {
 
 std::vector<std::string_view> SplitLines(std::string_view text) {
   std::vector<std::string_view> lines;
-  std::size_t start = 0;
-  while (start < text.size()) {
-    std::size_t lf = text.find('\n', start);
-    const std::size_t end = lf == std::string_view::npos ? text.size() : lf;
-    std::string_view line = text.substr(start, end - start);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    lines.push_back(line);
-    start = end + 1;
-  }
+  LineCursor cursor(text);
+  for (std::string_view line; cursor.Next(line);) lines.push_back(line);
   return lines;
+}
+
+std::string JoinLines(std::string_view text) {
+  std::string joined;
+  joined.reserve(text.size());
+  LineCursor cursor(text);
+  for (std::string_view line; cursor.Next(line);) {
+    if (cursor.LineStart() > 0) joined.append("\r\n", 2);
+    joined.append(line);
+  }
+  return joined;
 }
 
 std::string MailAddress(std::string_view text) {
@@ -136,10 +165,11 @@ void TMailMessage::Clear() {
   HeaderLines.clear();
   Number = 0;
   Size = 0;
-  BodyLines.clear();
   Message.clear();
   AttachPath.clear();
   Boundary = RandomLetters(42);
+  text_.clear();
+  bodyStart_ = 0;
 }
 
 void TMailMessage::Assign(const TMailMessage& other) {
@@ -150,10 +180,11 @@ void TMailMessage::Assign(const TMailMessage& other) {
   HeaderLines = other.HeaderLines;
   Number = other.Number;
   Size = other.Size;
-  BodyLines = other.BodyLines;
   Message = other.Message;
   Boundary = other.Boundary;
   AttachPath = other.AttachPath;
+  text_ = other.text_;
+  bodyStart_ = other.bodyStart_;
 }
 
 void TMailMessage::Take(TMailMessage& other) {
@@ -162,8 +193,9 @@ void TMailMessage::Take(TMailMessage& other) {
   CopyTable(other.Headers, Headers);
   Attachments.swap(other.Attachments);
   HeaderLines.swap(other.HeaderLines);
-  BodyLines.swap(other.BodyLines);
   Message.swap(other.Message);
+  text_.swap(other.text_);
+  bodyStart_ = other.bodyStart_;
   Number = other.Number;
   Size = other.Size;
   Boundary = other.Boundary;
@@ -171,76 +203,74 @@ void TMailMessage::Take(TMailMessage& other) {
   other.Clear();
 }
 
-void TMailMessage::Parse(std::string_view raw, bool strict) {
+std::string TMailMessage::Body() const { return JoinLines(std::string_view(text_).substr(bodyStart_)); }
+
+void TMailMessage::Parse(std::string raw, bool strict) {
   const std::string attachPath = AttachPath;
-  auto decode = DecodeName;
+  auto decode = std::move(DecodeName);
+  auto store = std::move(StoreAttachment);
   Clear();
   AttachPath = attachPath;
-  DecodeName = decode;
-  Size = static_cast<std::int64_t>(raw.size());
-  std::size_t split = raw.find("\r\n\r\n");
-  std::string_view head = split == std::string_view::npos ? raw : raw.substr(0, split + 2);
-  std::string_view body = split == std::string_view::npos ? std::string_view() : raw.substr(split + 4);
+  DecodeName = std::move(decode);
+  StoreAttachment = std::move(store);
+  text_ = std::move(raw);
+  const std::string_view all = text_;
+  Size = static_cast<std::int64_t>(all.size());
+  const std::size_t split = all.find("\r\n\r\n");
+  const std::string_view head = split == std::string_view::npos ? all : all.substr(0, split + 2);
+  bodyStart_ = split == std::string_view::npos ? all.size() : split + 4;
+  const std::string_view body = all.substr(bodyStart_);
   const std::vector<std::string_view> headLines = SplitLines(head);
   for (std::string_view l : headLines) HeaderLines.emplace_back(l);
   ReadHeaders(headLines, Headers);
-  const std::vector<std::string_view> bodyLines = SplitLines(body);
-  for (std::string_view l : bodyLines) BodyLines.emplace_back(l);
 
   const std::string type = HeaderValue("Content-Type");
   if (Lower(type).find("multipart/mixed") == std::string::npos) {
-    for (std::size_t i = 0; i < bodyLines.size(); ++i) {
-      if (i > 0) Message += "\r\n";
-      Message += bodyLines[i];
-    }
+    Message = JoinLines(body);
     return;
   }
   Boundary = Parameter(type, "boundary=");
   const std::string delimiter = "--" + Boundary;
-  std::vector<std::string_view> part;
+  // A part is the text between two delimiter lines, its lines' ends included.
+  std::size_t partStart = 0;
   bool started = false;
-  for (std::string_view line : bodyLines) {
+  LineCursor cursor(body);
+  for (std::string_view line; cursor.Next(line);) {
     const std::string_view trimmed = Trim(line);
-    const bool isDelimiter = trimmed == delimiter || trimmed == delimiter + "--";
-    if (!started) {
-      started = isDelimiter;
-      continue;
-    }
-    if (isDelimiter) {
-      ParsePart(part, strict);
-      part.clear();
-      if (trimmed != delimiter) break;  // the closing delimiter
-      continue;
-    }
-    part.push_back(line);
+    const bool isClosing = trimmed.size() == delimiter.size() + 2 && trimmed.substr(delimiter.size()) == "--";
+    const bool isDelimiter = trimmed.substr(0, delimiter.size()) == delimiter && (trimmed.size() == delimiter.size() || isClosing);
+    if (!isDelimiter) continue;
+    if (started) ParsePart(body.substr(partStart, cursor.LineStart() - partStart), strict);
+    if (started && isClosing) break;
+    started = true;
+    partStart = cursor.NextStart();
   }
 }
 
-void TMailMessage::ParsePart(const std::vector<std::string_view>& lines, bool strict) {
-  std::size_t blank = 0;
-  while (blank < lines.size() && !lines[blank].empty()) ++blank;
+void TMailMessage::ParsePart(std::string_view part, bool strict) {
+  std::vector<std::string_view> headLines;
+  LineCursor cursor(part);
+  for (std::string_view line; cursor.Next(line) && !line.empty();) headLines.push_back(line);
   kestrin::TStringHashTable headers(10, true);
-  ReadHeaders(std::vector<std::string_view>(lines.begin(), lines.begin() + static_cast<std::ptrdiff_t>(blank)), headers);
+  ReadHeaders(headLines, headers);
   // The body follows the blank line; the line end before the next delimiter belongs to it.
-  std::string body;
-  for (std::size_t i = blank + 1; i < lines.size(); ++i) {
-    if (i > blank + 1) body += "\r\n";
-    body += lines[i];
-  }
+  const std::string_view body = part.substr(std::min(cursor.NextStart(), part.size()));
   const std::string type = headers.GetText("Content-Type");
   if (Lower(type).find("text/plain") != std::string::npos) {
-    Message += body;
+    Message += JoinLines(body);
     return;
   }
   std::string name = Parameter(type, "name=");
   if (name.empty()) name = Parameter(headers.GetText("Content-Disposition"), "filename=");
   if (Lower(Trim(headers.GetText("Content-Transfer-Encoding"))) != "base64") return;
   if (DecodeName) name = DecodeName(name);
+  // The decoder skips line ends, so it reads the lines where they lie.
   const std::string path = SaveAttachment(name, kestrin::Base64Decode(body), strict);
   if (!path.empty()) Attachments.push_back(path);
 }
 
 std::string TMailMessage::SaveAttachment(const std::string& name, std::string_view data, bool strict) {
+  if (StoreAttachment) return StoreAttachment(name, data);
   std::string dir = AttachPath;
   if (!dir.empty() && dir.back() != '/') dir += '/';
   // Only the last component of the sender's name, and never a name that means a folder.
@@ -279,10 +309,11 @@ std::string TMailMessage::SaveAttachment(const std::string& name, std::string_vi
   return {};
 }
 
-std::string TMailMessage::Build() {
+const std::string& TMailMessage::Build() {
   Boundary = RandomLetters(42);
   HeaderLines.clear();
-  BodyLines.clear();
+  text_.clear();
+  bodyStart_ = 0;
   for (const std::string& name : Headers.Keys()) {
     const std::string value = Headers.GetText(name);
     if (HasLineBreakOrNul(name) || HasLineBreakOrNul(value)) throw EProtocolError("SMTP", 0, "line break in a header");
@@ -303,38 +334,40 @@ std::string TMailMessage::Build() {
   generated("Content-Transfer-Encoding", "7bit");
   HeaderLines.emplace_back();
 
-  auto addText = [&](std::string_view text) {
-    for (std::string_view l : SplitLines(text)) BodyLines.emplace_back(l);
+  std::string text;
+  text.reserve(Message.size() + Message.size() / 32 + 4096);
+  auto line = [&text](std::string_view l) { text.append(l).append("\r\n", 2); };
+  for (const auto& l : HeaderLines) line(l);
+  const std::size_t bodyStart = text.size();
+  auto addText = [&](std::string_view t) {
+    LineCursor cursor(t);
+    for (std::string_view l; cursor.Next(l);) line(l);
   };
   if (!multipart) {
     addText(Message);
   } else {
-    BodyLines.push_back("--" + Boundary);
-    BodyLines.push_back("Content-Type: text/plain");
-    BodyLines.emplace_back();
+    line("--" + Boundary);
+    line("Content-Type: text/plain");
+    line("");
     addText(Message);
     for (const std::string& path : Attachments) {
       std::string name = LastComponent(path);
       if (NeedsEncoding(name)) name = kestrin::EncodeMimeHeader(name);
       const std::string data = ReadWholeFile(path);
-      BodyLines.push_back("--" + Boundary);
-      BodyLines.push_back("Content-Type: application/octet-stream; name=\"" + name + "\"");
-      BodyLines.push_back("Content-Disposition: attachment; filename=\"" + name + "\"");
-      BodyLines.push_back("Content-Transfer-Encoding: Base64");
-      BodyLines.emplace_back();
+      line("--" + Boundary);
+      line("Content-Type: application/octet-stream; name=\"" + name + "\"");
+      line("Content-Disposition: attachment; filename=\"" + name + "\"");
+      line("Content-Transfer-Encoding: Base64");
+      line("");
       const std::string encoded = kestrin::Base64Encode(data);
-      for (std::size_t i = 0; i < encoded.size(); i += 76) BodyLines.push_back(encoded.substr(i, 76));
+      text.reserve(text.size() + encoded.size() + encoded.size() / 38 + 4096);
+      for (std::size_t i = 0; i < encoded.size(); i += 76) line(std::string_view(encoded).substr(i, 76));
     }
-    BodyLines.push_back("--" + Boundary + "--");
+    line("--" + Boundary + "--");
   }
-  std::string text;
-  std::size_t size = 0;
-  for (const auto& l : HeaderLines) size += l.size() + 2;
-  for (const auto& l : BodyLines) size += l.size() + 2;
-  text.reserve(size);
-  for (const auto& l : HeaderLines) text.append(l).append("\r\n");
-  for (const auto& l : BodyLines) text.append(l).append("\r\n");
-  return text;
+  text_ = std::move(text);
+  bodyStart_ = bodyStart;
+  return text_;
 }
 
 }  // namespace velkoran::net

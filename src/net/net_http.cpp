@@ -54,20 +54,19 @@ void TNetHTTP::ReadResponseHeader() {
   Status("rtn>サーバからのレスポンス", kTraceResult);
   for (;;) {
     ClearResponse();
-    std::vector<std::string> lines;
-    std::size_t total = 0;
-    for (;;) {
-      if (Socket < 0 && Buffered() == 0) break;  // the server closed
-      std::string line = ReadResponse();
-      if (line.empty()) break;
-      total += line.size() + 2;
-      if (total > kHeaderBlockLimit) throw EProtocolError("http", 0, "response header too long");
-      RawHeader += line;
-      RawHeader += "\r\n";
-      lines.push_back(std::move(line));
+    THeaderBlockReader reader;
+    std::size_t traced = 0;
+    while (!reader.Finished()) {
+      if (Buffered() == 0 && !FillBuffer()) {
+        reader.Finish();  // the server closed
+      } else {
+        ConsumeBuffered(reader.Feed(BufferedData(), Buffered()));
+      }
+      for (; traced < reader.Lines().size(); ++traced) Status("res>" + reader.Lines()[traced], kTraceResult);
     }
+    for (const std::string& line : reader.Lines()) RawHeader.append(line).append("\r\n");
     LastResponse = RawHeader;
-    InterpretHeader(lines);
+    InterpretHeader(reader.Lines());
     // Interim responses (100 Continue, 103 Early Hints) precede the real one.
     if (Version == "1.1" && ReplyNumber >= 100 && ReplyNumber < 200 && ReplyNumber != 101) continue;
     return;

@@ -252,19 +252,11 @@ void TNetHTTPS::ReadResponseHeader() {
   Transfer& t = *transfer_;
   RawHeader = t.header;
   LastResponse = RawHeader;
-  std::vector<std::string> lines;
-  std::size_t start = 0;
-  while (start < RawHeader.size()) {
-    std::size_t end = RawHeader.find('\n', start);
-    if (end == std::string::npos) end = RawHeader.size();
-    std::string line = RawHeader.substr(start, end - start);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    start = end + 1;
-    if (line.empty()) break;
-    Status("res>" + line, kTraceResult);
-    lines.push_back(std::move(line));
-  }
-  InterpretHeader(lines);
+  THeaderBlockReader reader;
+  reader.Feed(RawHeader.data(), RawHeader.size());
+  reader.Finish();
+  for (const std::string& line : reader.Lines()) Status("res>" + line, kTraceResult);
+  InterpretHeader(reader.Lines());
 }
 
 void TNetHTTPS::Drain(const Sink& sink, std::int64_t count) {

@@ -3,7 +3,11 @@
 #include <arpa/inet.h>
 #include <sys/socket.h>
 
+#include <algorithm>
+#include <cstdint>
+
 #include "net/http_headers.h"
+#include "net/mail_replies.h"
 #include "net/net_errors.h"
 
 namespace velkoran::net {
@@ -12,6 +16,8 @@ namespace {
 
 // A retrieved line may be long, but not without end.
 constexpr std::size_t kMailLineLimit = 1024 * 1024;
+// Room made ahead for a message of announced size (the rest grows as it comes).
+constexpr std::int64_t kReserveLimit = std::int64_t{256} << 20;
 
 void RequireSafeArgument(std::string_view text, const char* protocol) {
   if (HasLineBreakOrNul(text)) throw EProtocolError(protocol, 0, "line break in a command argument");
@@ -32,16 +38,10 @@ TNetPOP3::~TNetPOP3() {
 
 void TNetPOP3::CheckReply() {
   const std::string line = ReadResponse();
-  if (line.compare(0, 3, "+OK") == 0) {
-    ReplyText = line.size() > 4 ? line.substr(4) : std::string();
-    return;
-  }
-  if (line.compare(0, 4, "-ERR") == 0) {
-    ReplyText = line.size() > 5 ? line.substr(5) : std::string();
-    throw EProtocolError("pop3", 500, line);
-  }
-  ReplyText.clear();
-  throw EProtocolError("pop3", 999, line);
+  const TPop3Status status = ParsePop3Status(line);
+  ReplyText = status.Text;
+  if (status.Is == TPop3Status::Kind::Ok) return;
+  throw EProtocolError("pop3", status.Is == TPop3Status::Kind::Err ? 500 : 999, line);
 }
 
 void TNetPOP3::Connect() {
@@ -55,7 +55,7 @@ void TNetPOP3::Connect() {
   try {
     SendCommand("STAT");
     CheckReply();
-    MailCount = std::atoi(ReplyText.substr(0, ReplyText.find(' ')).c_str());
+    MailCount = static_cast<std::int32_t>(LeadingCount(ReplyText, INT32_MAX));
   } catch (const EProtocolError&) {
     // A server without STAT still lets us retrieve.
   }
@@ -85,19 +85,22 @@ void TNetPOP3::Login() {
   }
 }
 
-std::string TNetPOP3::ReadMultiLine(bool traceAll) {
+std::string TNetPOP3::ReadMultiLine(bool traceAll, std::int64_t expected) {
   std::string raw;
-  bool inHeader = true;
-  for (;;) {
-    if (Socket < 0 && Buffered() == 0) throw EProtocolError("pop3", 0, "message cut off before its end");
-    std::string line = traceAll || inHeader ? ReadResponse() : ReadLine(kMailLineLimit);
-    if (line == ".") break;
-    if (Socket < 0 && Buffered() == 0 && line.empty()) throw EProtocolError("pop3", 0, "message cut off before its end");
-    if (line.empty()) inHeader = false;
-    // The server stuffed a dot in front of every line that began with one.
-    if (!line.empty() && line[0] == '.') line.erase(0, 1);
-    raw += line;
-    raw += "\r\n";
+  // The size the server announced, as far as it is believable.
+  raw.reserve(static_cast<std::size_t>(std::min<std::int64_t>(expected, kReserveLimit)) + 4096);
+  TPop3DataDecoder decoder(kProtocolLineLimit, kMailLineLimit, traceAll);
+  decoder.OnTracedLine = [this](std::string_view line) {
+    LastResponse = line;
+    if (!line.empty()) Status("res>" + std::string(line), kTraceResult);
+  };
+  // Lines go from the read-ahead buffer into the text without a copy of their own.
+  while (!decoder.Finished()) {
+    if (Buffered() == 0 && !FillBuffer()) {
+      decoder.Finish();
+      break;
+    }
+    ConsumeBuffered(decoder.Feed(BufferedData(), Buffered(), raw));
   }
   return raw;
 }
@@ -110,10 +113,10 @@ void TNetPOP3::Retrieve(std::int32_t number) {
     CheckReply();
     Message.Clear();
     Message.AttachPath = AttachPath;
-    const std::string raw = ReadMultiLine(false);
+    std::string raw = ReadMultiLine(false, LeadingCount(ReplyText, kReserveLimit));
     // With DeleteOnRead, an attachment that cannot be written must keep the message on
     // the server, so it fails the retrieval.
-    Message.Parse(raw, DeleteOnRead);
+    Message.Parse(std::move(raw), DeleteOnRead);
     Status("nfo>メール取得終了", kTraceOperation);
     if (OnRetrieved) OnRetrieved(*this, number);
   } catch (...) {
@@ -129,8 +132,7 @@ void TNetPOP3::RetrieveTop(std::int32_t number) {
     SendCommand("TOP " + std::to_string(number) + " 1");
     CheckReply();
     Message.Clear();
-    const std::string raw = ReadMultiLine(true);
-    Message.Parse(raw);
+    Message.Parse(ReadMultiLine(true, 0));
     Message.Number = number;
     Status("nfo>ヘッダを取得終了", kTraceOperation);
   } catch (...) {
@@ -178,17 +180,12 @@ TNetSMTP::~TNetSMTP() {
 }
 
 void TNetSMTP::CheckReply(std::initializer_list<int> expected) {
-  std::string line = ReadResponse();
   // A multi-line reply ("250-...") counts by its last line.
-  while (line.size() > 3 && line[3] == '-') line = ReadResponse();
-  int number = 0;
-  bool digits = line.size() >= 3;
-  for (std::size_t i = 0; i < 3 && digits; ++i) {
-    digits = line[i] >= '0' && line[i] <= '9';
-    if (digits) number = number * 10 + (line[i] - '0');
+  TSmtpReply reply;
+  while (!reply.Add(ReadResponse())) {
   }
-  ReplyNumber = static_cast<std::int16_t>(digits ? number : 999);
-  ReplyText = line.size() > 4 ? line.substr(4) : std::string();
+  ReplyNumber = reply.Number();
+  ReplyText = reply.Text();
   bool wanted = expected.size() == 0;
   for (int code : expected) wanted = wanted || code == ReplyNumber;
   if (ReplyNumber > 399 || !wanted) throw EProtocolError("SMTP", ReplyNumber, ReplyText);
@@ -208,7 +205,7 @@ void TNetSMTP::Connect() {
 void TNetSMTP::SendMail() {
   Status("nfo>メールを送信します", kTraceOperation);
   // Built first: a message that cannot be built never starts a transaction.
-  const std::string text = Message.Build();
+  const std::string& text = Message.Build();
   const std::string from = MailAddress(Message.HeaderValue("From"));
   std::vector<std::string> recipients;
   for (const char* field : {"To", "Cc", "Bcc"}) {

@@ -44,8 +44,8 @@ class TNetPOP3 : public TNetSocket {
   void CheckReply();
   void Login();
   // The lines of a multi-line answer up to its "." (unstuffed), each with CR LF; the
-  // first lines up to the blank one traced as responses when traceHeader is set.
-  std::string ReadMultiLine(bool traceAll);
+  // header lines (all with traceAll) traced as responses. expected: the announced size.
+  std::string ReadMultiLine(bool traceAll, std::int64_t expected);
 };
 
 class TNetSMTP : public TNetSocket {

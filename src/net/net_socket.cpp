@@ -27,7 +27,6 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 constexpr std::uint32_t kNoAddress = 0xFFFFFFFFu;
-constexpr std::size_t kProtocolLineLimit = 64 * 1024;
 
 // Handles that Accept produced and nothing wraps yet: only these may become sockets of
 // their own, so a script cannot take over (or close twice) a descriptor it guessed.

@@ -28,6 +28,8 @@ namespace velkoran::net {
 
 // No limit on the length of a line (the scripts' own readln).
 inline constexpr std::size_t kUnlimitedLine = static_cast<std::size_t>(-1);
+// The longest reply line a protocol client takes from a server.
+inline constexpr std::size_t kProtocolLineLimit = 64 * 1024;
 
 class TNetSocket : public virtual TNetEndpoint {
  public:

@@ -69,7 +69,7 @@ void TJMailObject::ShowAttachments() {
 }
 
 TJValue TJMailObject::GetHeader() { return TJValue::Text(Joined(message_.HeaderLines)); }
-TJValue TJMailObject::GetBody() { return TJValue::Text(Joined(message_.BodyLines)); }
+TJValue TJMailObject::GetBody() { return TJValue::Text(message_.Body()); }
 
 bool TJMailObject::HasKey(const TJName& name) { return TJObject::HasKey(name) || message_.Headers.HasKey(name.Text()); }
 
