@@ -9,6 +9,7 @@
 #include "platform/paths.h"
 #include "script/host/host_classes.h"
 #include "script/kestrin.h"
+#include "script/parser.h"
 
 namespace velkoran::app {
 namespace {
@@ -57,11 +58,13 @@ void ScriptSession::RunScriptFile(const std::string& path, ScriptTarget target, 
     for (const int row : selectedRows) selection.push_back({list.FullPath(row), list.Row(row).isDirectory});
     program = ListScriptPrefix(rules, selection);
   }
+  // Compile errors name the script file and its own line, not the line in the whole text.
+  const kestrin::TJSourceOrigin origin{platform::HostPaths().LastComponent(path), ScriptHeadLines(program), ScriptHeadLabel()};
   AppendScriptLines(program, file.text);
-  RunProgram(program);
+  RunProgram(program, origin);
 }
 
-void ScriptSession::RunProgram(std::string_view program) {
+void ScriptSession::RunProgram(std::string_view program, const kestrin::TJSourceOrigin& origin) {
   running_ = true;
   if (onRunning_) onRunning_(true);
   struct Done {
@@ -76,7 +79,7 @@ void ScriptSession::RunProgram(std::string_view program) {
   } done{*this};
   try {
     // A syntax error arrives without a line end; it is a line of its own all the same.
-    if (!kestrin_->Compile(program) && kestrin_->CompileFailed()) Stdout("\r\n");
+    if (!kestrin_->Compile(program, origin) && kestrin_->CompileFailed()) Stdout("\r\n");
     kestrin_->Run();
   } catch (const std::exception& e) {
     // A failure of the system that no script error stands for ends the run.

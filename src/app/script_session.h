@@ -17,6 +17,7 @@
 
 namespace kestrin {
 class TKestrin;
+struct TJSourceOrigin;
 }
 
 namespace velkoran::platform {
@@ -46,8 +47,9 @@ class ScriptSession final : private TVelkoranHost {
   // Runs a script file over the tree's selected node or the list's selected rows (in list
   // order). A file that cannot be read leaves a line in the log. One script at a time.
   void RunScriptFile(const std::string& path, ScriptTarget target, const std::vector<int>& selectedRows);
-  // Compiles and runs a generated program, then frees what the script left.
-  void RunProgram(std::string_view program);
+  // Compiles and runs a generated program, then frees what the script left; compile errors
+  // name the origin's file and line.
+  void RunProgram(std::string_view program, const kestrin::TJSourceOrigin& origin);
   void Abort();
   // True while a script runs.
   bool Running() const { return running_; }

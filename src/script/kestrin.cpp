@@ -38,7 +38,7 @@ void TKestrin::Output(std::string_view text) {
 
 void TKestrin::RegisterClass(std::string_view name, const TJClassInfo& cls) { engine_.RegisterClass(name, cls); }
 
-bool TKestrin::Compile(std::string_view text) {
+bool TKestrin::Compile(std::string_view text, const TJSourceOrigin& origin) {
   if (OnDebugout) {
     parser_.Lexer().OnLexDebug = [this](std::string_view trace) { OnDebugout(*this, trace); };
   } else {
@@ -46,6 +46,7 @@ bool TKestrin::Compile(std::string_view text) {
   }
   program_ = nullptr;
   compileFailed_ = false;
+  parser_.Origin = origin;
   try {
     const bool ok = parser_.Parse(std::string(text));
     program_ = ok ? parser_.Root() : nullptr;
@@ -53,7 +54,7 @@ bool TKestrin::Compile(std::string_view text) {
   } catch (const EJSyntaxError& e) {
     Output(e.what());
   } catch (const EJThrow& e) {
-    Output("Exception: " + e.ErrorName + " => " + e.ErrorText);
+    Output(parser_.FoldErrorPlace() + "Exception: " + e.ErrorName + " => " + e.ErrorText);
   }
   program_ = nullptr;
   compileFailed_ = true;

@@ -31,8 +31,9 @@ class TKestrin {
   TKestrin& operator=(const TKestrin&) = delete;
 
   // Parses text; false (with the syntax error or fold error reported through OnStdout,
-  // without a line end) when it does not compile or holds no statement.
-  bool Compile(std::string_view text);
+  // without a line end) when it does not compile or holds no statement. A named origin
+  // makes the report name the file and its own line (TJSourceOrigin).
+  bool Compile(std::string_view text, const TJSourceOrigin& origin = {});
   // The last Compile failed on a syntax error or a fold error (not merely an empty text).
   bool CompileFailed() const noexcept { return compileFailed_; }
   // Runs the compiled program (0 when there is none): its top-level return value, exit

@@ -1,5 +1,6 @@
 #include "script/parser.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <optional>
 #include <utility>
@@ -139,9 +140,16 @@ bool TJParser::Parse() {
   depth_ = 0;
   assignable_ = false;
   splices_.clear();
-  Advance();
-  if (Current() == 0) return false;
-  root_ = ParseProgram();
+  foldPlace_.clear();
+  try {
+    Advance();
+    if (Current() == 0) return false;
+    root_ = ParseProgram();
+  } catch (const EJThrow&) {
+    // A library's parser has placed its own fold error already.
+    if (foldPlace_.empty()) foldPlace_ = LinePrefix();
+    throw;
+  }
   return root_ != nullptr;
 }
 
@@ -156,9 +164,57 @@ void TJParser::Clear() {
 
 // ---- tokens ----
 
+TJParser::Place TJParser::Here() const {
+  const std::string& source = lexer_.Source();
+  // The current token's last byte; at the end, the end of the text.
+  const std::size_t pos = lexer_.Position() - 1;
+  const std::size_t offset = lexer_.AtEnd() || pos == 0 ? source.size() : pos - 1;
+  const Splice* inner = nullptr;
+  for (const Splice& s : splices_) {
+    if (s.begin <= offset && offset < s.end) inner = &s;  // later ones lie inside earlier ones
+  }
+  // Line ends of this file only: the regions spliced into it are passed over whole.
+  std::size_t from = inner != nullptr ? inner->begin : 0;
+  std::int32_t line = 1;
+  const auto countLines = [&](std::size_t to) {
+    line += static_cast<std::int32_t>(std::count(source.begin() + static_cast<std::ptrdiff_t>(from),
+                                                 source.begin() + static_cast<std::ptrdiff_t>(to), '\n'));
+  };
+  for (const Splice& s : splices_) {
+    if (&s == inner || s.begin < from || s.end > offset) continue;
+    countLines(s.begin);
+    from = s.end;
+  }
+  countLines(offset);
+
+  Place place;
+  const std::string& name = inner != nullptr ? inner->path : Origin.Name;
+  if (inner == nullptr && Origin.HeadLines > 0) {
+    if (line <= Origin.HeadLines) {
+      if (!Origin.HeadLabel.empty()) place.prefix = Origin.HeadLabel + ": ";
+    } else {
+      line -= Origin.HeadLines;
+    }
+  }
+  if (!name.empty()) place.prefix.insert(0, name + ": ");
+  place.line = line;
+  return place;
+}
+
+std::string TJParser::LinePrefix() const {
+  const Place place = Here();
+  if (place.prefix.empty()) return {};
+  return place.prefix + "Line( " + std::to_string(place.line) + " ): ";
+}
+
 void TJParser::SyntaxError() const {
-  throw EJSyntaxError("SyntaxError: Line( " + std::to_string(lexer_.LineNo()) + " ) Text( " +
+  const Place place = Here();
+  throw EJSyntaxError(place.prefix + "SyntaxError: Line( " + std::to_string(place.line) + " ) Text( " +
                       lexer_.TokenText() + " )");
+}
+
+void TJParser::ImportError(std::string_view message) const {
+  throw EJSyntaxError(LinePrefix() + std::string(message));
 }
 
 void TJParser::Expect(std::int32_t token) {
@@ -289,25 +345,24 @@ std::string TJParser::FindLibrary(const std::string& fileName) const {
     const std::filesystem::file_status status = std::filesystem::status(candidate, ec);
     if (std::filesystem::exists(status) && !std::filesystem::is_directory(status)) return candidate;
   }
-  throw EJSyntaxError("file not found: " + fileName);
+  ImportError("file not found: " + fileName);
 }
 
 std::string TJParser::ReadLibrary(const std::string& path, const std::string& fileName) const {
   // Only a regular file: a pipe on the library path must not hang the compile.
   std::optional<std::string> text = velkoran::platform::ReadRegularFile(path);
-  if (!text) throw EJSyntaxError("can not open: " + fileName);
+  if (!text) ImportError("can not open: " + fileName);
   return std::move(*text);
 }
 
 // A library that (directly or through others) imports itself would be parsed forever.
-void TJParser::CheckCycle(const std::string& identity, const std::string& fileName) {
+void TJParser::CheckCycle(const std::string& identity, const std::string& fileName) const {
   // The current token (";") has been read; a splice whose text still holds it is active.
   const std::size_t at = lexer_.Position() - 1;
-  while (!splices_.empty() && splices_.back().first < at) splices_.pop_back();
   bool cycle = false;
   for (const std::string& open : importChain_) cycle = cycle || open == identity;
-  for (const auto& splice : splices_) cycle = cycle || splice.second == identity;
-  if (cycle) throw EJSyntaxError("circular import: " + fileName);
+  for (const Splice& splice : splices_) cycle = cycle || (splice.end >= at && splice.identity == identity);
+  if (cycle) ImportError("circular import: " + fileName);
 }
 
 // import -> "import" identifier ";" | "import" identifier "." "*" ";"
@@ -321,16 +376,25 @@ TJStatement* TJParser::ParseImport() {
 
   if (At(tk::kSemicolon)) {
     CheckCycle(identity, fileName);
+    const std::size_t at = lexer_.Position() - 1;
     Advance();
     auto sub = std::make_unique<TJParser>(lexer_.TextCodePage());
     sub->LibraryPath = LibraryPath;
+    sub->Origin.Name = path;
     sub->importChain_ = importChain_;
-    for (const auto& splice : splices_) sub->importChain_.push_back(splice.second);
+    for (const Splice& splice : splices_) {
+      if (splice.end >= at) sub->importChain_.push_back(splice.identity);
+    }
     sub->importChain_.push_back(identity);
     sub->Lexer().OnLexDebug = lexer_.OnLexDebug;
     TJParser& parser = *sub;
     subParsers_.push_back(std::move(sub));
-    parser.Parse(std::move(text));
+    try {
+      parser.Parse(std::move(text));
+    } catch (const EJThrow&) {
+      foldPlace_ = parser.foldPlace_;
+      throw;
+    }
     return stmts_.NewImport(name, parser.Root());
   }
   if (!At(tk::kDot)) SyntaxError();
@@ -342,8 +406,11 @@ TJStatement* TJParser::ParseImport() {
   TJStatement* placeholder = stmts_.NewEmpty();
   const std::size_t at = lexer_.Position() - 1;
   if (!text.empty()) {
-    for (auto& splice : splices_) splice.first += text.size();
-    splices_.emplace_back(at + text.size(), identity);
+    // The text goes in inside every splice that is still being read.
+    for (Splice& splice : splices_) {
+      if (splice.end >= at) splice.end += text.size();
+    }
+    splices_.push_back({at, at + text.size(), identity, path});
     lexer_.InsertText(text);
   }
   Advance();

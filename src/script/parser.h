@@ -4,6 +4,11 @@
 // Syntax errors raise EJSyntaxError with "SyntaxError: Line( n ) Text( token )"; a failing
 // constant fold raises its script error (EJThrow). `import name;` parses the library file
 // with a sub-parser; `import name.*;` splices the file's text into this source.
+//
+// Errors name the line of the file they are in: text spliced in by an import does not
+// count towards the importer's lines, and an error inside a library is prefixed with the
+// library's path ("lib.js: SyntaxError: Line( 2 ) Text( ; )"). A named text (Origin) is
+// reported the same way, after its generated head.
 #pragma once
 
 #include <cstddef>
@@ -16,6 +21,16 @@
 #include "script/syntax_tree.h"
 
 namespace kestrin {
+
+// Where the text given to Parse comes from, for its error messages. Unnamed, they read as
+// they always have; named, they start with the name, and lines count from the end of a
+// generated head of HeadLines lines (an error inside the head is reported with HeadLabel and
+// its line in the whole text).
+struct TJSourceOrigin {
+  std::string Name;
+  std::int32_t HeadLines = 0;
+  std::string HeadLabel;
+};
 
 class TJParser {
  public:
@@ -38,6 +53,10 @@ class TJParser {
 
   // Directories searched in order for "name.js" by import.
   std::vector<std::string> LibraryPath;
+  TJSourceOrigin Origin;
+  // Where the last Parse stopped on a failing constant fold: "" for the unnamed text, else
+  // "name: Line( n ): " (the fold's script error carries no place of its own).
+  const std::string& FoldErrorPlace() const noexcept { return foldPlace_; }
 
   TJLex& Lexer() noexcept { return lexer_; }
   TJExprFactory& ExprFactory() noexcept { return exprs_; }
@@ -60,6 +79,16 @@ class TJParser {
   void Advance() { lexer_.Next(); }
   void Expect(std::int32_t token);
   [[noreturn]] void SyntaxError() const;
+  // A syntax error with a message of its own ("file not found: …"), placed like a fold error.
+  [[noreturn]] void ImportError(std::string_view message) const;
+  struct Place {
+    std::string prefix;  // "" for the unnamed text, else "name: " (and the head's label)
+    std::int32_t line = 0;
+  };
+  // The file and line of the current token.
+  Place Here() const;
+  // Place of Here() as a message prefix: "" for the unnamed text, else "name: Line( n ): ".
+  std::string LinePrefix() const;
   TJExpr* ExpectIdentifier();
   // The node a Require... function parsed; a syntax error where there was none.
   template <typename Node>
@@ -108,7 +137,7 @@ class TJParser {
   // Import.
   std::string FindLibrary(const std::string& fileName) const;
   std::string ReadLibrary(const std::string& path, const std::string& fileName) const;
-  void CheckCycle(const std::string& identity, const std::string& fileName);
+  void CheckCycle(const std::string& identity, const std::string& fileName) const;
 
   TJExprFactory exprs_;
   TJStatementFactory stmts_;
@@ -120,10 +149,18 @@ class TJParser {
   bool assignable_ = false;
   int depth_ = 0;
 
-  // Library files being parsed by the parsers above this one, and the regions of this
-  // source that hold spliced files (end offset in the source, identity), innermost last.
+  // Library files being parsed by the parsers above this one.
   std::vector<std::string> importChain_;
-  std::vector<std::pair<std::size_t, std::string>> splices_;
+  // The regions of this source that hold spliced files, in the order they were spliced (so
+  // by their start); a region grows with what is spliced into it.
+  struct Splice {
+    std::size_t begin = 0;
+    std::size_t end = 0;
+    std::string identity;
+    std::string path;  // as found on the library path, for messages
+  };
+  std::vector<Splice> splices_;
+  std::string foldPlace_;
 };
 
 }  // namespace kestrin

@@ -133,6 +133,20 @@ TEST(ScriptPrefixTest, ScriptLinesArePrecededByLineEnds) {
   EXPECT_EQ(program, "P;\r\na\rb");
 }
 
+TEST(ScriptPrefixTest, HeadLinesCountUpToTheScriptsFirstLine) {
+  const std::string prefixes[] = {TreeScriptPrefix(Posix(), std::string("/d")), TreeScriptPrefix(Posix(), std::nullopt),
+                                  ListScriptPrefix(Posix(), {{"/a", true}, {"/b", false}})};
+  for (const std::string& prefix : prefixes) {
+    SCOPED_TRACE(prefix);
+    std::string program = prefix;
+    AppendScriptLines(program, "first\nsecond");
+    // The file's first line is the line right after the head.
+    std::size_t at = 0;
+    for (std::int32_t line = 1; line <= ScriptHeadLines(prefix); ++line) at = program.find('\n', at) + 1;
+    EXPECT_EQ(program.substr(at, 5), "first");
+  }
+}
+
 // ---- Script files -------------------------------------------------------------------------
 
 TEST(ScriptFileTest, ReadsBytesAndReportsTheSystemsError) {

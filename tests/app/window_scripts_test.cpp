@@ -167,9 +167,18 @@ TEST_F(WindowScriptsTest, ASyntaxErrorIsLoggedAndNothingRuns) {
   Open();
   const std::size_t mark = LogCount();
   RunFrom("PM_Script", "bad");
-  // Three prefix lines, an empty line, the script's first line on line 5, the error on 6.
-  EXPECT_EQ(LogSince(mark), (std::vector<std::string>{"SyntaxError: Line( 6 ) Text( ; )"}));
+  // The error is on the script file's line 2 (line 6 of the text with its prefix).
+  EXPECT_EQ(LogSince(mark), (std::vector<std::string>{"bad.txt: SyntaxError: Line( 2 ) Text( ; )"}));
   EXPECT_FALSE(form->ScriptRunning());
+
+  // Whatever the selection adds to the prefix, the line stays the file's own.
+  WriteFile(data / "one.txt", "");
+  WriteFile(data / "two.txt", "");
+  Go(data.Path());
+  SelectRows({"one.txt", "two.txt"});
+  const std::size_t again = LogCount();
+  RunFrom("MI_ScriptRoot_File", "bad");
+  EXPECT_EQ(LogSince(again), (std::vector<std::string>{"bad.txt: SyntaxError: Line( 2 ) Text( ; )"}));
 }
 
 TEST_F(WindowScriptsTest, AnUncaughtErrorEndsTheRunWithOneLine) {

@@ -567,9 +567,9 @@ TEST_F(ImportTest, ImportErrors) {
   EXPECT_EQ(SyntaxError("import lib x;"), "SyntaxError: Line( 1 ) Text( x )");
   EXPECT_EQ(SyntaxError("import lib.x;"), "SyntaxError: Line( 1 ) Text( x )");
   EXPECT_EQ(SyntaxError("import 'lib';"), "SyntaxError: Line( 1 ) Text( lib )");
-  // Syntax errors inside the library propagate.
+  // Syntax errors inside the library propagate, naming the library.
   Write("bad.js", "y = ;");
-  EXPECT_EQ(SyntaxError("import bad;"), "SyntaxError: Line( 1 ) Text( ; )");
+  EXPECT_EQ(SyntaxError("import bad;"), dir / "bad.js: SyntaxError: Line( 1 ) Text( ; )");
 }
 
 TEST_F(ImportTest, LibraryPathIsSearchedInOrder) {
@@ -603,16 +603,17 @@ TEST_F(ImportTest, NestedImportsSearchTheImportersPath) {
 }
 
 TEST_F(ImportTest, CircularImportsAreReportedNotFollowed) {
+  // Each is reported in the file that holds the import closing the circle.
   Write("self.js", "import self;");
-  EXPECT_EQ(SyntaxError("import self;"), "circular import: self.js");
+  EXPECT_EQ(SyntaxError("import self;"), dir / "self.js: Line( 1 ): circular import: self.js");
   Write("loop.js", "x = 1; import loop.*;");
-  EXPECT_EQ(SyntaxError("import loop.*;"), "circular import: loop.js");
+  EXPECT_EQ(SyntaxError("import loop.*;"), dir / "loop.js: Line( 1 ): circular import: loop.js");
   Write("a.js", "import b;");
   Write("b.js", "import a.*;");
-  EXPECT_EQ(SyntaxError("import a;"), "circular import: a.js");
+  EXPECT_EQ(SyntaxError("import a;"), dir / "b.js: Line( 1 ): circular import: a.js");
   // A splice at the very end of a spliced file is still inside it.
   Write("tail.js", "import tail.*;");
-  EXPECT_EQ(SyntaxError("import tail.*;"), "circular import: tail.js");
+  EXPECT_EQ(SyntaxError("import tail.*;"), dir / "tail.js: Line( 1 ): circular import: tail.js");
   // Diamonds are no cycle.
   Write("d.js", "d = 1;");
   Write("b1.js", "import d;");
@@ -620,9 +621,48 @@ TEST_F(ImportTest, CircularImportsAreReportedNotFollowed) {
   EXPECT_NE(ParseOk("import b1; import b2; import d.*; import d.*;"), nullptr);
 }
 
-TEST_F(ImportTest, SplicedTextCountsInLineNumbers) {
+TEST_F(ImportTest, ErrorsNameTheFileAndLineTheyAreIn) {
   Write("two.js", "a = 1;\nb = 2;\n");
-  EXPECT_EQ(SyntaxError("import two.*;\nx = ;"), "SyntaxError: Line( 4 ) Text( ; )");
+  Write("bad.js", "a = 1;\nb = ;\n");
+  Write("outer.js", "o = 1;\nimport two.*;\np = ;");
+  Write("wraps.js", "import two.*;\nw = 1;\n");
+  Write("nested.js", "n = 1;\nimport bad;\n");
+  struct Case {
+    const char* name;
+    TJSourceOrigin origin;
+    const char* script;
+    std::string error;
+  };
+  const Case kCases[] = {
+      {"spliced lines do not count in the importer", {}, "import two.*;\nx = ;", "SyntaxError: Line( 2 ) Text( ; )"},
+      {"nor do those a splice brought along", {}, "import wraps.*;\n\ny = ;", "SyntaxError: Line( 3 ) Text( ; )"},
+      {"an error in a spliced library", {}, "x = 1;\nimport bad.*;", dir / "bad.js: SyntaxError: Line( 2 ) Text( ; )"},
+      {"after a splice inside a library", {}, "import outer.*;", dir / "outer.js: SyntaxError: Line( 3 ) Text( ; )"},
+      {"a library's own import", {}, "import nested.*;", dir / "bad.js: SyntaxError: Line( 2 ) Text( ; )"},
+      {"named text, after its head", {"Foo.txt", 4, "head"}, "a;\nb;\nc;\n\nx;\ny = ;", "Foo.txt: SyntaxError: Line( 2 ) Text( ; )"},
+      {"named text, in its head", {"Foo.txt", 4, "head"}, "a;\nb = ;\n\n\nx;", "Foo.txt: head: SyntaxError: Line( 2 ) Text( ; )"},
+      {"named text, library missing", {"Foo.txt", 1, ""}, "\nx;\nimport nolib;", "Foo.txt: Line( 2 ): file not found: nolib.js"},
+      {"named text, error in a library", {"Foo.txt", 1, ""}, "\nimport bad.*;", dir / "bad.js: SyntaxError: Line( 2 ) Text( ; )"},
+  };
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(c.name);
+    parser.Origin = c.origin;
+    EXPECT_EQ(SyntaxError(c.script), c.error);
+  }
+
+  // A failing constant fold is placed too (its script error has no place of its own).
+  Write("fold.js", "f = 1;\ng = 1 / 0;");
+  parser.Origin = {};
+  for (const char* script : {"x = 1 / 0;", "import fold;", "import fold.*;"}) {
+    SCOPED_TRACE(script);
+    parser.Clear();
+    EXPECT_THROW(parser.Parse(script), EJThrow);
+    EXPECT_EQ(parser.FoldErrorPlace(), script[0] == 'x' ? std::string() : dir / "fold.js: Line( 2 ): ");
+  }
+  parser.Origin = {"Foo.txt", 2, ""};
+  parser.Clear();
+  EXPECT_THROW(parser.Parse("a;\nb;\nc;\nx = 1 / 0;"), EJThrow);
+  EXPECT_EQ(parser.FoldErrorPlace(), "Foo.txt: Line( 2 ): ");
 }
 
 }  // namespace

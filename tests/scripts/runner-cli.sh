@@ -15,6 +15,15 @@ out=$("$kestrin" -e 'print(args.length, args[0], args[1]); return 3;' a 'b c'); 
 out=$(printf 'print("from stdin");' | "$kestrin" -); check stdin 0 "from stdin" $? "$out"
 out=$("$kestrin" -e 'x = ;'); check syntax-error 1 "SyntaxError: Line( 1 ) Text( ; )" $? "$out"
 out=$("$kestrin" -e '// nothing to run'); check empty 0 "" $? "$out"
+# A script file's errors name the file, and a library's errors name the library.
+lib_dir=$(mktemp -d)
+printf 'ok = 1;\n\nx = ;\n' > "$lib_dir/bad.js"
+printf 'a = 1;\nimport bad.*;\nb = ;\n' > "$lib_dir/main.js"
+out=$("$kestrin" "$lib_dir/bad.js"); check file-syntax-error 1 "$lib_dir/bad.js: SyntaxError: Line( 3 ) Text( ; )" $? "$out"
+out=$(cd "$lib_dir" && "$kestrin" main.js); check library-syntax-error 1 "bad.js: SyntaxError: Line( 3 ) Text( ; )" $? "$out"
+printf 'a = 1;\nimport nolib;\n' > "$lib_dir/main.js"
+out=$("$kestrin" "$lib_dir/main.js"); check missing-library 1 "$lib_dir/main.js: Line( 2 ): file not found: nolib.js" $? "$out"
+rm -rf "$lib_dir"
 out=$("$kestrin" -e 'throw 1;'); st=$?; check uncaught 1 "Exception: EThrow => " $st "${out%$'\r'}"
 out=$("$kestrin" -e 'exit(300);'); check exit-low-bits 44 "" $? "$out"
 out=$("$kestrin" -e 'return -1;'); check negative-result 255 "" $? "$out"

@@ -170,7 +170,11 @@ int main(int argc, char** argv) {
     host.LibraryPath().push_back(dir.empty() ? std::string("./") : dir);
   }
 
-  if (!host.Compile(source)) {
+  // Errors in a script file name it and the line; inline text and standard input keep the
+  // bare message.
+  kestrin::TJSourceOrigin origin;
+  if (file && *file != "-") origin.Name = *file;
+  if (!host.Compile(source, origin)) {
     std::fflush(stdout);
     // A text without any statement is not an error: there is simply nothing to run.
     return host.CompileFailed() ? 1 : 0;

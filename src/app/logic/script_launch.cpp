@@ -90,6 +90,12 @@ std::string ListScriptPrefix(const platform::PathRules& rules, const std::vector
   return text;
 }
 
+std::int32_t ScriptHeadLines(std::string_view prefix) {
+  return static_cast<std::int32_t>(std::count(prefix.begin(), prefix.end(), '\n')) + 1;
+}
+
+std::string ScriptHeadLabel() { return UiText("選択項目から生成した前置き"); }
+
 void AppendScriptLines(std::string& program, std::string_view fileText) {
   std::size_t pos = 0;
   while (pos < fileText.size()) {

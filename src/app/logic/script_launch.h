@@ -3,6 +3,7 @@
 // a script's output into log lines.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -48,6 +49,13 @@ std::string TreeScriptPrefix(const platform::PathRules& rules, const std::option
 // For the file list's menus: the prologue, then one line per selected entry adding a
 // Directory to Directorys or a File to Files.
 std::string ListScriptPrefix(const platform::PathRules& rules, const std::vector<ScriptSelectionEntry>& selection);
+
+// How many lines of the program come before the script file's first line once its lines
+// are appended to prefix: the prefix's own and the empty line that AppendScriptLines starts.
+std::int32_t ScriptHeadLines(std::string_view prefix);
+
+// How an error inside the prefix is pointed out (the script file itself is not at fault).
+std::string ScriptHeadLabel();
 
 // Appends every line of a script file, each preceded by CR LF. Lines end in LF or CR LF;
 // a last line without a line end counts, an empty text has no line.
