@@ -20,6 +20,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -111,12 +112,14 @@ class FileOperationEngine {
   // A file that was regular when the transfer was planned: opened without looking at the
   // entry first. source and target are named relative to their directories. targetIsFresh:
   // the target's directory was made by this transfer, so there was nothing to ask about or
-  // protect; the copy is then placed without replacing anything.
+  // protect; the copy is then placed without replacing anything. creationMask: the mask that
+  // alone decides the permission bits of a new file in targetDir, where that is known.
   bool CopyPlannedFile(const platform::DirectoryHandle& sourceDir, std::string_view source,
-                       const platform::DirectoryHandle& targetDir, std::string_view target, bool targetIsFresh);
+                       const platform::DirectoryHandle& targetDir, std::string_view target, bool targetIsFresh,
+                       std::optional<std::uint32_t> creationMask);
   // target is named relative to targetDir.
   bool CopyOpenFile(platform::File& in, const platform::FileInfo& info, const platform::DirectoryHandle& targetDir,
-                    std::string_view target, bool targetIsFresh);
+                    std::string_view target, bool targetIsFresh, std::optional<std::uint32_t> creationMask);
   // Renames the finished copy over the target; false leaves the temporary to its owner.
   bool PlaceCopy(const platform::DirectoryHandle& targetDir, const std::string& temporary, std::string_view target,
                  bool targetIsFresh);

@@ -42,12 +42,12 @@ bool FileOperationEngine::CopyFileWithProgress(std::string_view source, std::str
   // that could read a source this open cannot.
   platform::File in = platform::File::OpenForReading(source);
   if (!in.IsOpen() || !in.Info(info) || info.kind != platform::PathKind::File) return false;
-  return CopyOpenFile(in, info, platform::WorkingDirectory(), target, false);
+  return CopyOpenFile(in, info, platform::WorkingDirectory(), target, false, std::nullopt);
 }
 
 bool FileOperationEngine::CopyPlannedFile(const platform::DirectoryHandle& sourceDir, std::string_view source,
                                           const platform::DirectoryHandle& targetDir, std::string_view target,
-                                          bool targetIsFresh) {
+                                          bool targetIsFresh, std::optional<std::uint32_t> creationMask) {
   flags_.BreakRequested = false;
   platform::File in = platform::OpenForReadingIn(sourceDir, source);
   platform::FileInfo info;
@@ -59,12 +59,12 @@ bool FileOperationEngine::CopyPlannedFile(const platform::DirectoryHandle& sourc
     return CopyFileWithProgress(sourceDir.PathOf(source), targetPath);
   }
   if (!targetIsFresh && TargetIsProtected(targetDir.PathOf(target))) return false;
-  return CopyOpenFile(in, info, targetDir, target, targetIsFresh);
+  return CopyOpenFile(in, info, targetDir, target, targetIsFresh, creationMask);
 }
 
 bool FileOperationEngine::CopyOpenFile(platform::File& in, const platform::FileInfo& info,
                                        const platform::DirectoryHandle& targetDir, std::string_view target,
-                                       bool targetIsFresh) {
+                                       bool targetIsFresh, std::optional<std::uint32_t> creationMask) {
   // Created with the source's permission bits (less the umask and the special bits, which a
   // half-written file should not carry), so most copies need no separate change of mode.
   std::string temporaryName;
@@ -90,13 +90,23 @@ bool FileOperationEngine::CopyOpenFile(platform::File& in, const platform::FileI
   host_.SetProgressPosition(ProgressBar::Sub, position);
   host_.ProcessPendingEvents();
 
-  // Only a copy as long as the source was takes the target's name.
-  platform::FileInfo written;
-  if (!out.Info(written) || written.size != size) return false;
+  // Only a copy as long as the source was takes the target's name. Where the mask alone
+  // decides the new file's permission bits, its end position tells the size with less work
+  // than a full look at it.
+  std::uint32_t createdMode = 0;
+  if (creationMask) {
+    std::uint64_t end = 0;
+    if (!out.EndPosition(end) || end != size) return false;
+    createdMode = info.mode & 0777 & ~*creationMask;
+  } else {
+    platform::FileInfo written;
+    if (!out.Info(written) || written.size != size) return false;
+    createdMode = written.mode;
+  }
 
   // Permission bits and times as the source has them; a file system that cannot keep them
   // (a foreign one) still gets the data.
-  if (written.mode != info.mode) out.SetMode(info.mode);
+  if (createdMode != info.mode) out.SetMode(info.mode);
   out.SetTimes(info);
   if (!out.Close()) return false;
   if (!PlaceCopy(targetDir, temporary.name(), target, targetIsFresh)) return false;

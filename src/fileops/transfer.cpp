@@ -24,6 +24,11 @@ struct TransferRun {
   // The files of the current stretch (entries of one source directory going to one target
   // directory, in a row) are many enough to be copied through directory handles.
   bool byHandles = false;
+  // The process's umask, read when the transfer starts.
+  std::optional<std::uint32_t> umask;
+  // The umask, when it alone decides the permission bits of the files the current stretch
+  // creates (then their copies need no look at the new file's bits).
+  std::optional<std::uint32_t> creationMask;
   DirectoryCursor sources;
   DirectoryCursor targets;
 };
@@ -77,6 +82,7 @@ bool FileOperationEngine::TransferFiles(const std::vector<std::string>& sources,
   run.destination = platform::HostPaths().AddTrailingSeparator(destination);
   run.operation = operation;
   run.name = OperationName(operation);
+  if (operation == kOperationCopy) run.umask = platform::ProcessUmask();
   const std::string& name = run.name;
 
   host_.AppendLog(name + messages::Local(messages::kPreparing));
@@ -94,7 +100,12 @@ bool FileOperationEngine::TransferFiles(const std::vector<std::string>& sources,
   std::size_t stretchEnd = 0;
   for (std::size_t index = 0; index < plan.items.size(); ++index) {
     const TransferItem& item = plan.items[index];
-    if (index == stretchEnd) run.byHandles = StretchWorthHandles(plan.items, index, stretchEnd);
+    if (index == stretchEnd) {
+      run.byHandles = StretchWorthHandles(plan.items, index, stretchEnd);
+      const bool plain =
+          run.byHandles && run.umask && platform::CreatesWithPlainUmask(run.destination + item.SubPath);
+      run.creationMask = plain ? run.umask : std::nullopt;
+    }
     // Esc seen before the next entry ends the transfer too; otherwise the next file's copy
     // would clear it and a transfer of small files or same-disk moves could not be stopped.
     if (flags_.BreakRequested || !TransferOneItem(item, run)) {
@@ -121,11 +132,11 @@ bool FileOperationEngine::TransferOneFile(const TransferItem& item, TransferRun&
     const platform::DirectoryHandle* targetDir =
         run.byHandles ? run.targets.Enter(fs_, run.destination, item.SubPath) : nullptr;
     if (sourceDir != nullptr && targetDir != nullptr) {
-      return CopyPlannedFile(*sourceDir, item.EntryName, *targetDir, item.EntryName, fresh);
+      return CopyPlannedFile(*sourceDir, item.EntryName, *targetDir, item.EntryName, fresh, run.creationMask);
     }
     // A short stretch, or a directory that cannot be opened as a handle: by whole paths.
     const platform::DirectoryHandle& whole = platform::WorkingDirectory();
-    return CopyPlannedFile(whole, item.Source(), whole, item.Target(run.destination), fresh);
+    return CopyPlannedFile(whole, item.Source(), whole, item.Target(run.destination), fresh, std::nullopt);
   }
   if (copy) return CopyFileWithProgress(item.Source(), item.Target(run.destination));
   if (run.operation == kOperationMove) return MoveOneFile(item.Source(), item.Target(run.destination));

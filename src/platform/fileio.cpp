@@ -1,7 +1,10 @@
 #include "platform/fileio.h"
 
 #include <fcntl.h>
+#include <linux/magic.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -9,6 +12,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <fstream>
 
 namespace velkoran::platform {
 namespace {
@@ -146,6 +150,13 @@ bool File::SetTimes(const FileInfo& info) {
   timespec times[2];
   ToTimespecs(info, times);
   return futimens(fd_, times) == 0;
+}
+
+bool File::EndPosition(std::uint64_t& size) {
+  const off_t end = ::lseek(fd_, 0, SEEK_END);
+  if (end < 0) return false;
+  size = static_cast<std::uint64_t>(end);
+  return true;
 }
 
 bool File::Close() {
@@ -350,6 +361,39 @@ int SetTimesNoFollow(std::string_view path, const FileInfo& info) {
   timespec times[2];
   ToTimespecs(info, times);
   return Result(::utimensat(AT_FDCWD, Terminated(path).c_str(), times, AT_SYMLINK_NOFOLLOW));
+}
+
+std::optional<std::uint32_t> ProcessUmask() {
+  // umask() itself can only be read by setting it, which would race with other threads.
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  while (std::getline(status, line)) {
+    if (line.rfind("Umask:", 0) != 0) continue;
+    std::uint32_t mask = 0;
+    if (std::sscanf(line.c_str() + 6, "%o", &mask) != 1) return std::nullopt;
+    return mask & 0777;
+  }
+  return std::nullopt;
+}
+
+bool CreatesWithPlainUmask(std::string_view directory) {
+  const std::string path = directory.empty() ? std::string(".") : Terminated(directory);
+  struct statfs fs {};
+  if (::statfs(path.c_str(), &fs) != 0) return false;
+  // File systems whose new files take the requested bits less the umask (or less a default
+  // ACL); foreign and network file systems may apply rules of their own.
+  switch (static_cast<unsigned long>(fs.f_type)) {
+    case TMPFS_MAGIC:
+    case EXT4_SUPER_MAGIC:  // also ext2 and ext3
+    case XFS_SUPER_MAGIC:
+    case BTRFS_SUPER_MAGIC:
+    case F2FS_SUPER_MAGIC:
+      break;
+    default:
+      return false;
+  }
+  if (::getxattr(path.c_str(), "system.posix_acl_default", nullptr, 0) >= 0) return false;
+  return errno == ENODATA || errno == EOPNOTSUPP;
 }
 
 std::string ErrorText(int error) {

@@ -71,6 +71,9 @@ class File {
   bool CopyModeAndTimes(const FileInfo& info);
   bool SetMode(std::uint32_t mode);
   bool SetTimes(const FileInfo& info);
+  // The file's size as the position of its end (the position moves there): cheaper than a
+  // full look at the file when only the size is wanted.
+  bool EndPosition(std::uint64_t& size);
   // Closes now and reports whether the close succeeded (a late write error shows here).
   bool Close();
 
@@ -159,6 +162,14 @@ int MakeSpecialFile(std::string_view path, const FileInfo& info);
 bool ReadSymlink(std::string_view path, std::string& linkTarget);
 // Sets the times of an entry itself (for a link: the link, not what it points to).
 int SetTimesNoFollow(std::string_view path, const FileInfo& info);
+
+// The process's file creation mask as the system reports it, read without changing it (so
+// no other thread creates a file under a passing mask); nothing where it cannot be read.
+std::optional<std::uint32_t> ProcessUmask();
+// Whether a file created in the directory gets exactly the permission bits asked for less the
+// umask: a local file system with plain permission bits and no default ACL on the directory
+// (which would take the umask's place). False when that cannot be told.
+bool CreatesWithPlainUmask(std::string_view directory);
 
 // A readable text for an error number ("No space left on device") or kNotRegularFile.
 std::string ErrorText(int error);

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include "fakes.h"
@@ -62,6 +63,34 @@ TEST_F(TreeCopyTest, EveryFileKeepsItsPermissionBitsAndTimesWhateverTheUmask) {
       EXPECT_EQ(st.st_mtim.tv_nsec, static_cast<long>(100000000 + i));
       EXPECT_EQ(ReadFile(into + "/src/f" + std::to_string(i)), "data " + std::to_string(i));
     }
+  }
+}
+
+TEST_F(TreeCopyTest, FilesKeepTheirPermissionBitsUnderADefaultAcl) {
+  // A default ACL takes the umask's place for new files: user rwx, group rwx, other nothing
+  // would leave a copy of a 0644 file at 0640.
+  struct Entry {
+    std::uint16_t tag, perm;
+    std::uint32_t id;
+  };
+  struct {
+    std::uint32_t version = 2;
+    Entry entries[3] = {{0x01, 7, ~0u}, {0x04, 7, ~0u}, {0x20, 0, ~0u}};
+  } acl;
+  if (setxattr((dir / "dst").c_str(), "system.posix_acl_default", &acl, sizeof acl, 0) != 0) {
+    GTEST_SKIP() << "no default ACLs here";
+  }
+  const mode_t modes[] = {0644, 0604, 0755};
+  for (std::size_t i = 0; i < std::size(modes); ++i) {
+    WriteFile(dir / ("src/f" + std::to_string(i)), "x");
+    ASSERT_EQ(chmod((dir / ("src/f" + std::to_string(i))).c_str(), modes[i]), 0);
+  }
+  ASSERT_TRUE(engine.TransferFiles({dir / "src"}, dir / "dst", kOperationCopy));
+  for (std::size_t i = 0; i < std::size(modes); ++i) {
+    SCOPED_TRACE(i);
+    struct stat st {};
+    ASSERT_EQ(stat((dir / ("dst/src/f" + std::to_string(i))).c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, modes[i]);
   }
 }
 
@@ -147,12 +176,17 @@ TEST_F(TreeCopyTest, ADirectoryWithoutAHandleIsCopiedByWholePaths) {
   }
 }
 
-TEST_F(TreeCopyTest, AFailedCopyLeavesNothingBehind) {
+TEST_F(TreeCopyTest, AFailedOrShortCopyLeavesNothingBehind) {
   mkdir((dir / "src/d").c_str(), 0755);
   for (const char* name : {"f1", "f2", "f3"}) WriteFile(dir / "src/d/" + name, "payload");  // through handles
-  fs.failBlockAt = 0;
-  EXPECT_FALSE(engine.TransferFiles({dir / "src"}, dir / "dst", kOperationCopy));
-  EXPECT_TRUE(Names(dir / "dst/src/d").empty());
+  for (const bool shortCopy : {false, true}) {
+    SCOPED_TRACE(shortCopy ? "copy comes out a byte short" : "block copy fails");
+    RemoveTree(dir / "dst/src");
+    fs.failBlockAt = shortCopy ? -1 : 0;
+    fs.shortCopy = shortCopy;
+    EXPECT_FALSE(engine.TransferFiles({dir / "src"}, dir / "dst", kOperationCopy));
+    EXPECT_TRUE(Names(dir / "dst/src/d").empty());
+  }
 }
 
 TEST_F(TreeCopyTest, AFileThatBecameAPipeOrALinkAfterPlanningIsCopiedAsWhatItIsNow) {
