@@ -2,9 +2,12 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QFile>
+#include <QIcon>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QMimeDatabase>
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QTimer>
@@ -12,6 +15,7 @@
 #include <algorithm>
 
 #include "app/file_list_model.h"
+#include "app/logic/mime_apps.h"
 #include "app/logic/name_order.h"
 #include "app/logic/script_launch.h"
 #include "app/logic/window_logic.h"
@@ -29,6 +33,18 @@ QKeySequence Key(QKeyCombination k) { return QKeySequence(k); }
 Qt::Key FunctionKey(int i) { return static_cast<Qt::Key>(Qt::Key_F1 + i); }
 
 QByteArray Bytes(const std::string& s) { return QByteArray(s.data(), static_cast<qsizetype>(s.size())); }
+
+// A file's type, its aliases and the types it derives from, as the associations name them.
+// Many files are typed by their names alone: reading each one's content takes long.
+std::vector<std::string> MimeTypesOf(const QMimeDatabase& db, const std::string& path, bool byNameOnly) {
+  const QMimeType type = db.mimeTypeForFile(QFile::decodeName(Bytes(path)),
+                                            byNameOnly ? QMimeDatabase::MatchExtension : QMimeDatabase::MatchDefault);
+  std::vector<std::string> names{type.name().toStdString()};
+  for (const QStringList& more : {type.aliases(), type.allAncestors()}) {
+    for (const QString& name : more) names.push_back(name.toStdString());
+  }
+  return names;
+}
 
 }  // namespace
 
@@ -150,6 +166,7 @@ void WindowActions::BuildActions() {
   }
   AddAction("AC_GoParent", "親ディレクトリに行く", Key(Qt::Key_Backspace), [&L] { L.GoParent(); });
   AddAction("AC_UpdateFileList", "ファイルリスト更新", Key(Qt::CTRL | Qt::Key_F), [&L] { L.ListDirectory(); });
+  AddAction("AC_OpenTerminalHere", "端末をここで開く", QKeySequence(), [&L] { L.OpenTerminalHere(); });
 
   // The tree's actions.
   AddAction("AC_DeleteTreeItem", "削除", Key(Qt::Key_Delete), [&L] { L.DeleteTreeItem(); });
@@ -237,6 +254,7 @@ void WindowActions::BuildMenus() {
   PM_DirTree->addSeparator();
   MI_ShortcutRoot = AddMenu("MI_ShortcutRoot", "ショートカット", PM_DirTree);
   AddMenuItem(PM_DirTree, Action("AC_AddShortcutInTree"));
+  AddMenuItem(PM_DirTree, Action("AC_OpenTerminalHere"));
   PM_DirTree->addSeparator();
   MI_ScriptRoot_Tree = AddMenu("MI_ScriptRoot_Tree", "スクリプト", PM_DirTree);
   PM_DirTree->addSeparator();
@@ -247,8 +265,12 @@ void WindowActions::BuildMenus() {
 
   // The file list's menu.
   PM_File = AddMenu("PM_File", "");
-  for (const char* name : {"AC_OpenFile", "AC_DeleteFile", "AC_DeleteFilePermanently", "AC_SelectAllFile",
-                           "AC_RenameFile", "AC_CreateDirectoryInFileList"}) {
+  AddMenuItem(PM_File, Action("AC_OpenFile"));
+  MI_OpenWith = AddMenu("MI_OpenWith", "アプリケーションで開く", PM_File);
+  connect(MI_OpenWith, &QMenu::aboutToShow, this, [this] { FillOpenWithMenu(); });
+  AddMenuItem(PM_File, Action("AC_OpenTerminalHere"));
+  for (const char* name : {"AC_DeleteFile", "AC_DeleteFilePermanently", "AC_SelectAllFile", "AC_RenameFile",
+                           "AC_CreateDirectoryInFileList"}) {
     AddMenuItem(PM_File, Action(name));
   }
   QAction* toLauncher = PM_File->addAction(Utf8("ランチャーに追加"));
@@ -272,6 +294,7 @@ void WindowActions::BuildMenus() {
   MI_CheckDirSize->setObjectName(QStringLiteral("MI_CheckDirSize"));
   connect(PM_File, &QMenu::aboutToShow, this, [this] {  // PM_FilePopup
     MI_CheckDirSize->setEnabled(logic_.CanCheckDirectorySize(c_.SelectedFileRows()));
+    MI_OpenWith->setEnabled(!c_.SelectedFileRows().empty());
   });
 
   // The buffer list's menu.
@@ -348,6 +371,30 @@ void WindowActions::BuildMenus() {
   connect(toLauncher, &QAction::triggered, this, WhenIdle([this] {
     if (logic_.AddSelectedFileToLauncher(c_.SelectedFileRows())) FillLauncherList();
   }));
+}
+
+void WindowActions::FillOpenWithMenu() {
+  for (QAction* a : MI_OpenWith->actions()) {
+    MI_OpenWith->removeAction(a);
+    a->deleteLater();
+  }
+  const std::vector<int> rows = c_.SelectedFileRows();
+  const std::vector<std::string> files = logic_.List().FullPaths(rows);
+  const QMimeDatabase db;
+  std::vector<std::vector<std::string>> types;
+  for (const std::string& file : files) types.push_back(MimeTypesOf(db, file, files.size() > 64));
+  const std::vector<DesktopEntry> apps = ApplicationCatalogue(XdgFromEnvironment()).ForAll(types);
+  if (apps.empty()) {
+    MI_OpenWith->addAction(Utf8("(アプリケーションがありません)"))->setEnabled(false);
+    return;
+  }
+  for (const DesktopEntry& app : apps) {
+    const QString iconName = QString::fromUtf8(app.icon.data(), static_cast<qsizetype>(app.icon.size()));
+    QAction* item = MI_OpenWith->addAction(iconName.startsWith(u'/') ? QIcon(iconName) : QIcon::fromTheme(iconName),
+                                           QString::fromUtf8(app.name.data(), static_cast<qsizetype>(app.name.size())));
+    item->setData(QString::fromUtf8(app.id.data(), static_cast<qsizetype>(app.id.size())));
+    connect(item, &QAction::triggered, this, WhenIdle([this, app, rows] { logic_.OpenRowsWith(app, rows); }));
+  }
 }
 
 // ---- Shortcuts, launcher and location bar ----------------------------------------------

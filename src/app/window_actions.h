@@ -60,6 +60,8 @@ class WindowActions final : public QObject {
   void AddFocusedFileToBuffer();
   void ShortcutItemClicked(int tag);  // MI_ShortcutDummyClick
   void ScriptItemClicked(QAction* item);  // MI_ScriptDummyClick
+  // "アプリケーションで開く": the applications that open every selected row.
+  void FillOpenWithMenu();
   // A command of a menu that must wait while a script runs.
   std::function<void()> WhenIdle(std::function<void()> run);
 
@@ -79,6 +81,7 @@ class WindowActions final : public QObject {
   QMenu* PM_Buffer = nullptr;
   QMenu* PM_Shortcut = nullptr;
   QMenu* PM_Script = nullptr;
+  QMenu* MI_OpenWith = nullptr;
   QMenu* MI_ScriptRoot_Tree = nullptr;
   QMenu* MI_ScriptRoot_File = nullptr;
   QAction* MI_ScriptDummy = nullptr;

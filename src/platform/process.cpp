@@ -95,7 +95,7 @@ std::optional<std::vector<std::string>> SplitCommandLine(std::string_view line) 
   return words;
 }
 
-int StartDetached(const std::vector<std::string>& argv) {
+int StartDetached(const std::vector<std::string>& argv, std::string_view workingDir) {
   if (argv.empty() || argv[0].empty()) return EINVAL;
   std::vector<char*> args;
   args.reserve(argv.size() + 1);
@@ -105,6 +105,8 @@ int StartDetached(const std::vector<std::string>& argv) {
   SpawnSetup setup;
   if (!setup.ready) return ENOMEM;
   posix_spawn_file_actions_addopen(&setup.actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+  const std::string dir(workingDir);
+  if (!dir.empty()) posix_spawn_file_actions_addchdir_np(&setup.actions, dir.c_str());
 #if defined(__GLIBC__) && (__GLIBC__ > 2 || (__GLIBC__ == 2 && __GLIBC_MINOR__ >= 34))
   // The program gets nothing of ours beyond the standard streams (window sockets, pipes).
   posix_spawn_file_actions_addclosefrom_np(&setup.actions, 3);

@@ -18,9 +18,10 @@ std::optional<std::vector<std::string>> SplitCommandLine(std::string_view comman
 
 // Starts argv[0] (searched in PATH when it holds no "/") with the given arguments in a
 // session of its own, standard input from /dev/null, and returns without waiting; the
-// child is reaped in the background when it ends. 0 on success, else the error number
-// (ENOENT, EACCES, ... or EINVAL for an empty argv).
-int StartDetached(const std::vector<std::string>& argv);
+// child is reaped in the background when it ends. It starts in workingDir when that is
+// given. 0 on success, else the error number (ENOENT, EACCES, ... or EINVAL for an empty
+// argv).
+int StartDetached(const std::vector<std::string>& argv, std::string_view workingDir = {});
 
 // Blocks the calling thread for ms milliseconds; nothing for 0 or less.
 void SleepMilliseconds(std::int64_t ms);

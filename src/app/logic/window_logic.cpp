@@ -1,6 +1,7 @@
 #include "app/logic/window_logic.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <utility>
 
 #include "app/logic/ui_text.h"
@@ -304,6 +305,21 @@ void WindowLogic::OpenWithShell(std::string_view file, std::string_view paramete
   const std::string dir = services_.rules.AddTrailingSeparator(services_.rules.ParentPath(file));
   // Without an application for it the open would otherwise fail unseen.
   if (!services_.shell.Open(file, parameters, dir)) AppendLog(UiText("開くアプリケーションがありません: ") + std::string(file));
+}
+
+void WindowLogic::OpenRowsWith(const DesktopEntry& app, const std::vector<int>& selectedRows) {
+  const std::vector<std::string> files = list_.FullPaths(selectedRows);
+  if (files.empty()) return;
+  if (std::optional<std::string> failure = OpenWithApplication(app, files, TerminalCommand(std::getenv("TERMINAL")))) {
+    AppendLog(*failure);
+  }
+}
+
+void WindowLogic::OpenTerminalHere() {
+  if (selected_ == nullptr) return;
+  if (std::optional<std::string> failure = OpenTerminalIn(selected_->Path(), TerminalCommand(std::getenv("TERMINAL")))) {
+    AppendLog(*failure);
+  }
 }
 
 void WindowLogic::OpenFile(const std::vector<int>& selectedRows) {

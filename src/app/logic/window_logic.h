@@ -12,6 +12,7 @@
 #include "app/logic/dir_tree.h"
 #include "app/logic/file_buffers.h"
 #include "app/logic/file_list.h"
+#include "app/logic/mime_apps.h"
 #include "app/logic/settings.h"
 #include "app/logic/state_files.h"
 #include "app/logic/tab_state.h"
@@ -124,6 +125,12 @@ class WindowLogic : private fileops::OperationHost {
   bool CanCheckDirectorySize(const std::vector<int>& selectedRows) const;
   void CheckListDirectorySize(const std::vector<int>& selectedRows);  // MI_CheckDirSize
   void OpenWithShell(std::string_view file, std::string_view parameters);
+  // "アプリケーションで開く": opens the selected rows with app (a log line when it cannot
+  // start); an entry run in a terminal gets the terminal below.
+  void OpenRowsWith(const DesktopEntry& app, const std::vector<int>& selectedRows);
+  // "端末をここで開く": the terminal ($TERMINAL, else x-terminal-emulator) in the selected
+  // directory.
+  void OpenTerminalHere();
 
   // ---- Tabs ---------------------------------------------------------------------------
   const std::vector<TabState>& Tabs() const { return tabs_; }
