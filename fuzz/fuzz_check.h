@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <algorithm>
 #include <string_view>
 
 namespace velkoran::fuzzing {
@@ -30,6 +31,20 @@ inline Halves SplitAtNul(std::string_view input) {
   const std::size_t nul = input.find('\0');
   if (nul == std::string_view::npos) return {input, {}};
   return {input.substr(0, nul), input.substr(nul + 1)};
+}
+
+// Feeds bytes to a reader in pieces of at most `piece` bytes until they run out or the
+// reader is finished: feed(data, size) returns the count it took, which may fall short
+// only where the reader finished. `used` counts what was taken, also when feed throws.
+template <typename Feed, typename Finished>
+void FeedInPieces(std::string_view bytes, std::size_t piece, std::size_t& used, Feed&& feed, Finished&& finished) {
+  while (used < bytes.size() && !finished()) {
+    const std::size_t n = std::min(piece, bytes.size() - used);
+    const std::size_t took = feed(bytes.data() + used, n);
+    FUZZ_CHECK(took <= n);
+    used += took;
+    if (took < n) FUZZ_CHECK(finished());
+  }
 }
 
 }  // namespace velkoran::fuzzing

@@ -22,13 +22,9 @@ Outcome Decode(std::string_view body, std::size_t piece) {
   net::TChunkedDecoder decoder;
   const auto sink = [&o](const char* p, std::size_t n) { o.data.append(p, n); };
   try {
-    while (o.used < body.size() && !decoder.Finished()) {
-      const std::size_t n = std::min(piece, body.size() - o.used);
-      const std::size_t took = decoder.Feed(body.data() + o.used, n, sink);
-      FUZZ_CHECK(took <= n);
-      o.used += took;
-      if (took < n) FUZZ_CHECK(decoder.Finished());
-    }
+    fuzzing::FeedInPieces(
+        body, piece, o.used, [&](const char* p, std::size_t n) { return decoder.Feed(p, n, sink); },
+        [&] { return decoder.Finished(); });
   } catch (const net::EProtocolError&) {
     o.failed = true;
   }

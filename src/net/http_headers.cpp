@@ -99,7 +99,8 @@ TResponseFacts ReadResponseFacts(const TResponseHeader& header, std::string_view
     const auto first = Number(spec.substr(0, spec.find('-')));
     const std::size_t slash = spec.find('/');
     const auto total = slash == std::string_view::npos ? std::nullopt : Number(spec.substr(slash + 1));
-    if (total && *total != 0) facts.ContentLength = *total - first.value_or(0);
+    // A range that begins beyond the total announces nothing.
+    if (total && *total != 0 && first.value_or(0) <= *total) facts.ContentLength = *total - first.value_or(0);
   }
   if (header.Has("content-disposition")) {
     const std::string value = header.Get("content-disposition");

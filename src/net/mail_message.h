@@ -1,6 +1,7 @@
 // TMailMessage: the mail message the POP3 and SMTP clients and the script class Mail
-// share: headers, body, the text parts, and attachments saved as files (when received)
-// or read from files (when sent). Build makes MIME multipart/mixed with Base64 parts.
+// share: headers, body, the text parts, and attachments (received: saved as files or
+// handed to a store; sent: read from files). Build makes MIME multipart/mixed with Base64
+// parts.
 #pragma once
 
 #include <cstdint>

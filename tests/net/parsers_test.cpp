@@ -62,6 +62,31 @@ TEST(HeaderBlock, LinesUpToTheEmptyOneWithinTheLimits) {
   }
 }
 
+TEST(HeaderBlock, WhatTheFieldsAnnounce) {
+  struct Case {
+    const char* name;
+    std::vector<std::string> lines;
+    std::int64_t length;
+    const char* location;
+  };
+  const Case cases[] = {
+      {"length", {"HTTP/1.1 200 OK", "Content-Length: 12", "Location: ../b?x"}, 12, "http://h/b?x"},
+      {"not a number", {"HTTP/1.1 200 OK", "Content-Length: 1e3"}, 0, ""},
+      {"rest of the resource by range", {"HTTP/1.1 206 P", "Content-Range: bytes 100-199/1000"}, 900, ""},
+      // Found by the http_header fuzz target: a range beyond its total gave a negative length.
+      {"range beyond its total", {"HTTP/1.1 206 P", "Content-Range: bytes 100-199/10"}, -1, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TStatusLine status;
+    TResponseHeader header;
+    ReadStatusAndFields(c.lines, "http://h/a/page", status, header);
+    const TResponseFacts facts = ReadResponseFacts(header, "http://h/a/page");
+    EXPECT_EQ(facts.ContentLength, c.length);
+    EXPECT_EQ(facts.Location, c.location);
+  }
+}
+
 TEST(MailReplies, StatusLinesAndSmtpReplies) {
   EXPECT_EQ(ParsePop3Status("+OK 2 320").Text, "2 320");
   EXPECT_EQ(ParsePop3Status("-ERR no such message").Is, TPop3Status::Kind::Err);
