@@ -13,52 +13,16 @@ namespace {
 // Script calls nest at most this deep whatever the stack allows; deeper is runaway.
 constexpr int kMaxCallDepth = 100000;
 
-// Does the function body use `arguments` or eval (which could be given a text that reads
-// it)? Only then is the arguments array worth making.
-bool MentionsArguments(const TJExpr* e) {
-  if (e == nullptr) return false;
-  if (e->Code == ecIdentifier && (e->Name == "arguments" || e->Name == "eval")) return true;
-  // A member name after "." is not a variable reference.
-  if (e->Code == ecMember || e->Code == ecSuperMember) return MentionsArguments(e->Operand1);
-  if (e->Code == ecProperty) return MentionsArguments(PartsOfProperty(*e).value);
-  if (e->Code == ecNew) return MentionsArguments(PartsOfNew(*e).lastArgument);
-  return MentionsArguments(e->Operand1) || MentionsArguments(e->Operand2) || MentionsArguments(e->Operand3);
-}
-
-bool ChainMentionsArguments(const TJStatement* s) {
-  for (; s != nullptr; s = s->Next) {
-    if (MentionsArguments(s->Expr) || ChainMentionsArguments(s->Sub) || ChainMentionsArguments(s->Sub2)) return true;
-  }
-  return false;
-}
-
 }  // namespace
 
 const TJEngine::FunctionInfo& TJEngine::InfoOf(const TJStatement* definition) {
   auto& slot = functionInfo_[definition];
   if (slot) return *slot;
-  slot = std::make_unique<FunctionInfo>();
+  slot = std::make_unique<FunctionInfo>(*definition);
   const FunctionParts parts = PartsOfFunction(*definition);
-  for (const TJStatement* p = parts.firstParameter; p != nullptr; p = p->Next) {
-    const TJExpr* ident = ParameterName(*p);
-    if (ident != nullptr && ident->Code == ecIdentifier) {
-      slot->params.push_back({SharedString(ident->Name), ident->Hash});
-    } else {
-      slot->params.push_back({SharedString(), 0});
-    }
-  }
-  for (std::size_t i = 0; i < slot->params.size(); ++i) {
-    for (std::size_t j = 0; j < i; ++j) {
-      if (!slot->params[i].name.empty() && slot->params[i].name.view() == slot->params[j].name.view()) {
-        slot->distinctParams = false;
-      }
-    }
-    if (slot->params[i].name.view() == "arguments") slot->distinctParams = false;
-  }
   // The usual body: a block followed by the implicit return of nothing. Its contents can
   // run as the call's chain; falling off the end yields undefined all the same.
   slot->body = parts.block != nullptr ? parts.block->Sub : parts.body;
-  slot->needsArguments = ChainMentionsArguments(parts.body);
   return *slot;
 }
 
@@ -128,6 +92,8 @@ TJValue TJEngine::CallScript(TJFunction& f, const TJValue* args, std::size_t cou
     TJEngine& e;
     TJSymbolTable& table;
     Frame* outer;
+    const TJLocalLayout* outerLayout;
+    TJValue* outerSlots;
     const SharedString& saved;
     bool switched;
     bool pushedThis = false;
@@ -135,6 +101,8 @@ TJValue TJEngine::CallScript(TJFunction& f, const TJValue* args, std::size_t cou
       if (pushedThis) table.PopThis();
       table.PopLocal();
       e.frame_ = outer;
+      e.frameLayout_ = outerLayout;
+      e.frameSlots_ = outerSlots;
       --e.runDepth_;
       if (switched) e.tables_.SetCurrent(saved);
     }
@@ -143,8 +111,8 @@ TJValue TJEngine::CallScript(TJFunction& f, const TJValue* args, std::size_t cou
   {
     // Restored on every way out; an exception skips the sweep below, so what this call
     // made waits for the enclosing frame.
-    Scope scope{*this, table, frame_, saved, switchTable};
-    table.PushLocal();
+    Scope scope{*this, table, frame_, frameLayout_, frameSlots_, saved, switchTable};
+    TJLocalScope& locals = table.PushLocal(&info.layout);
     // A plain function's "this" is the global object; when that is on top already (a call
     // from module level or from another plain function) nothing needs pushing.
     TJObject* self = f.This.Get();
@@ -154,25 +122,22 @@ TJValue TJEngine::CallScript(TJFunction& f, const TJValue* args, std::size_t cou
       scope.pushedThis = true;
     }
     frame_ = &frame;
+    frameLayout_ = &info.layout;
+    frameSlots_ = locals.Slots();
     ++runDepth_;
 
-    TJHash& locals = table.TopLocal();
-    if (info.needsArguments) {
+    if (info.layout.ArgumentsSlot() >= 0) {
       TJValueList list;
       list.Reserve(count);
       for (std::size_t i = 0; i < count; ++i) list.Add(args[i]);
       TJObject* arguments = factory_.CreateObject("Array", &list);
-      locals.Set(TJName("arguments"), TJValue::Object(arguments));
+      locals.Assign(static_cast<std::size_t>(info.layout.ArgumentsSlot()), TJValue::Object(arguments));
     }
-    const std::size_t bound = std::min(info.params.size(), count);
+    // Parameters without an argument stay unbound.
+    const std::vector<std::int32_t>& params = info.layout.ParameterSlots();
+    const std::size_t bound = std::min(params.size(), count);
     for (std::size_t i = 0; i < bound; ++i) {
-      const Param& p = info.params[i];
-      if (p.name.empty()) continue;
-      if (info.distinctParams) {
-        locals.Append(p.name, p.hash, args[i]);
-      } else {
-        locals.Set(TJName(p.name, p.hash), args[i]);
-      }
+      if (params[i] >= 0) locals.Assign(static_cast<std::size_t>(params[i]), args[i]);
     }
     if (ExecChain(info.body, false) == Completion::Return) result = std::move(frame.result);
   }

@@ -117,7 +117,6 @@ class TJEngine {
   TJHostRegistrar HostRegistrar = nullptr;
 
  private:
-  friend class TJEvaluatorAccess;
   enum class Completion : std::uint8_t { Normal, Break, Continue, Return };
 
   struct Frame {
@@ -129,17 +128,10 @@ class TJEngine {
   };
 
   // What a function declaration needs at each call, prepared once per declaration.
-  struct Param {
-    SharedString name;
-    std::uint32_t hash;
-  };
   struct FunctionInfo {
-    std::vector<Param> params;  // every parameter in order (empty name: no identifier)
+    explicit FunctionInfo(const TJStatement& declaration) : layout(declaration) {}
+    TJLocalLayout layout;
     const TJStatement* body = nullptr;
-    // The body mentions `arguments` or calls eval; only then does a call make the array.
-    bool needsArguments = false;
-    // No two parameters share a name: binding them needs no search.
-    bool distinctParams = true;
   };
 
   // --- statements (exec.cpp)
@@ -210,14 +202,25 @@ class TJEngine {
   TJValue EvalTypeof(const TJExpr* node);
   TJValue EvalConditional(const TJExpr* node);
   TJValue EvalOther(const TJExpr* node);
-  // A bare name: the innermost local scope first; then, at the level of a module (no
-  // method's "this"), the slot among the module's variables that the node remembers,
-  // valid while the member epoch is unchanged (nothing could have come to hide it).
+  // A bare name. Inside the function that the node belongs to, its slot in the call's
+  // local scope (function_layout.h), else no local at all; outside, the local scope by
+  // name. Then (EvalNonLocal) the rest of the lookup.
   TJValue EvalIdentifier(const TJExpr* n) {
-    TJSymbolTable& t = tables_.Current();
-    if (t.HasLocal()) {
-      if (const TJValue* v = t.TopLocal().FindHashed(n->Name, n->Hash)) return *v;
+    if (n->LocalLayout == frameLayout_ && frameLayout_ != nullptr) {
+      if (n->LocalSlot >= 0) {
+        const TJValue& v = frameSlots_[n->LocalSlot];
+        if (!v.IsUnbound()) return v;
+      }
+      return EvalNonLocal(n);
     }
+    if (tables_.Current().HasLocal()) return EvalIdentifierSlow(n, true);
+    return EvalNonLocal(n);
+  }
+  // A bare name that no local scope holds: at the level of a module (no method's
+  // "this"), the slot among the module's variables that the node remembers, valid while
+  // the member epoch is unchanged (nothing could have come to hide it); else the lookup.
+  TJValue EvalNonLocal(const TJExpr* n) {
+    TJSymbolTable& t = tables_.Current();
     if (n->CacheEpoch == MemberEpoch() && n->CacheTable == &t && t.CurrentThis() == t.GlobalObject()) {
       const TJHash& vars = t.Vars();
       if (n->CacheSlot < vars.Count()) {
@@ -225,9 +228,15 @@ class TJEngine {
         if (m.Is(n->Name, n->Hash)) return m.Value();
       }
     }
-    return EvalIdentifierSlow(n);
+    return EvalIdentifierSlow(n, false);
   }
-  TJValue EvalIdentifierSlow(const TJExpr* node);
+  TJValue EvalIdentifierSlow(const TJExpr* node, bool withLocals);
+  // The slot of an identifier that is a bound local of the running function, or null.
+  TJValue* BoundLocal(const TJExpr* n) noexcept {
+    if (n == nullptr || n->LocalLayout != frameLayout_ || frameLayout_ == nullptr || n->LocalSlot < 0) return nullptr;
+    TJValue* slot = frameSlots_ + n->LocalSlot;
+    return slot->IsUnbound() ? nullptr : slot;
+  }
   void StoreIdentifier(const TJExpr* node, const TJValue& value);
   TJValue EvalMemberRead(const TJExpr* node);
   TJValue MemberOf(const TJValue& base, const TJExpr* node);
@@ -254,6 +263,8 @@ class TJEngine {
   };
   // willRead: the target's old value is read too (compound assignment, ++ and --).
   void ResolveTarget(const TJExpr* node, Target& t, bool willRead);
+  // A member or index target whose object part is evaluated already.
+  void ResolveMemberTarget(const TJExpr* node, TJValue base, Target& t, bool willRead);
   static bool KeyIsEvaluated(const TJValue& base, bool willRead) noexcept;
   TJValue ReadTarget(const Target& t);
   void WriteTarget(const Target& t, const TJValue& value);
@@ -268,6 +279,9 @@ class TJEngine {
   TJSymbolTablesList tables_;
 
   Frame* frame_ = nullptr;
+  // The running script call's local layout and slots (none at a module's level).
+  const TJLocalLayout* frameLayout_ = nullptr;
+  TJValue* frameSlots_ = nullptr;
   std::unordered_map<const TJStatement*, std::unique_ptr<FunctionInfo>> functionInfo_;
   std::uintptr_t stackLimit_ = 0;  // lowest stack address a call or expression may use
   int runDepth_ = 0;

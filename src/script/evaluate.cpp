@@ -13,15 +13,95 @@ namespace {
 
 TJName NameOf(const TJExpr* ident) { return TJName(ident->Name, ident->Hash); }
 
-// The integer fast paths give exactly what the operator routines give for two integers.
+// The fast paths below give exactly what the operator routines (operators.cpp) give for
+// operands that are integers or doubles: no conversion, no error but division by zero.
 inline bool BothIntegers(const TJValue& a, const TJValue& b) { return a.Kind() == jkInteger && b.Kind() == jkInteger; }
+// Both integers or doubles (jkInteger and jkNumber differ in the lowest bit only).
+inline bool BothNumeric(const TJValue& a, const TJValue& b) {
+  static_assert((jkInteger | 1) == jkNumber);
+  return (a.Kind() | 1) == jkNumber && (b.Kind() | 1) == jkNumber;
+}
+inline double AsDouble(const TJValue& v) { return v.Kind() == jkInteger ? v.IntValue() : v.NumValue(); }
 
 inline std::int32_t Wrap(std::int64_t v) { return static_cast<std::int32_t>(static_cast<std::uint32_t>(v)); }
+inline std::uint32_t Bits(std::int32_t i) { return static_cast<std::uint32_t>(i); }
 
-}  // namespace
+// The result of a relation or equality between two numbers; `handled` false for the
+// codes that need the routine.
+inline bool CompareNumbers(std::uint8_t code, double x, double y, bool& handled) {
+  handled = true;
+  switch (code) {
+    case ecLess:
+      return x < y;
+    case ecGreater:
+      return x > y;
+    case ecLessEqual:
+      return x <= y;
+    case ecGreaterEqual:
+      return x >= y;
+    case ecEqual:
+    case ecStrictEqual:
+      return x == y;
+    case ecNotEqual:
+    case ecStrictNotEqual:
+      return x != y;
+    default:
+      handled = false;
+      return false;
+  }
+}
 
+// One operand an object whose text is "[" + its class name + "]", the other null.
+inline bool ObjectAgainstNull(const TJValue& a, const TJValue& b) {
+  const TJValue& object = a.Kind() == jkObject ? a : b;
+  const TJValue& other = a.Kind() == jkObject ? b : a;
+  return object.Kind() == jkObject && other.Kind() == jkNull && object.ObjValue() != nullptr &&
+         object.ObjValue()->TextIsClassName();
+}
 
-namespace {
+// A binary arithmetic operator: the integer and double cases here, the rest by the routine.
+TJValue Operate(std::uint8_t code, const TJValue& a, const TJValue& b) {
+  if (BothIntegers(a, b)) {
+    const std::int32_t x = a.IntValue();
+    const std::int32_t y = b.IntValue();
+    switch (code) {
+      case ecAdd:
+        return TJValue::Integer(static_cast<std::int32_t>(Bits(x) + Bits(y)));
+      case ecSubtract:
+        return TJValue::Integer(static_cast<std::int32_t>(Bits(x) - Bits(y)));
+      case ecMultiply:
+        return TJValue::Integer(static_cast<std::int32_t>(Bits(x) * Bits(y)));
+      case ecBitAnd:
+        return TJValue::Integer(x & y);
+      case ecBitOr:
+        return TJValue::Integer(x | y);
+      case ecBitXor:
+        return TJValue::Integer(x ^ y);
+      case ecShl:
+        return TJValue::Integer(static_cast<std::int32_t>(Bits(x) << (Bits(y) & 31u)));
+      case ecShr:
+      case ecUShr:
+        return TJValue::Integer(static_cast<std::int32_t>(Bits(x) >> (Bits(y) & 31u)));
+      default:
+        break;  // division and remainder: the routine checks the divisor
+    }
+  } else if (BothNumeric(a, b)) {
+    switch (code) {
+      case ecAdd:
+        return TJValue::Number(AsDouble(a) + AsDouble(b));
+      case ecSubtract:
+        return TJValue::Number(AsDouble(a) - AsDouble(b));
+      case ecMultiply:
+        return TJValue::Number(AsDouble(a) * AsDouble(b));
+      case ecDivide:
+        if (AsDouble(b) != 0) return TJValue::Number(AsDouble(a) / AsDouble(b));
+        break;
+      default:
+        break;
+    }
+  }
+  return Arithmetic(code, a, b);
+}
 
 std::size_t ListLength(const TJExpr* last) {
   std::size_t n = 0;
@@ -37,48 +117,44 @@ TJValue TJEngine::EvalAddSubtract(const TJExpr* n) {
   CheckStack();
   TJValue b = Operand(n->Operand2);
   TJValue a = Operand(n->Operand1);
-  if (BothIntegers(a, b)) {
-    const std::int64_t r = n->Code == ecAdd ? static_cast<std::int64_t>(a.IntValue()) + b.IntValue()
-                                            : static_cast<std::int64_t>(a.IntValue()) - b.IntValue();
-    return TJValue::Integer(Wrap(r));
-  }
-  return Arithmetic(n->Code, a, b);
+  return Operate(n->Code, a, b);
 }
 
 TJValue TJEngine::EvalArithmetic(const TJExpr* n) {
   CheckStack();
   TJValue b = Operand(n->Operand2);
   TJValue a = Operand(n->Operand1);
-  return Arithmetic(n->Code, a, b);
+  return Operate(n->Code, a, b);
 }
 
 TJValue TJEngine::EvalComparison(const TJExpr* n) {
   CheckStack();
   TJValue b = Operand(n->Operand2);
   TJValue a = Operand(n->Operand1);
+  bool handled = false;
   if (BothIntegers(a, b)) {
-    const std::int32_t x = a.IntValue();
-    const std::int32_t y = b.IntValue();
-    switch (n->Code) {
-      case ecLess:
-        return TJValue::Boolean(x < y);
-      case ecGreater:
-        return TJValue::Boolean(x > y);
-      case ecLessEqual:
-        return TJValue::Boolean(x <= y);
-      case ecGreaterEqual:
-        return TJValue::Boolean(x >= y);
-      case ecEqual:
-      case ecStrictEqual:
-        return TJValue::Boolean(x == y);
-      case ecNotEqual:
-      case ecStrictNotEqual:
-        return TJValue::Boolean(x != y);
-      default:
-        break;  // || and && go through the routine
-    }
+    // Every int32 is exact as a double.
+    const bool r = CompareNumbers(n->Code, a.IntValue(), b.IntValue(), handled);
+    if (handled) return TJValue::Boolean(r);
+  } else if (a.Kind() == jkNumber && b.Kind() == jkNumber) {
+    const bool r = CompareNumbers(n->Code, a.NumValue(), b.NumValue(), handled);
+    if (handled) return TJValue::Boolean(r);
+  } else if (BothNumeric(a, b) && n->Code >= ecLess && n->Code <= ecGreaterEqual) {
+    // A relation of an integer and a double compares the numbers (equality compares texts).
+    const bool r = CompareNumbers(n->Code, AsDouble(a), AsDouble(b), handled);
+    return TJValue::Boolean(r);
+  } else if ((n->Code == ecEqual || n->Code == ecNotEqual) && ObjectAgainstNull(a, b)) {
+    // An object whose text is its class name ("[Name]") never equals null's text.
+    return TJValue::Boolean(n->Code == ecNotEqual);
   }
-  return Compare(n->Code, a, b);
+  switch (n->Code) {
+    case ecOr:
+      return TJValue::Boolean(ToBoolean(a) || ToBoolean(b));
+    case ecAnd:
+      return TJValue::Boolean(ToBoolean(a) && ToBoolean(b));
+    default:
+      return Compare(n->Code, a, b);
+  }
 }
 
 TJValue TJEngine::EvalNot(const TJExpr* n) {
@@ -132,11 +208,11 @@ TJValue TJEngine::EvalOther(const TJExpr* n) {
 
 // The slow half of a bare-name read (engine.h has the fast half): the full lookup, and
 // remembering in the node where a name of the module's variables lives.
-TJValue TJEngine::EvalIdentifierSlow(const TJExpr* n) {
+TJValue TJEngine::EvalIdentifierSlow(const TJExpr* n, bool withLocals) {
   TJSymbolTable& t = tables_.Current();
   TJValue v;
   const TJName name = NameOf(n);
-  switch (t.LookupWhere(name, v)) {
+  switch (t.LookupWhere(name, v, withLocals)) {
     case TJSymbolTable::Found::Vars:
       if (t.CurrentThis() == t.GlobalObject()) {
         const std::int64_t slot = t.Vars().IndexOf(n->Name, n->Hash);
@@ -155,9 +231,14 @@ TJValue TJEngine::EvalIdentifierSlow(const TJExpr* n) {
   }
 }
 
-// Assignment to a bare name: the innermost local scope when a function runs, else the
-// module's variables (through the node's remembered slot when it still holds the name).
+// Assignment to a bare name: the innermost local scope when a function runs (its slot when
+// the node belongs to that function), else the module's variables (through the node's
+// remembered slot when it still holds the name).
 void TJEngine::StoreIdentifier(const TJExpr* n, const TJValue& value) {
+  if (n->LocalLayout == frameLayout_ && frameLayout_ != nullptr && n->LocalSlot >= 0) {
+    TJLocalScope::AssignCounted(frameSlots_[n->LocalSlot], value);
+    return;
+  }
   TJSymbolTable& t = tables_.Current();
   if (!t.HasLocal()) {
     TJHash& vars = t.Vars();
@@ -282,6 +363,16 @@ TJValue TJEngine::EvalMemberRead(const TJExpr* n) {
     return out;
   }
   const TJValue base = Eval(n->Operand1);
+  // An element of an object read with an integer key (an array, say).
+  if (n->Code == ecIndex && base.Kind() == jkObject && base.ObjValue() != nullptr) {
+    const TJValue key = Eval(n->Operand2);
+    TJValue out;
+    if (key.Kind() != jkInteger || !base.ObjValue()->GetIndexed(key.IntValue(), out)) {
+      return ReadMember(base, n->Operand2, true, key);
+    }
+    if (out.Kind() == jkFunction && out.FuncValue() != nullptr) out.FuncValue()->This.Reset(base.ObjValue());
+    return out;
+  }
   return MemberOf(base, n);
 }
 
@@ -296,8 +387,13 @@ void TJEngine::ResolveTarget(const TJExpr* node, Target& t, bool willRead) {
     return;
   }
   if (node->Code != ecMember && node->Code != ecIndex) return;
+  ResolveMemberTarget(node, Eval(node->Operand1), t, willRead);
+}
+
+void TJEngine::ResolveMemberTarget(const TJExpr* node, TJValue base, Target& t, bool willRead) {
+  t.node = node;
   t.kind = Target::Kind::Member;
-  t.base = Eval(node->Operand1);
+  t.base = std::move(base);
   const TJExpr* member = node->Operand2;
   t.bracket = !(node->Code == ecMember && member != nullptr && member->Code == ecIdentifier);
   if (t.bracket && KeyIsEvaluated(t.base, willRead)) t.key = Eval(member);
@@ -375,7 +471,27 @@ TJValue TJEngine::EvalAssign(const TJExpr* n) {
     return value;
   }
   Target t;
-  ResolveTarget(target, t, false);
+  if (target != nullptr && (target->Code == ecMember || target->Code == ecIndex)) {
+    TJValue base = Eval(target->Operand1);
+    // A member or element of an object: straight to the object.
+    if (base.Kind() == jkObject && base.ObjValue() != nullptr) {
+      TJObject* object = base.ObjValue();
+      const TJExpr* member = target->Operand2;
+      if (target->Code == ecMember && member != nullptr && member->Code == ecIdentifier) {
+        object->SetValue(NameOf(member), value, false);
+        return value;
+      }
+      const TJValue key = Eval(member);
+      if (key.Kind() != jkInteger || !object->SetIndexed(key.IntValue(), value)) {
+        const SharedString text = ToText(key);
+        object->SetValue(TJName(text), value, true);
+      }
+      return value;
+    }
+    ResolveMemberTarget(target, std::move(base), t, false);
+  } else {
+    ResolveTarget(target, t, false);
+  }
   WriteTarget(t, value);
   return value;
 }
@@ -387,16 +503,17 @@ TJValue TJEngine::EvalCompoundAssign(const TJExpr* n) {
   };
   const std::uint8_t code = kOperator[n->Code - ecMulAssign];
   TJValue value = Eval(n->Operand2);
+  // A bound local of the running function: read and written in its slot.
+  if (TJValue* slot = BoundLocal(n->Operand1)) {
+    TJValue result = Operate(code, *slot, value);
+    TJLocalScope::AssignCounted(*slot, result);
+    return result;
+  }
   // The target's object and key are evaluated once, for the read and the write.
   Target t;
   ResolveTarget(n->Operand1, t, true);
   const TJValue old = ReadTarget(t);
-  TJValue result;
-  if (code == ecAdd && BothIntegers(old, value)) {
-    result = TJValue::Integer(Wrap(static_cast<std::int64_t>(old.IntValue()) + value.IntValue()));
-  } else {
-    result = Arithmetic(code, old, value);
-  }
+  TJValue result = Operate(code, old, value);
   WriteTarget(t, result);
   return result;
 }
@@ -405,6 +522,12 @@ TJValue TJEngine::EvalIncrement(const TJExpr* n) {
   CheckStack();
   const bool up = n->Code == ecPreIncrement || n->Code == ecPostIncrement;
   const bool prefix = n->Code == ecPreIncrement || n->Code == ecPreDecrement;
+  if (TJValue* slot = BoundLocal(n->Operand1)) {
+    TJValue old = *slot;
+    const TJValue stepped = TJValue::Integer(Wrap(static_cast<std::int64_t>(ToInteger(old)) + (up ? 1 : -1)));
+    TJLocalScope::AssignCounted(*slot, stepped);
+    return prefix ? stepped : old;
+  }
   Target t;
   ResolveTarget(n->Operand1, t, true);
   TJValue old = ReadTarget(t);

@@ -19,6 +19,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <typeinfo>
 #include <utility>
 #include <vector>
 
@@ -130,6 +131,8 @@ class TJObject {
   virtual void SetSuperValue(const TJName& name, const TJValue& value);
   // "[" + script class name + "]".
   virtual SharedString ToString(const TJValue* arg);
+  // ToString is the one above (the object is a plain object or of a script class).
+  bool TextIsClassName() const noexcept { return typeid(*this) == typeid(TJObject); }
   // Bracket access with an integer key, for classes whose bracket form reads positions
   // (Array, String): true when handled. Must behave exactly as the text form would.
   virtual bool GetIndexed(std::int32_t index, TJValue& out);

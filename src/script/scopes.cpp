@@ -7,6 +7,50 @@
 namespace kestrin {
 
 // ---------------------------------------------------------------------------------------
+// TJLocalScope
+
+void TJLocalScope::Close() noexcept {
+  // Releasing only moves counts (nothing is freed here), so one pass does all.
+  for (std::size_t i = 0; i < used_; ++i) {
+    ReleaseValue(slots_[i]);
+    slots_[i] = TJValue();
+  }
+  used_ = 0;
+  layout_ = nullptr;
+  others_.Reset();
+}
+
+TJValue* TJLocalScope::Find(const TJName& name) noexcept {
+  if (layout_ != nullptr) {
+    const std::int32_t slot = layout_->Find(name.Text(), name.Hash());
+    if (slot >= 0) return slots_[static_cast<std::size_t>(slot)].IsUnbound() ? nullptr : &slots_[static_cast<std::size_t>(slot)];
+  }
+  return others_.Count() != 0 ? others_.Find(name) : nullptr;
+}
+
+void TJLocalScope::Set(const TJName& name, const TJValue& value) {
+  if (layout_ != nullptr) {
+    const std::int32_t slot = layout_->Find(name.Text(), name.Hash());
+    if (slot >= 0) {
+      Assign(static_cast<std::size_t>(slot), value);
+      return;
+    }
+  }
+  others_.Set(name, value);
+}
+
+void TJLocalScope::EnumReferences(TJReferenceVisitor& visitor) const {
+  for (std::size_t i = 0; i < used_; ++i) {
+    const TJValue& v = slots_[i];
+    if (v.Kind() == jkObject && v.ObjValue() != nullptr) visitor.Visit(*v.ObjValue());
+  }
+  for (std::size_t i = 0; i < others_.Count(); ++i) {
+    const TJValue& v = others_.Entry(i).Value();
+    if (v.Kind() == jkObject && v.ObjValue() != nullptr) visitor.Visit(*v.ObjValue());
+  }
+}
+
+// ---------------------------------------------------------------------------------------
 // TJSymbolTable
 
 TJSymbolTable::TJSymbolTable(TJObject* globalObject) : globalObject_(globalObject) {
@@ -27,9 +71,9 @@ void TJSymbolTable::ClearTable() {
   if (OnClear) OnClear(*this);
 }
 
-TJSymbolTable::Found TJSymbolTable::LookupWhere(const TJName& name, TJValue& out) {
-  if (localDepth_ > 0) {
-    if (const TJValue* v = locals_[localDepth_ - 1].Find(name)) {
+TJSymbolTable::Found TJSymbolTable::LookupWhere(const TJName& name, TJValue& out, bool withLocals) {
+  if (withLocals && localDepth_ > 0) {
+    if (const TJValue* v = locals_[localDepth_ - 1]->Find(name)) {
       out = *v;
       return Found::Local;
     }
@@ -76,7 +120,7 @@ TJValue TJSymbolTable::GetVar(const TJName& name) {
 
 void TJSymbolTable::SetVar(const TJName& name, const TJValue& value) {
   if (localDepth_ > 0) {
-    locals_[localDepth_ - 1].Set(name, value);
+    locals_[localDepth_ - 1]->Set(name, value);
   } else {
     vars_.Set(name, value);
   }
@@ -91,7 +135,7 @@ void TJSymbolTable::EnumReferences(TJReferenceVisitor& visitor) const {
     }
   };
   visitTable(vars_);
-  for (std::size_t i = 0; i < localDepth_; ++i) visitTable(locals_[i]);
+  for (std::size_t i = 0; i < localDepth_; ++i) locals_[i]->EnumReferences(visitor);
   for (TJObject* o : thisStack_) {
     if (o != nullptr) visitor.Visit(*o);
   }

@@ -16,9 +16,54 @@
 #include <string_view>
 #include <vector>
 
+#include "script/function_layout.h"
 #include "script/object.h"
 
 namespace kestrin {
+
+// The local scope of one script call: a slot per name of the function's layout (unbound
+// until assigned), and a table for any other name bound by name (none in practice: only
+// names of the layout are ever bound while the function runs). Scopes are reused from
+// call to call, so a call allocates nothing once its depth has been reached before.
+class TJLocalScope {
+ public:
+  TJLocalScope() = default;
+  TJLocalScope(const TJLocalScope&) = delete;
+  TJLocalScope& operator=(const TJLocalScope&) = delete;
+  ~TJLocalScope() { Close(); }
+
+  // Starts a call of a function with this layout (none: a scope of names only).
+  void Open(const TJLocalLayout* layout) {
+    layout_ = layout;
+    const std::size_t n = layout != nullptr ? layout->SlotCount() : 0;
+    if (slots_.size() < n) slots_.resize(n);
+    used_ = n;
+    for (std::size_t i = 0; i < n; ++i) slots_[i] = TJValue::Unbound();
+  }
+  // Ends the call: lets go of every value.
+  void Close() noexcept;
+
+  const TJLocalLayout* Layout() const noexcept { return layout_; }
+  TJValue* Slots() noexcept { return slots_.data(); }
+  // A bound name, or null.
+  TJValue* Find(const TJName& name) noexcept;
+  // Binds a name, keeping object counts.
+  void Set(const TJName& name, const TJValue& value);
+  // Binds a slot, keeping object counts.
+  void Assign(std::size_t slot, const TJValue& value) noexcept { AssignCounted(slots_[slot], value); }
+  static void AssignCounted(TJValue& slot, const TJValue& value) noexcept {
+    RetainValue(value);
+    ReleaseValue(slot);
+    slot = value;
+  }
+  void EnumReferences(TJReferenceVisitor& visitor) const;
+
+ private:
+  const TJLocalLayout* layout_ = nullptr;
+  std::vector<TJValue> slots_;
+  std::size_t used_ = 0;
+  TJHash others_;
+};
 
 class TJSymbolTable {
  public:
@@ -38,7 +83,8 @@ class TJSymbolTable {
   enum class Found : std::uint8_t { Nowhere, Local, This, Global, Vars };
   // Resolves a bare name (locals, "this", variables, global object); false when absent.
   bool Lookup(const TJName& name, TJValue& out) { return LookupWhere(name, out) != Found::Nowhere; }
-  Found LookupWhere(const TJName& name, TJValue& out);
+  // withLocals false: the caller knows the local scope lacks the name.
+  Found LookupWhere(const TJName& name, TJValue& out, bool withLocals = true);
   bool HasName(const TJName& name);
   TJValue GetVar(const TJName& name);
   // A member read on the module's value (Lib.x): as Lookup without the locals of a call
@@ -50,15 +96,17 @@ class TJSymbolTable {
   TJHash& Vars() noexcept { return vars_; }
 
   // Local scopes are reused between calls, so a call does not allocate its scope.
-  void PushLocal() {
-    if (localDepth_ == locals_.size()) locals_.emplace_back();
-    ++localDepth_;
+  TJLocalScope& PushLocal(const TJLocalLayout* layout = nullptr) {
+    if (localDepth_ == locals_.size()) locals_.push_back(std::make_unique<TJLocalScope>());
+    TJLocalScope& scope = *locals_[localDepth_++];
+    scope.Open(layout);
+    return scope;
   }
   void PopLocal() noexcept {
-    if (localDepth_ > 0) locals_[--localDepth_].Reset();
+    if (localDepth_ > 0) locals_[--localDepth_]->Close();
   }
   bool HasLocal() const noexcept { return localDepth_ > 0; }
-  TJHash& TopLocal() noexcept { return locals_[localDepth_ - 1]; }
+  TJLocalScope& TopLocal() noexcept { return *locals_[localDepth_ - 1]; }
   // The "this" stack counts the objects on it.
   void PushThis(TJObject* object) {
     thisStack_.push_back(object);
@@ -82,7 +130,7 @@ class TJSymbolTable {
 
  private:
   TJHash vars_;
-  std::vector<TJHash> locals_;
+  std::vector<std::unique_ptr<TJLocalScope>> locals_;
   std::size_t localDepth_ = 0;
   std::vector<TJObject*> thisStack_;
   TJObject* globalObject_;

@@ -117,6 +117,10 @@ struct TJExpr {
   mutable std::uint32_t CacheEpoch = 0;
   mutable std::uint32_t CacheSlot = 0;
   mutable const void* CacheTable = nullptr;
+  // Identifier nodes in a function body: the function's local layout and the name's slot
+  // in it, or -1 when the name is never a local of that function (function_layout.h).
+  mutable const void* LocalLayout = nullptr;
+  mutable std::int32_t LocalSlot = -1;
   TJExpr* Operand1 = nullptr;
   TJExpr* Operand2 = nullptr;
   TJExpr* Operand3 = nullptr;

@@ -112,6 +112,11 @@ class TJValue {
     return v;
   }
 
+  // The mark of a local slot whose name is not bound (yet): never a script value, and
+  // never leaves the local scopes (function_layout.h).
+  static TJValue Unbound() noexcept { return Tagged(kUnbound); }
+  bool IsUnbound() const noexcept { return kind_ == kUnbound; }
+
   TJValueKind Kind() const noexcept { return kind_; }
   bool Is(TJValueKind k) const noexcept { return kind_ == k; }
 
@@ -162,7 +167,9 @@ class TJValue {
     v.kind_ = k;
     return v;
   }
-  // Kinds below jkString own nothing; that test is the fast path of every copy.
+  static constexpr TJValueKind kUnbound = static_cast<TJValueKind>(0xFF);
+  // Kinds below jkString own nothing; that test is the fast path of every copy (an
+  // unbound mark owns nothing either).
   void Retain() noexcept {
     if (kind_ < jkString) return;
     if (kind_ == jkString) {
