@@ -52,7 +52,6 @@ constexpr int kMinimumHeight = 240;
 // How often the state files are brought up to date while the window runs.
 constexpr int kSaveIntervalMs = 2000;
 
-QString Utf8(const char* text) { return QString::fromUtf8(text); }
 
 
 // A monotonic millisecond counter that wraps like the system tick counter.
@@ -215,11 +214,11 @@ void TForm_Main::BuildLayout() {
   // Only the tree, the list and the buffer list take drops; text dropped here would be
   // a drop on the window, which is refused.
   controls_.CB_LocateBar->lineEdit()->setAcceptDrops(false);
-  controls_.SB_Go = new QPushButton(Utf8("行"), controls_.PN_LocateBar);
+  controls_.SB_Go = new QPushButton(Tr("行"), controls_.PN_LocateBar);
   controls_.SB_Go->setObjectName(QStringLiteral("SB_Go"));
   controls_.SB_Go->setFixedSize(23, 20);
   controls_.SB_Go->setFocusPolicy(Qt::NoFocus);
-  controls_.SpeedButton2 = new QPushButton(Utf8("探"), controls_.PN_LocateBar);
+  controls_.SpeedButton2 = new QPushButton(Tr("探"), controls_.PN_LocateBar);
   controls_.SpeedButton2->setObjectName(QStringLiteral("SpeedButton2"));
   controls_.SpeedButton2->setFixedSize(23, 20);
   controls_.SpeedButton2->setFocusPolicy(Qt::NoFocus);
@@ -334,7 +333,7 @@ void TForm_Main::BuildLayout() {
   controls_.LB_Buffer->setFont(FixedFont());
   controls_.LB_Buffer->setSelectionMode(QAbstractItemView::ExtendedSelection);
   controls_.LB_Buffer->setContextMenuPolicy(Qt::CustomContextMenu);
-  controls_.LB_Buffer->addItem(Utf8("ファイルバッファ"));
+  controls_.LB_Buffer->addItem(Tr("ファイルバッファ"));
   controls_.LB_Log = new QListWidget(controls_.Splitter2);
   controls_.LB_Log->setObjectName(QStringLiteral("LB_Log"));
   controls_.LB_Log->setFont(FixedFont());
@@ -343,7 +342,7 @@ void TForm_Main::BuildLayout() {
   controls_.LB_Log->setItemDelegate(new RowDelegate(false, controls_.LB_Log));
   controls_.TV_Directorys->setItemDelegate(new RowDelegate(false, controls_.TV_Directorys));
   controls_.LB_Buffer->setItemDelegate(new RowDelegate(false, controls_.LB_Buffer));
-  controls_.LB_Log->addItem(Utf8("処理ログ"));
+  controls_.LB_Log->addItem(Tr("処理ログ"));
   controls_.LB_Log->viewport()->installEventFilter(this);
   controls_.Splitter2->addWidget(controls_.LB_Buffer);
   controls_.Splitter2->addWidget(controls_.LB_Log);

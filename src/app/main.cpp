@@ -53,9 +53,9 @@ int main(int argc, char** argv) {
   QApplication::setApplicationVersion(QString::fromLatin1(velkoran::platform::kVersion));
   // Lets the desktop match the window with the menu entry and its icon.
   QGuiApplication::setDesktopFileName(QStringLiteral("velkoran"));
-  // The window speaks Japanese; Qt's standard buttons ("Yes", "Cancel", ...) must too.
-  // When the window's language becomes a choice, Qt's follows it here.
-  velkoran::app::InstallQtTranslation(app, "ja");
+  // The window's own texts and Qt's standard buttons ("Yes", "Cancel", ...) speak the same
+  // language: Japanese, or English outside Japanese locales (VELKORAN_LANG decides first).
+  velkoran::app::InstallUiLanguage(app, velkoran::platform::UiLanguageFromEnvironment());
   QApplication::setWindowIcon(QIcon::fromTheme(
       QStringLiteral("velkoran"),
       QIcon(velkoran::app::ToQ(velkoran::platform::DataDir() + "../icons/hicolor/256x256/apps/velkoran.png"))));

@@ -1,6 +1,7 @@
 #include "app/qt_text.h"
 
 #include "platform/codepage.h"
+#include "platform/ui_language.h"
 
 namespace velkoran::app {
 
@@ -15,5 +16,7 @@ std::string FromQ(const QString& text) {
   return platform::FromUtf16(std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()), static_cast<std::size_t>(text.size())),
                              platform::ActiveCodePage());
 }
+
+QString Tr(const char* utf8) { return QString::fromStdString(platform::TranslatedText(utf8)); }
 
 }  // namespace velkoran::app

@@ -26,7 +26,6 @@
 namespace velkoran::app {
 namespace {
 
-QString Utf8(const char* text) { return QString::fromUtf8(text); }
 
 QKeySequence Key(QKeyCombination k) { return QKeySequence(k); }
 
@@ -68,8 +67,8 @@ std::function<void()> WindowActions::WhenIdle(std::function<void()> run) {
 
 // ---- Building --------------------------------------------------------------------------
 
-QAction* WindowActions::AddAction(const char* name, const char* caption, const QKeySequence& key, std::function<void()> run) {
-  auto* action = new QAction(Utf8(caption), &window_);
+QAction* WindowActions::AddAction(const char* name, const QString& caption, const QKeySequence& key, std::function<void()> run) {
+  auto* action = new QAction(caption, &window_);
   action->setObjectName(QString::fromLatin1(name));
   action->setShortcut(key);
   // Keys are matched by the window's own dispatch (an item of the focused pane's menu
@@ -87,13 +86,13 @@ QAction* WindowActions::AddAction(const char* name, const char* caption, const Q
   return action;
 }
 
-QAction* WindowActions::AddMenuItem(QMenu* menu, QAction* action, const char* caption) {
-  if (caption == nullptr) {
+QAction* WindowActions::AddMenuItem(QMenu* menu, QAction* action, const QString& caption) {
+  if (caption.isNull()) {
     menu->addAction(action);
     return action;
   }
   // The menu shows the action under a caption of its own, with the action's key.
-  auto* item = new QAction(Utf8(caption), menu);
+  auto* item = new QAction(caption, menu);
   item->setShortcut(action->shortcut());
   item->setShortcutContext(Qt::WidgetShortcut);
   item->setEnabled(action->isEnabled());
@@ -106,8 +105,8 @@ QAction* WindowActions::AddMenuItem(QMenu* menu, QAction* action, const char* ca
   return item;
 }
 
-QMenu* WindowActions::AddMenu(const char* name, const char* caption, QMenu* parent) {
-  auto* menu = new QMenu(Utf8(caption), parent != nullptr ? static_cast<QWidget*>(parent) : &window_);
+QMenu* WindowActions::AddMenu(const char* name, const QString& caption, QMenu* parent) {
+  auto* menu = new QMenu(caption, parent != nullptr ? static_cast<QWidget*>(parent) : &window_);
   menu->setObjectName(QString::fromLatin1(name));
   menuByName_[menu->objectName()] = menu;
   if (parent != nullptr) parent->addMenu(menu);
@@ -140,80 +139,77 @@ void WindowActions::BuildActions() {
 
   // The file list's actions come first: where several panes share a key, the list's
   // action answers when the focus is in no pane that has the key in its menu.
-  AddAction("AC_OpenFile", "開く", Key(Qt::Key_Return), [&L, &c] { L.OpenFile(c.SelectedFileRows()); });
-  AddAction("AC_DeleteFile", "削除", Key(Qt::Key_Delete), [&L, &c] { L.DeleteFiles(c.SelectedFileRows()); });
-  AddAction("AC_DeleteFilePermanently", "完全に削除", Key(Qt::SHIFT | Qt::Key_Delete),
+  AddAction("AC_OpenFile", Tr("開く"), Key(Qt::Key_Return), [&L, &c] { L.OpenFile(c.SelectedFileRows()); });
+  AddAction("AC_DeleteFile", Tr("削除"), Key(Qt::Key_Delete), [&L, &c] { L.DeleteFiles(c.SelectedFileRows()); });
+  AddAction("AC_DeleteFilePermanently", Tr("完全に削除"), Key(Qt::SHIFT | Qt::Key_Delete),
             [&L, &c] { L.DeleteFiles(c.SelectedFileRows(), true); });
-  AddAction("AC_SelectAllFile", "全て選択", Key(Qt::CTRL | Qt::Key_A), [&c] { c.LV_FileList->selectAll(); });
-  AddAction("AC_RenameFile", "名前変更", Key(Qt::Key_Backslash), [&c] {
+  AddAction("AC_SelectAllFile", Tr("全て選択"), Key(Qt::CTRL | Qt::Key_A), [&c] { c.LV_FileList->selectAll(); });
+  AddAction("AC_RenameFile", Tr("名前変更"), Key(Qt::Key_Backslash), [&c] {
     const std::vector<int> rows = c.SelectedFileRows();
     if (rows.empty()) return;
     const QModelIndex index = c.listModel->index(rows.front(), 0);
     c.LV_FileList->setCurrentIndex(index);
     c.LV_FileList->edit(index);
   });
-  AddAction("AC_CreateDirectoryInFileList", "ディレクトリ作成", Key(Qt::CTRL | Qt::Key_K), [&L] { L.CreateDirectory(); });
-  AddAction("AC_MoveFromBufferInFileList", "バッファからファイル移動", Key(Qt::CTRL | Qt::Key_X), [&L] { L.MoveFromBuffer(); });
-  AddAction("AC_CopyFromBufferInFileList", "バッファからコピー", Key(Qt::CTRL | Qt::Key_C), [&L] { L.CopyFromBuffer(); });
-  AddAction("AC_AddBufferFile", "バッファに追加", Key(Qt::Key_Space), [this] { AddFocusedFileToBuffer(); });
-  AddAction("AC_AddBufferSelectFile", "選択アイテムをバッファに追加", Key(Qt::CTRL | Qt::Key_B),
+  AddAction("AC_CreateDirectoryInFileList", Tr("ディレクトリ作成"), Key(Qt::CTRL | Qt::Key_K), [&L] { L.CreateDirectory(); });
+  AddAction("AC_MoveFromBufferInFileList", Tr("バッファからファイル移動"), Key(Qt::CTRL | Qt::Key_X), [&L] { L.MoveFromBuffer(); });
+  AddAction("AC_CopyFromBufferInFileList", Tr("バッファからコピー"), Key(Qt::CTRL | Qt::Key_C), [&L] { L.CopyFromBuffer(); });
+  AddAction("AC_AddBufferFile", Tr("バッファに追加"), Key(Qt::Key_Space), [this] { AddFocusedFileToBuffer(); });
+  AddAction("AC_AddBufferSelectFile", Tr("選択アイテムをバッファに追加"), Key(Qt::CTRL | Qt::Key_B),
             [&L, &c] { L.AddSelectedFilesToBuffer(c.SelectedFileRows()); });
   for (int i = 0; i < kBufferCount; ++i) {
     const std::string name = "AC_AddItemToBuffer" + std::to_string(i);
-    const std::string caption = std::to_string(i + 1) + "番バッファに追加";
-    AddAction(name.c_str(), caption.c_str(), Key(Qt::SHIFT | FunctionKey(i)),
+    AddAction(name.c_str(), Tr("%1番バッファに追加").arg(i + 1), Key(Qt::SHIFT | FunctionKey(i)),
               [&L, &c, i] { L.AddSelectedFilesToBuffer(c.SelectedFileRows(), i); });
   }
-  AddAction("AC_GoParent", "親ディレクトリに行く", Key(Qt::Key_Backspace), [&L] { L.GoParent(); });
-  AddAction("AC_UpdateFileList", "ファイルリスト更新", Key(Qt::CTRL | Qt::Key_F), [&L] { L.ListDirectory(); });
-  AddAction("AC_OpenTerminalHere", "端末をここで開く", QKeySequence(), [&L] { L.OpenTerminalHere(); });
+  AddAction("AC_GoParent", Tr("親ディレクトリに行く"), Key(Qt::Key_Backspace), [&L] { L.GoParent(); });
+  AddAction("AC_UpdateFileList", Tr("ファイルリスト更新"), Key(Qt::CTRL | Qt::Key_F), [&L] { L.ListDirectory(); });
+  AddAction("AC_OpenTerminalHere", Tr("端末をここで開く"), QKeySequence(), [&L] { L.OpenTerminalHere(); });
 
   // The tree's actions.
-  AddAction("AC_DeleteTreeItem", "削除", Key(Qt::Key_Delete), [&L] { L.DeleteTreeItem(); });
-  AddAction("AC_DeleteTreeItemPermanently", "完全に削除", Key(Qt::SHIFT | Qt::Key_Delete), [&L] { L.DeleteTreeItem(true); });
-  AddAction("AC_AddBufferInTree", "バッファに追加", Key(Qt::Key_Space), [&L] { L.AddTreeDirectoryToBuffer(); });
+  AddAction("AC_DeleteTreeItem", Tr("削除"), Key(Qt::Key_Delete), [&L] { L.DeleteTreeItem(); });
+  AddAction("AC_DeleteTreeItemPermanently", Tr("完全に削除"), Key(Qt::SHIFT | Qt::Key_Delete), [&L] { L.DeleteTreeItem(true); });
+  AddAction("AC_AddBufferInTree", Tr("バッファに追加"), Key(Qt::Key_Space), [&L] { L.AddTreeDirectoryToBuffer(); });
   for (int i = 0; i < kBufferCount; ++i) {
     const std::string name = "AC_AddDirToBuffer" + std::to_string(i);
-    const std::string caption = std::to_string(i + 1) + "番バッファに追加";
-    AddAction(name.c_str(), caption.c_str(), Key(Qt::SHIFT | FunctionKey(i)), [&L, i] { L.AddTreeDirectoryToBuffer(i); });
+    AddAction(name.c_str(), Tr("%1番バッファに追加").arg(i + 1), Key(Qt::SHIFT | FunctionKey(i)), [&L, i] { L.AddTreeDirectoryToBuffer(i); });
   }
-  AddAction("AC_AddShortcutInTree", "ショートカットに追加", Key(Qt::CTRL | Qt::Key_S), [this] {
+  AddAction("AC_AddShortcutInTree", Tr("ショートカットに追加"), Key(Qt::CTRL | Qt::Key_S), [this] {
     if (logic_.AddShortcutForSelection()) RebuildShortcutMenus();
   });
-  AddAction("AC_UpdateTree", "ツリー更新", Key(Qt::CTRL | Qt::Key_T), [&L] { L.UpdateTree(); });
-  AddAction("AC_FullCol", "ツリーを全て閉じる", QKeySequence(), [&L] { L.CollapseWholeTree(); });
+  AddAction("AC_UpdateTree", Tr("ツリー更新"), Key(Qt::CTRL | Qt::Key_T), [&L] { L.UpdateTree(); });
+  AddAction("AC_FullCol", Tr("ツリーを全て閉じる"), QKeySequence(), [&L] { L.CollapseWholeTree(); });
 
   // The buffers.
   for (int i = 0; i < kBufferCount; ++i) {
     const std::string name = "AC_Buf" + std::to_string(i);
-    const std::string caption = std::to_string(i + 1) + "番バッファ";
-    AddAction(name.c_str(), caption.c_str(), Key(Qt::CTRL | FunctionKey(i)), [&L, i] { L.SelectBuffer(i); });
+    AddAction(name.c_str(), Tr("%1番バッファ").arg(i + 1), Key(Qt::CTRL | FunctionKey(i)), [&L, i] { L.SelectBuffer(i); });
   }
-  AddAction("AC_ClearBufferList", "全削除", Key(Qt::CTRL | Qt::Key_L), [&L] { L.ClearBuffer(); });
-  AddAction("AC_DeleteFilesInBuffer", "バッファのファイルを削除", Key(Qt::CTRL | Qt::SHIFT | Qt::Key_Delete),
+  AddAction("AC_ClearBufferList", Tr("全削除"), Key(Qt::CTRL | Qt::Key_L), [&L] { L.ClearBuffer(); });
+  AddAction("AC_DeleteFilesInBuffer", Tr("バッファのファイルを削除"), Key(Qt::CTRL | Qt::SHIFT | Qt::Key_Delete),
             [&L] { L.DeleteFilesInBuffer(); });
-  AddAction("AC_DeleteFilesInBufferPermanently", "バッファのファイルを完全に削除", QKeySequence(),
+  AddAction("AC_DeleteFilesInBufferPermanently", Tr("バッファのファイルを完全に削除"), QKeySequence(),
             [&L] { L.DeleteFilesInBuffer(true); });
 
   // Tabs, focus, break and repaint.
-  AddAction("AC_MakeNewTab", "新規タブ作成", Key(Qt::CTRL | Qt::Key_N), [&L] { L.NewTab(); });
-  AddAction("AC_DeleteTab", "タブ削除", Key(Qt::CTRL | Qt::Key_Q), [&L] { L.DeleteCurrentTab(); });
+  AddAction("AC_MakeNewTab", Tr("新規タブ作成"), Key(Qt::CTRL | Qt::Key_N), [&L] { L.NewTab(); });
+  AddAction("AC_DeleteTab", Tr("タブ削除"), Key(Qt::CTRL | Qt::Key_Q), [&L] { L.DeleteCurrentTab(); });
   for (int i = 0; i < 12; ++i) {
     const std::string name = "AC_ChangeTab" + std::to_string(i);
-    AddAction(name.c_str(), "タブ変更", Key(FunctionKey(i)), [&L, i] { L.SelectTab(i); });
+    AddAction(name.c_str(), Tr("タブ変更"), Key(FunctionKey(i)), [&L, i] { L.SelectTab(i); });
   }
-  AddAction("AC_GoLocateBar", "ロケーションバーに移動", Key(Qt::CTRL | Qt::ALT | Qt::Key_Up), [&c] { c.CB_LocateBar->setFocus(); });
-  AddAction("AC_GoTree", "ツリーに移動", Key(Qt::CTRL | Qt::ALT | Qt::Key_Left), [&c] { c.TV_Directorys->setFocus(); });
-  AddAction("AC_GoFileList", "ファイルリストに移動", Key(Qt::CTRL | Qt::ALT | Qt::Key_Right), [&c] { c.LV_FileList->setFocus(); });
-  AddAction("AC_GoFileBuffer", "ファイルバッファに移動", Key(Qt::CTRL | Qt::ALT | Qt::Key_Down), [&c] { c.LB_Buffer->setFocus(); });
-  AddAction("AC_Break", "処理中止", Key(Qt::Key_Escape), [this] {
+  AddAction("AC_GoLocateBar", Tr("ロケーションバーに移動"), Key(Qt::CTRL | Qt::ALT | Qt::Key_Up), [&c] { c.CB_LocateBar->setFocus(); });
+  AddAction("AC_GoTree", Tr("ツリーに移動"), Key(Qt::CTRL | Qt::ALT | Qt::Key_Left), [&c] { c.TV_Directorys->setFocus(); });
+  AddAction("AC_GoFileList", Tr("ファイルリストに移動"), Key(Qt::CTRL | Qt::ALT | Qt::Key_Right), [&c] { c.LV_FileList->setFocus(); });
+  AddAction("AC_GoFileBuffer", Tr("ファイルバッファに移動"), Key(Qt::CTRL | Qt::ALT | Qt::Key_Down), [&c] { c.LB_Buffer->setFocus(); });
+  AddAction("AC_Break", Tr("処理中止"), Key(Qt::Key_Escape), [this] {
     if (scripts_.Running()) {
       scripts_.Abort();
     } else {
       logic_.RequestBreak();
     }
   });
-  AddAction("AC_Repaint", "再描画", Key(Qt::CTRL | Qt::SHIFT | Qt::Key_R), [this] {
+  AddAction("AC_Repaint", Tr("再描画"), Key(Qt::CTRL | Qt::SHIFT | Qt::Key_R), [this] {
     window_.update();
     window_.repaint();
   });
@@ -245,51 +241,51 @@ void WindowActions::BuildMenus() {
   const WindowControls& c = c_;
 
   // The tree's menu.
-  PM_DirTree = AddMenu("PM_DirTree", "");
+  PM_DirTree = AddMenu("PM_DirTree", QString());
   AddMenuItem(PM_DirTree, Action("AC_DeleteTreeItem"));
   AddMenuItem(PM_DirTree, Action("AC_DeleteTreeItemPermanently"));
-  AddMenuItem(PM_DirTree, Action("AC_AddBufferInTree"), "選択ディレクトリをバッファに追加");
-  QMenu* treeToBuffer = AddMenu("MI_AddDirToBuffer", "選択ディレクトリをバッファに追加", PM_DirTree);
+  AddMenuItem(PM_DirTree, Action("AC_AddBufferInTree"), Tr("選択ディレクトリをバッファに追加"));
+  QMenu* treeToBuffer = AddMenu("MI_AddDirToBuffer", Tr("選択ディレクトリをバッファに追加"), PM_DirTree);
   for (int i = 0; i < kBufferCount; ++i) AddMenuItem(treeToBuffer, Action(QStringLiteral("AC_AddDirToBuffer%1").arg(i)));
   PM_DirTree->addSeparator();
-  MI_ShortcutRoot = AddMenu("MI_ShortcutRoot", "ショートカット", PM_DirTree);
+  MI_ShortcutRoot = AddMenu("MI_ShortcutRoot", Tr("ショートカット"), PM_DirTree);
   AddMenuItem(PM_DirTree, Action("AC_AddShortcutInTree"));
   AddMenuItem(PM_DirTree, Action("AC_OpenTerminalHere"));
   PM_DirTree->addSeparator();
-  MI_ScriptRoot_Tree = AddMenu("MI_ScriptRoot_Tree", "スクリプト", PM_DirTree);
+  MI_ScriptRoot_Tree = AddMenu("MI_ScriptRoot_Tree", Tr("スクリプト"), PM_DirTree);
   PM_DirTree->addSeparator();
   AddMenuItem(PM_DirTree, Action("AC_UpdateTree"));
-  QAction* n21 = PM_DirTree->addAction(Utf8("ディレクトリサイズ調査"), this, WhenIdle([&L] { L.CheckTreeDirectorySize(); }));
+  QAction* n21 = PM_DirTree->addAction(Tr("ディレクトリサイズ調査"), this, WhenIdle([&L] { L.CheckTreeDirectorySize(); }));
   n21->setObjectName(QStringLiteral("N21"));
   AddMenuItem(PM_DirTree, Action("AC_FullCol"));
 
   // The file list's menu.
-  PM_File = AddMenu("PM_File", "");
+  PM_File = AddMenu("PM_File", QString());
   AddMenuItem(PM_File, Action("AC_OpenFile"));
-  MI_OpenWith = AddMenu("MI_OpenWith", "アプリケーションで開く", PM_File);
+  MI_OpenWith = AddMenu("MI_OpenWith", Tr("アプリケーションで開く"), PM_File);
   connect(MI_OpenWith, &QMenu::aboutToShow, this, [this] { FillOpenWithMenu(); });
   AddMenuItem(PM_File, Action("AC_OpenTerminalHere"));
   for (const char* name : {"AC_DeleteFile", "AC_DeleteFilePermanently", "AC_SelectAllFile", "AC_RenameFile",
                            "AC_CreateDirectoryInFileList"}) {
     AddMenuItem(PM_File, Action(name));
   }
-  QAction* toLauncher = PM_File->addAction(Utf8("ランチャーに追加"));
+  QAction* toLauncher = PM_File->addAction(Tr("ランチャーに追加"));
   toLauncher->setObjectName(QStringLiteral("MI_AddLauncher"));
   PM_File->addSeparator();
   AddMenuItem(PM_File, Action("AC_MoveFromBufferInFileList"));
   AddMenuItem(PM_File, Action("AC_CopyFromBufferInFileList"));
-  AddMenuItem(PM_File, Action("AC_AddBufferFile"), "選択アイテムをバッファに追加(単一)");
+  AddMenuItem(PM_File, Action("AC_AddBufferFile"), Tr("選択アイテムをバッファに追加(単一)"));
   AddMenuItem(PM_File, Action("AC_AddBufferSelectFile"));
-  QMenu* listToBuffer = AddMenu("MI_AddItemToBuffer", "選択アイテムをバッファに追加", PM_File);
+  QMenu* listToBuffer = AddMenu("MI_AddItemToBuffer", Tr("選択アイテムをバッファに追加"), PM_File);
   for (int i = 0; i < kBufferCount; ++i) AddMenuItem(listToBuffer, Action(QStringLiteral("AC_AddItemToBuffer%1").arg(i)));
   PM_File->addSeparator();
   AddMenuItem(PM_File, Action("AC_GoParent"));
   PM_File->addSeparator();
-  MI_ScriptRoot_File = AddMenu("MI_ScriptRoot_File", "スクリプト", PM_File);
+  MI_ScriptRoot_File = AddMenu("MI_ScriptRoot_File", Tr("スクリプト"), PM_File);
   PM_File->addSeparator();
   AddMenuItem(PM_File, Action("AC_UpdateTree"));
   AddMenuItem(PM_File, Action("AC_UpdateFileList"));
-  MI_CheckDirSize = PM_File->addAction(Utf8("ディレクトリサイズ調査"), this,
+  MI_CheckDirSize = PM_File->addAction(Tr("ディレクトリサイズ調査"), this,
                                        WhenIdle([&L, &c] { L.CheckListDirectorySize(c.SelectedFileRows()); }));
   MI_CheckDirSize->setObjectName(QStringLiteral("MI_CheckDirSize"));
   connect(PM_File, &QMenu::aboutToShow, this, [this] {  // PM_FilePopup
@@ -298,8 +294,8 @@ void WindowActions::BuildMenus() {
   });
 
   // The buffer list's menu.
-  PM_Buffer = AddMenu("PM_Buffer", "");
-  QAction* delete3 = PM_Buffer->addAction(Utf8("ファイルバッファから削除"), this, WhenIdle([&L, &c] {
+  PM_Buffer = AddMenu("PM_Buffer", QString());
+  QAction* delete3 = PM_Buffer->addAction(Tr("ファイルバッファから削除"), this, WhenIdle([&L, &c] {
     std::vector<int> lines;
     for (const QModelIndex& i : c.LB_Buffer->selectionModel()->selectedRows()) lines.push_back(i.row());
     L.RemoveBufferLines(lines);
@@ -307,7 +303,7 @@ void WindowActions::BuildMenus() {
   delete3->setObjectName(QStringLiteral("Delete3"));
   delete3->setShortcut(Key(Qt::Key_Delete));
   delete3->setShortcutContext(Qt::WidgetShortcut);
-  AddMenuItem(PM_Buffer, Action("AC_ClearBufferList"), "ファイルバッファから全削除");
+  AddMenuItem(PM_Buffer, Action("AC_ClearBufferList"), Tr("ファイルバッファから全削除"));
   PM_Buffer->addSeparator();
   AddMenuItem(PM_Buffer, Action("AC_DeleteFilesInBuffer"));
   AddMenuItem(PM_Buffer, Action("AC_DeleteFilesInBufferPermanently"));
@@ -315,8 +311,8 @@ void WindowActions::BuildMenus() {
   for (int i = 0; i < kBufferCount; ++i) AddMenuItem(PM_Buffer, Action(QStringLiteral("AC_Buf%1").arg(i)));
 
   // The shortcut menu (also the log's menu) with its hidden template item.
-  PM_Shortcut = AddMenu("PM_Shortcut", "");
-  MI_ShortcutDummy = PM_Shortcut->addAction(Utf8("イベント用ダミー"));
+  PM_Shortcut = AddMenu("PM_Shortcut", QString());
+  MI_ShortcutDummy = PM_Shortcut->addAction(Tr("イベント用ダミー"));
   MI_ShortcutDummy->setObjectName(QStringLiteral("MI_ShortcutDummy"));
   MI_ShortcutDummy->setVisible(false);
 
@@ -324,10 +320,10 @@ void WindowActions::BuildMenus() {
     connect(menu, &QMenu::aboutToShow, this, [this] { listFocusedBeforeMenu_ = c_.LV_FileList->hasFocus(); });
   }
 
-  PM_Script = AddMenu("PM_Script", "");
+  PM_Script = AddMenu("PM_Script", QString());
 
   // The window's menu.
-  PM_Main = AddMenu("PM_Main", "");
+  PM_Main = AddMenu("PM_Main", QString());
   AddMenuItem(PM_Main, Action("AC_MakeNewTab"));
   AddMenuItem(PM_Main, Action("AC_DeleteTab"));
   PM_Main->addSeparator();
@@ -336,25 +332,25 @@ void WindowActions::BuildMenus() {
   AddMenuItem(PM_Main, Action("AC_GoLocateBar"));
   AddMenuItem(PM_Main, Action("AC_GoTree"));
   PM_Main->addSeparator();
-  QMenu* settings = AddMenu("MI_Setting", "設定", PM_Main);
-  MI_TreeVisible = settings->addAction(Utf8("ツリー表示"), this, WhenIdle([&L] { L.ToggleTreeVisible(); }));
+  QMenu* settings = AddMenu("MI_Setting", Tr("設定"), PM_Main);
+  MI_TreeVisible = settings->addAction(Tr("ツリー表示"), this, WhenIdle([&L] { L.ToggleTreeVisible(); }));
   MI_TreeVisible->setObjectName(QStringLiteral("MI_TreeVisible"));
   MI_ShowDirInFileList =
-      settings->addAction(Utf8("ファイルリストにディレクトリを表示"), this, WhenIdle([&L] { L.ToggleShowDirectory(); }));
+      settings->addAction(Tr("ファイルリストにディレクトリを表示"), this, WhenIdle([&L] { L.ToggleShowDirectory(); }));
   MI_ShowDirInFileList->setObjectName(QStringLiteral("MI_ShowDirInFileList"));
-  MI_AutoUwagaki = settings->addAction(Utf8("上書き確認をしない"), this, WhenIdle([&L] { L.Engine().ToggleAutoOverwrite(); }));
+  MI_AutoUwagaki = settings->addAction(Tr("上書き確認をしない"), this, WhenIdle([&L] { L.Engine().ToggleAutoOverwrite(); }));
   MI_AutoUwagaki->setObjectName(QStringLiteral("MI_AutoUwagaki"));
-  MI_AutoExpand = settings->addAction(Utf8("自動でツリーを開く"), this, WhenIdle([&L] { L.ToggleAutoExpand(); }));
+  MI_AutoExpand = settings->addAction(Tr("自動でツリーを開く"), this, WhenIdle([&L] { L.ToggleAutoExpand(); }));
   MI_AutoExpand->setObjectName(QStringLiteral("MI_AutoExpand"));
   for (QAction* a : {MI_TreeVisible, MI_ShowDirInFileList, MI_AutoUwagaki, MI_AutoExpand}) a->setCheckable(true);
-  QAction* updateScripts = settings->addAction(Utf8("スクリプトメニュー更新"), this, [this] { RebuildScriptMenus(); });
+  QAction* updateScripts = settings->addAction(Tr("スクリプトメニュー更新"), this, [this] { RebuildScriptMenus(); });
   updateScripts->setObjectName(QStringLiteral("MI_UpdateScriptList"));
   // The hidden template of the script items: they share its click handler.
-  MI_ScriptDummy = settings->addAction(Utf8("スクリプトダミー"));
+  MI_ScriptDummy = settings->addAction(Tr("スクリプトダミー"));
   MI_ScriptDummy->setObjectName(QStringLiteral("MI_ScriptDummy"));
   MI_ScriptDummy->setVisible(false);
   PM_Main->addSeparator();
-  QMenu* tabKeys = AddMenu("MI_TabShortcut", "タブショートカット", PM_Main);
+  QMenu* tabKeys = AddMenu("MI_TabShortcut", Tr("タブショートカット"), PM_Main);
   for (int i = 0; i < 12; ++i) AddMenuItem(tabKeys, Action(QStringLiteral("AC_ChangeTab%1").arg(i)));
   AddMenuItem(PM_Main, Action("AC_Break"));
   AddMenuItem(PM_Main, Action("AC_Repaint"));
@@ -385,7 +381,7 @@ void WindowActions::FillOpenWithMenu() {
   for (const std::string& file : files) types.push_back(MimeTypesOf(db, file, files.size() > 64));
   const std::vector<DesktopEntry> apps = ApplicationCatalogue(XdgFromEnvironment()).ForAll(types);
   if (apps.empty()) {
-    MI_OpenWith->addAction(Utf8("(アプリケーションがありません)"))->setEnabled(false);
+    MI_OpenWith->addAction(Tr("(アプリケーションがありません)"))->setEnabled(false);
     return;
   }
   for (const DesktopEntry& app : apps) {

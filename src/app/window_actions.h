@@ -54,9 +54,10 @@ class WindowActions final : public QObject {
  private:
   void BuildActions();
   void BuildMenus();
-  QAction* AddAction(const char* name, const char* caption, const QKeySequence& key, std::function<void()> run);
-  QAction* AddMenuItem(QMenu* menu, QAction* action, const char* caption = nullptr);
-  QMenu* AddMenu(const char* name, const char* caption, QMenu* parent = nullptr);
+  QAction* AddAction(const char* name, const QString& caption, const QKeySequence& key, std::function<void()> run);
+  // A null caption: the item is the action itself.
+  QAction* AddMenuItem(QMenu* menu, QAction* action, const QString& caption = QString());
+  QMenu* AddMenu(const char* name, const QString& caption, QMenu* parent = nullptr);
   void AddFocusedFileToBuffer();
   void ShortcutItemClicked(int tag);  // MI_ShortcutDummyClick
   void ScriptItemClicked(QAction* item);  // MI_ScriptDummyClick

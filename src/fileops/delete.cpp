@@ -54,9 +54,8 @@ std::string QuestionSummary(const std::vector<std::string>& paths, bool toTrash)
   std::string summary = messages::Local(messages::kEntriesOpen) + std::to_string(paths.size()) +
                         messages::Local(messages::kEntriesCount);
   if (folders > 0) {
-    std::string folderText = messages::Local(toTrash ? messages::kFoldersTrashed : messages::kFoldersDeleted);
-    folderText.replace(folderText.find("%1"), 2, std::to_string(folders));
-    summary += folderText;
+    summary += platform::FillPattern(messages::Local(toTrash ? messages::kFoldersTrashed : messages::kFoldersDeleted),
+                                     {std::to_string(folders)});
   }
   return summary + messages::Local(messages::kEntriesClose);
 }

@@ -6,6 +6,7 @@
 
 #include "fileops/format_size.h"
 #include "fileops/messages.h"
+#include "platform/ui_language.h"
 
 namespace velkoran::fileops {
 namespace {
@@ -18,15 +19,6 @@ double Seconds(TransferRate::Clock::duration d) { return std::chrono::duration<d
 
 std::string Size(std::uint64_t bytes) { return FormatSize(bytes, SizeFormat::Decimal) + "B"; }
 
-// Replaces %1, %2, … in a translated pattern, so that each language orders the parts its way.
-std::string Fill(std::string pattern, const std::vector<std::string>& values) {
-  for (std::size_t i = values.size(); i-- > 0;) {
-    std::string mark = "%";
-    mark += std::to_string(i + 1);
-    if (const std::size_t at = pattern.find(mark); at != std::string::npos) pattern.replace(at, mark.size(), values[i]);
-  }
-  return pattern;
-}
 
 }  // namespace
 
@@ -65,7 +57,7 @@ std::string TransferRate::StatusText() const {
     text += "  " + Size(static_cast<std::uint64_t>(*speed)) + "/s";
   }
   if (const std::optional<std::chrono::seconds> left = TimeLeft()) {
-    text += "  " + Fill(messages::Local(messages::kTimeLeft), {FormatDuration(*left)});
+    text += "  " + platform::FillPattern(messages::Local(messages::kTimeLeft), {FormatDuration(*left)});
   }
   return text;
 }
@@ -75,7 +67,7 @@ std::string TransferRate::SummaryText() const {
   const std::string speed =
       seconds > 0 ? Size(static_cast<std::uint64_t>(static_cast<double>(done_) / seconds)) + "/s" : std::string("-");
   const auto whole = std::chrono::duration_cast<std::chrono::seconds>(Elapsed());
-  return Fill(messages::Local(messages::kTransferSummary), {Size(done_), FormatDuration(whole), speed});
+  return platform::FillPattern(messages::Local(messages::kTransferSummary), {Size(done_), FormatDuration(whole), speed});
 }
 
 std::string FormatDuration(std::chrono::seconds duration) {

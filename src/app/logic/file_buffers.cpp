@@ -5,6 +5,7 @@
 #include <unordered_map>
 
 #include "app/logic/ui_text.h"
+#include "platform/ui_language.h"
 
 namespace velkoran::app {
 
@@ -99,7 +100,7 @@ std::vector<std::string> FileBuffers::DisplayLines() const {
   return lines;
 }
 
-std::string FileBuffers::IndexCaption() const { return std::to_string(current_ + 1) + UiText("番バッファ"); }
+std::string FileBuffers::IndexCaption() const { return platform::FillPattern(UiText("%1番バッファ"), {std::to_string(current_ + 1)}); }
 
 std::string FileBuffers::DisplayName(std::string_view entry) const {
   if (rules_.HasTrailingSeparator(entry)) {

@@ -7,6 +7,7 @@
 #include <numeric>
 
 #include "app/logic/ui_text.h"
+#include "platform/ui_language.h"
 #include "fileops/format_size.h"
 #include "platform/codepage.h"
 #include "platform/directory.h"
@@ -67,12 +68,12 @@ std::string FileList::Caption(ColumnKind kind) {
 
 std::string_view FileList::CaptionUtf8(ColumnKind kind) {
   switch (kind) {
-    case ColumnKind::Name: return "名前";
+    case ColumnKind::Name: return platform::Translatable("名前");
     case ColumnKind::FileDirectory: return "fd";
     case ColumnKind::SizeWhole:
     case ColumnKind::SizeBytes:
-    case ColumnKind::SizeDecimal: return "サイズ";
-    case ColumnKind::DirPath: return "パス";
+    case ColumnKind::SizeDecimal: return platform::Translatable("サイズ");
+    case ColumnKind::DirPath: return platform::Translatable("パス");
   }
   return {};
 }

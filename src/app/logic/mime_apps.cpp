@@ -11,6 +11,7 @@
 #include "platform/fileio.h"
 #include "platform/paths.h"
 #include "platform/process.h"
+#include "platform/ui_language.h"
 
 namespace velkoran::app {
 namespace {
@@ -213,12 +214,12 @@ std::vector<DesktopEntry> ApplicationsFor(const XdgSetting& xdg, const std::vect
 std::optional<std::string> OpenWithApplication(const DesktopEntry& entry, const std::vector<std::string>& files,
                                                const std::vector<std::string>& terminal) {
   const std::vector<std::vector<std::string>> commands = OpenCommands(entry, files, terminal);
-  if (commands.empty()) return StartFailure("アプリケーションを起動できません: ", UiText(entry.name), EINVAL);
+  if (commands.empty()) return StartFailure(platform::Translatable("アプリケーションを起動できません: "), LocalText(entry.name), EINVAL);
   const std::string workingDir =
       !entry.workingDir.empty() ? entry.workingDir : (files.empty() ? std::string() : platform::HostPaths().ParentPath(files.front()));
   for (const std::vector<std::string>& argv : commands) {
     if (const int error = platform::StartDetached(argv, workingDir); error != 0) {
-      return StartFailure("アプリケーションを起動できません: ", UiText(entry.name), error);
+      return StartFailure(platform::Translatable("アプリケーションを起動できません: "), LocalText(entry.name), error);
     }
   }
   return std::nullopt;
@@ -226,7 +227,7 @@ std::optional<std::string> OpenWithApplication(const DesktopEntry& entry, const 
 
 std::optional<std::string> OpenTerminalIn(std::string_view folder, const std::vector<std::string>& terminal) {
   if (const int error = platform::StartDetached(terminal, folder); error != 0) {
-    return StartFailure("端末を起動できません: ", terminal.empty() ? std::string() : terminal.front(), error);
+    return StartFailure(platform::Translatable("端末を起動できません: "), terminal.empty() ? std::string() : terminal.front(), error);
   }
   return std::nullopt;
 }

@@ -1,10 +1,13 @@
 #include "app/logic/ui_text.h"
 
 #include "platform/codepage.h"
+#include "platform/ui_language.h"
 
 namespace velkoran::app {
 
-std::string UiText(std::string_view utf8) {
+std::string UiText(std::string_view utf8) { return LocalText(platform::TranslatedText(utf8)); }
+
+std::string LocalText(std::string_view utf8) {
   const platform::CodePage cp = platform::ActiveCodePage();
   if (cp == platform::CodePage::Utf8) return std::string(utf8);
   return platform::FromUtf8(utf8, cp);
@@ -18,7 +21,7 @@ std::string ShownText(std::string_view text) {
     if (next > kShownTextLimit) break;
     end = next;
   }
-  return std::string(text.substr(0, end)) + UiText("…");
+  return std::string(text.substr(0, end)) + LocalText("…");
 }
 
 }  // namespace velkoran::app
