@@ -257,6 +257,8 @@ void TMailMessage::ParsePart(std::string_view part, bool strict) {
   const std::string_view body = part.substr(std::min(cursor.NextStart(), part.size()));
   const std::string type = headers.GetText("Content-Type");
   if (Lower(type).find("text/plain") != std::string::npos) {
+    // A later text part begins on a line of its own, not glued to the last line before it.
+    if (!Message.empty()) Message.append("\r\n", 2);
     Message += JoinLines(body);
     return;
   }

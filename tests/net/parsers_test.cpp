@@ -170,7 +170,8 @@ TEST(MailMessage, ParsedInMemoryWithAttachmentsHandedToTheStore) {
       "From: a@x\r\nContent-Type: multipart/mixed;\r\n\tboundary=\"b 1\"\r\n\r\npreamble\r\n--b 1\r\n"
       "Content-Type: text/plain\r\n\r\nline one\r\nline two\r\n--b 1\r\n"
       "Content-Type: application/octet-stream;\r\n name=\"../dir/data.bin\"\r\nContent-Transfer-Encoding: base64\r\n\r\n" +
-      kestrin::Base64Encode(std::string(100, '\xff')).insert(40, "\r\n") + "\r\n--b 1--\r\nepilogue\r\n";
+      kestrin::Base64Encode(std::string(100, '\xff')).insert(40, "\r\n") +
+      "\r\n--b 1\r\nContent-Type: text/plain\r\n\r\nsecond part\r\n--b 1--\r\nepilogue\r\n";
   TMailMessage m;
   m.AttachPath = "/nonexistent/";
   std::vector<std::pair<std::string, std::string>> stored;
@@ -183,7 +184,7 @@ TEST(MailMessage, ParsedInMemoryWithAttachmentsHandedToTheStore) {
   EXPECT_EQ(stored[0].first, "../dir/data.bin") << "the store decides what a name means";
   EXPECT_EQ(stored[0].second, std::string(100, '\xff'));
   EXPECT_EQ(m.Attachments, std::vector<std::string>{"mem:../dir/data.bin"});
-  EXPECT_EQ(m.Message, "line one\r\nline two");
+  EXPECT_EQ(m.Message, "line one\r\nline two\r\nsecond part") << "each text part on lines of its own";
   EXPECT_EQ(m.Boundary, "b 1");
   EXPECT_EQ(m.Size, static_cast<std::int64_t>(raw.size()));
   EXPECT_EQ(m.Body().substr(0, 15), "preamble\r\n--b 1");
