@@ -64,7 +64,7 @@ class ScriptedPeer {
   std::thread thread_;
 };
 
-// A port on 127.0.0.1 that nothing listened on a moment ago.
+// A port on 127.0.0.1 that nothing listened on a moment ago, never the same twice in a program.
 std::uint16_t FreePort();
 // A port on 127.0.0.1 where nothing listens (connections are refused).
 std::uint16_t ClosedPort();
