@@ -81,6 +81,13 @@ TEST(DesktopEntryTest, CommandLinesFromExec) {
     e.terminal = c.terminal;
     EXPECT_EQ(OpenCommands(e, two, {"term", "--x"}), c.commands);
   }
+  DesktopEntry named;
+  named.exec = "app %i --title=%c %k %f";
+  named.name = "Editor";
+  named.icon = "ed";
+  named.file = "/apps/ed.desktop";
+  EXPECT_EQ(OpenCommands(named, {"/d/c.txt"}, {}),
+            (std::vector<std::vector<std::string>>{{"app", "--icon", "ed", "--title=Editor", "/apps/ed.desktop", "/d/c.txt"}}));
   EXPECT_EQ(TerminalCommand(nullptr), (std::vector<std::string>{"x-terminal-emulator"}));
   EXPECT_EQ(TerminalCommand(""), (std::vector<std::string>{"x-terminal-emulator"}));
   EXPECT_EQ(TerminalCommand("kitty --single-instance"), (std::vector<std::string>{"kitty", "--single-instance"}));

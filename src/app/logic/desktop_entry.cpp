@@ -193,6 +193,10 @@ std::vector<std::vector<std::string>> OpenCommands(const DesktopEntry& entry, co
     std::vector<std::string> argv = terminal.empty() || !entry.terminal ? std::vector<std::string>{} : terminal;
     if (!argv.empty()) argv.push_back("-e");
     for (const std::string& word : *words) {
+      if (word == "%i") {  // the icon as an option of its own, when the entry has one
+        if (!entry.icon.empty()) argv.insert(argv.end(), {"--icon", entry.icon});
+        continue;
+      }
       if (word == "%F" || word == "%U") {
         if (one != nullptr) {
           argv.push_back(*one);
@@ -212,7 +216,11 @@ std::vector<std::vector<std::string>> OpenCommands(const DesktopEntry& entry, co
           out += '%';
         } else if (code == 'f' || code == 'u' || code == 'F' || code == 'U') {
           out += one != nullptr ? *one : (files.empty() ? std::string() : files.front());
-        }  // any other code stands for nothing here
+        } else if (code == 'c') {
+          out += entry.name;
+        } else if (code == 'k') {
+          out += entry.file;
+        }  // any other code (the deprecated ones) stands for nothing here
       }
       // A word that was nothing but dropped codes is no argument.
       if (!out.empty() || word.empty()) argv.push_back(std::move(out));

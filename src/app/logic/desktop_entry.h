@@ -49,6 +49,7 @@ struct DesktopEntry {
   std::string icon;
   std::string exec;  // unescaped, field codes still in it
   std::string workingDir;  // Path=
+  std::string file;        // where the entry was read from (empty: not from a file)
   bool terminal = false;
   std::vector<std::string> mimeTypes;
 };
@@ -65,7 +66,8 @@ bool FindsExecutable(std::string_view name, std::string_view path);
 
 // The commands that open files with entry: Exec split into words (double quotes and their
 // escapes as the entry format has them), %F and %U replaced by all files as words of their
-// own, %f and %u by one file (one command per file), %% by "%", every other field code
+// own, %f and %u by one file (one command per file), %% by "%", %c by the name, %k by the
+// entry's file, a word %i by "--icon" and the icon (nothing without one), every other code
 // dropped. An Exec without any file code gets the file appended, one command per file. An
 // entry run in a terminal is started as terminal + "-e" + its command. Nothing when Exec
 // cannot be split (an open quote).

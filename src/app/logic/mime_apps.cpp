@@ -57,7 +57,9 @@ void CollectEntries(const std::string& dir, const std::string& idPrefix, const D
     const std::string id = idPrefix + name;
     if (installed.count(id) != 0) continue;
     std::optional<std::string> text = platform::ReadRegularFile(dir + name);
-    auto [it, added] = installed.emplace(id, text ? ParseDesktopEntry(*text, id, context) : std::nullopt);
+    std::optional<DesktopEntry> entry = text ? ParseDesktopEntry(*text, id, context) : std::nullopt;
+    if (entry) entry->file = dir + name;
+    auto [it, added] = installed.emplace(id, std::move(entry));
     if (it->second) order.push_back(&it->first);
   }
 }
