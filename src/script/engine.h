@@ -243,6 +243,11 @@ class TJEngine {
   // The member of base named by an identifier (dot form) or by an evaluated key.
   TJValue ReadMember(const TJValue& base, const TJExpr* memberNode, bool bracket, const TJValue& key);
   TJValue ReadModuleMember(TJFunction& module, const TJName& name);
+  // Dot access through the member-name node's inline cache (objects whose dot access is
+  // TJObject's own); false: the caller goes by name.
+  bool FillMemberCache(TJObject& object, const TJExpr* member);
+  bool ReadStandardMember(TJObject& object, const TJExpr* member, TJValue& out);
+  bool WriteStandardMember(TJObject& object, const TJExpr* member, const TJValue& value);
   TJSymbolTable& ModuleTable(const TJFunction& module, std::string_view name);
   TJObject* TemporaryFor(const TJValue& base, std::string_view className);
   TJValue EvalCall(const TJExpr* node);

@@ -285,6 +285,53 @@ TJValue TJEngine::ReadModuleMember(TJFunction& module, const TJName& name) {
   return v;
 }
 
+// ---------------------------------------------------------------------------------------
+// Inline caches of dot access: a member-name node remembers a shape and what its name is
+// in objects of that shape (an entry's slot, an entry of the top layer, or a native method
+// of a class layer). Only objects whose dot access is TJObject's own use them; a shape
+// whose classes publish a property of the name is never remembered.
+
+namespace {
+enum : std::uint8_t { kNotCached = 0, kSlot = 1, kTopSlot = 2, kNativeMethod = 3 };
+}
+
+bool TJEngine::FillMemberCache(TJObject& object, const TJExpr* member) {
+  const TJMemberStore& store = object.Members();
+  const TJShape* shape = store.Shape();
+  if (shape->Dictionary()) return false;
+  const TJName name = NameOf(member);
+  if (object.HasPublishedProperty(name)) return false;
+  const TJShape::Found found = store.Resolve(name);
+  if (found.slot >= 0) {
+    member->CacheKind = shape->SlotAt(static_cast<std::size_t>(found.slot)).layer + 1 == shape->LayerCount() ? kTopSlot : kSlot;
+    member->CacheMemberSlot = static_cast<std::uint32_t>(found.slot);
+  } else if (found.method != nullptr) {
+    member->CacheKind = kNativeMethod;
+    member->CacheMethod = found.method;
+  } else {
+    return false;
+  }
+  member->CacheShapeId = shape->Id();
+  return true;
+}
+
+bool TJEngine::ReadStandardMember(TJObject& object, const TJExpr* member, TJValue& out) {
+  if (member->CacheShapeId != object.Members().Shape()->Id() && !FillMemberCache(object, member)) return false;
+  if (member->CacheKind == kNativeMethod) {
+    out = function_factory::Native(static_cast<const TJMethodInfo*>(member->CacheMethod)->Method, &object);
+  } else {
+    out = object.Members().Value(member->CacheMemberSlot);
+  }
+  return true;
+}
+
+bool TJEngine::WriteStandardMember(TJObject& object, const TJExpr* member, const TJValue& value) {
+  if (member->CacheShapeId != object.Members().Shape()->Id() && !FillMemberCache(object, member)) return false;
+  if (member->CacheKind != kTopSlot) return false;  // a new entry of the top layer: by name
+  object.Members().Assign(member->CacheMemberSlot, value);
+  return true;
+}
+
 TJValue TJEngine::ReadMember(const TJValue& base, const TJExpr* member, bool bracket, const TJValue& key) {
   TJObject* object = nullptr;
   switch (base.Kind()) {
@@ -319,7 +366,9 @@ TJValue TJEngine::ReadMember(const TJValue& base, const TJExpr* member, bool bra
   if (object == nullptr) ThrowScriptError(errors::kName, member != nullptr ? std::string_view(member->Name) : std::string_view());
   TJValue out;
   if (!bracket) {
-    object->GetValue(NameOf(member), false, out);
+    if (!object->StandardMemberAccess() || !ReadStandardMember(*object, member, out)) {
+      object->GetValue(NameOf(member), false, out);
+    }
   } else if (key.Kind() != jkInteger || !object->GetIndexed(key.IntValue(), out)) {
     const SharedString text = ToText(key);
     object->GetValue(TJName(text), true, out);
@@ -363,6 +412,17 @@ TJValue TJEngine::EvalMemberRead(const TJExpr* n) {
     return out;
   }
   const TJValue base = Eval(n->Operand1);
+  // A member of an object in the dot form: through the name node's cache when it answers.
+  if (n->Code == ecMember && base.Kind() == jkObject && base.ObjValue() != nullptr) {
+    TJObject* object = base.ObjValue();
+    const TJExpr* member = n->Operand2;
+    TJValue out;
+    if (member != nullptr && member->Code == ecIdentifier && object->StandardMemberAccess() &&
+        ReadStandardMember(*object, member, out)) {
+      if (out.Kind() == jkFunction && out.FuncValue() != nullptr) out.FuncValue()->This.Reset(object);
+      return out;
+    }
+  }
   // An element of an object read with an integer key (an array, say).
   if (n->Code == ecIndex && base.Kind() == jkObject && base.ObjValue() != nullptr) {
     const TJValue key = Eval(n->Operand2);
@@ -440,7 +500,9 @@ void TJEngine::WriteTarget(const Target& t, const TJValue& value) {
   if (t.base.Kind() == jkObject && t.base.ObjValue() != nullptr) {
     TJObject* object = t.base.ObjValue();
     if (!t.bracket) {
-      object->SetValue(NameOf(member), value, false);
+      if (!object->StandardMemberAccess() || !WriteStandardMember(*object, member, value)) {
+        object->SetValue(NameOf(member), value, false);
+      }
     } else if (t.key.Kind() != jkInteger || !object->SetIndexed(t.key.IntValue(), value)) {
       const SharedString text = ToText(t.key);
       object->SetValue(TJName(text), value, true);
@@ -478,7 +540,9 @@ TJValue TJEngine::EvalAssign(const TJExpr* n) {
       TJObject* object = base.ObjValue();
       const TJExpr* member = target->Operand2;
       if (target->Code == ecMember && member != nullptr && member->Code == ecIdentifier) {
-        object->SetValue(NameOf(member), value, false);
+        if (!object->StandardMemberAccess() || !WriteStandardMember(*object, member, value)) {
+          object->SetValue(NameOf(member), value, false);
+        }
         return value;
       }
       const TJValue key = Eval(member);
@@ -560,7 +624,27 @@ void TJEngine::EvalArguments(const TJExpr* lastCell, TJValueList& out) {
 
 TJValue TJEngine::EvalCall(const TJExpr* n) {
   CheckStack();
-  const TJValue callee = Operand(n->Operand1);
+  const TJExpr* calleeNode = n->Operand1;
+  TJValue callee;
+  if (calleeNode != nullptr && calleeNode->Code == ecMember) {
+    // A method call o.m(...): a native method of the object's class is called without a
+    // record (a record made for the read would be dropped at once).
+    const TJExpr* member = calleeNode->Operand2;
+    const TJValue base = Eval(calleeNode->Operand1);
+    TJObject* object = base.Kind() == jkObject ? base.ObjValue() : nullptr;
+    if (object != nullptr && member != nullptr && member->Code == ecIdentifier && object->StandardMemberAccess() &&
+        (member->CacheShapeId == object->Members().Shape()->Id() || FillMemberCache(*object, member)) &&
+        member->CacheKind == kNativeMethod) {
+      TJValueList args;
+      EvalArguments(n->Operand2, args);
+      TJValue result;
+      static_cast<const TJMethodInfo*>(member->CacheMethod)->Method(*object, args, result);
+      return result;
+    }
+    callee = MemberOf(base, calleeNode);
+  } else {
+    callee = Operand(calleeNode);
+  }
   if (callee.Kind() != jkFunction) ThrowScriptError(errors::kCallFailed);
   TJFunction* f = callee.FuncValue();
   const TJExpr* last = n->Operand2;
@@ -596,7 +680,7 @@ TJValue TJEngine::EvalNew(const TJExpr* n) {
 
 TJValue TJEngine::EvalObjectLiteral(const TJExpr* n) {
   CheckStack();
-  TJObject* object = factory_.CreateObject("Object");
+  TJObject* object = factory_.CreatePlainObject();
   for (const TJExpr* c = n->Operand1; c != nullptr; c = c->Operand1) {
     if (c->Operand2 == nullptr) continue;
     const PropertyParts property = PartsOfProperty(*c->Operand2);

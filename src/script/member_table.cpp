@@ -6,9 +6,7 @@
 #include <new>
 #include <stdexcept>
 
-#include "script/class_info.h"
 #include "script/name_text.h"
-#include "script/signals.h"
 
 namespace kestrin {
 
@@ -17,8 +15,8 @@ namespace {
 constexpr std::uint32_t kIndexThreshold = 4;  // capacity past which a table keeps an index
 constexpr std::uint32_t kKeyBuckets = 100;    // the bucket count whose order Keys() shows
 
-// Orders names as the hash table of the member store would list them: by bucket, then
-// by bytes within the bucket.
+}  // namespace
+
 void SortInBucketOrder(std::vector<std::pair<std::uint32_t, std::string>>& names) {
   std::sort(names.begin(), names.end(), [](const auto& a, const auto& b) {
     const std::uint32_t ba = a.first % kKeyBuckets;
@@ -28,8 +26,6 @@ void SortInBucketOrder(std::vector<std::pair<std::uint32_t, std::string>>& names
   });
 }
 
-// Merges name lists (in the order given) into one list sorted without regard to case,
-// keeping the first of names that differ only in case.
 std::vector<std::string> MergeSortedNoCase(std::vector<std::string> names) {
   std::stable_sort(names.begin(), names.end(),
                    [](const std::string& a, const std::string& b) { return CompareAsciiNoCase(a, b) < 0; });
@@ -42,19 +38,12 @@ std::vector<std::string> MergeSortedNoCase(std::vector<std::string> names) {
   return out;
 }
 
-}  // namespace
 
 // ---------------------------------------------------------------------------------------
 // TJHash
 
 TJHash::TJHash(TJHash&& o) noexcept
-    : cls_(o.cls_),
-      items_(o.items_),
-      index_(o.index_),
-      count_(o.count_),
-      cap_(o.cap_),
-      classMethods_(o.classMethods_),
-      watched_(o.watched_) {
+    : items_(o.items_), index_(o.index_), count_(o.count_), cap_(o.cap_), watched_(o.watched_) {
   o.items_ = nullptr;
   o.index_ = nullptr;
   o.count_ = 0;
@@ -64,12 +53,10 @@ TJHash::TJHash(TJHash&& o) noexcept
 TJHash& TJHash::operator=(TJHash&& o) noexcept {
   if (this != &o) {
     Clear();
-    cls_ = o.cls_;
     items_ = o.items_;
     index_ = o.index_;
     count_ = o.count_;
     cap_ = o.cap_;
-    classMethods_ = o.classMethods_;
     watched_ = o.watched_;
     o.items_ = nullptr;
     o.index_ = nullptr;
@@ -156,13 +143,6 @@ std::int64_t TJHash::IndexOf(std::string_view name, std::uint32_t hash) const no
   return -1;
 }
 
-void TJHash::SetSameKeys(const TJName& name, const TJValue& value) {
-  const std::uint32_t watched = watched_;
-  watched_ = 0;
-  Set(name, value);
-  watched_ = watched;
-}
-
 bool TJHash::Remove(const TJName& name) {
   const std::uint32_t hash = name.Hash();
   std::uint32_t at = 0;
@@ -217,112 +197,5 @@ std::vector<std::string> TJHash::Keys() const {
 }
 
 std::string TJHash::KeysText() const { return NameListText(Keys()); }
-
-// ---------------------------------------------------------------------------------------
-// TJHashStack
-
-TJValue* TJHashStack::Find(const TJName& name) noexcept {
-  for (std::size_t i = layers_.size(); i-- > 0;) {
-    if (TJValue* v = layers_[i].Find(name)) return v;
-  }
-  return nullptr;
-}
-
-bool TJHashStack::Get(const TJName& name, TJValue& out) const {
-  for (std::size_t i = layers_.size(); i-- > 0;) {
-    if (layers_[i].Get(name, out)) return true;
-  }
-  return false;
-}
-
-void TJHashStack::GetSuper(const TJName& name, TJValue& out) const {
-  if (layers_.size() < 2) return;
-  if (!Layer(1).Get(name, out)) ThrowScriptError(errors::kNoSuper, name.Text());
-}
-
-void TJHashStack::SetSuper(const TJName& name, const TJValue& value) {
-  if (layers_.size() < 2) return;
-  TJValue* slot = Layer(1).Find(name);
-  if (slot == nullptr) ThrowScriptError(errors::kNoSuper, name.Text());
-  Layer(1).Set(name, value);
-}
-
-std::vector<std::string> TJHashStack::KeyNames() const {
-  std::vector<std::string> all;
-  for (std::size_t i = layers_.size(); i-- > 0;) {
-    for (std::string& k : layers_[i].Keys()) all.push_back(std::move(k));
-  }
-  return MergeSortedNoCase(std::move(all));
-}
-
-std::string TJHashStack::KeyList() const { return NameListText(KeyNames()); }
-
-// ---------------------------------------------------------------------------------------
-// TJHashMembers
-
-TJValue* TJHashMembers::FindInLayer(TJHash& layer, const TJName& name, TJObject& owner) {
-  const std::uint32_t hash = name.Hash();
-  if (TJValue* v = layer.FindHashed(name.Text(), hash)) return v;
-  if (!layer.ClassMethodsVisible() || layer.Class() == nullptr) return nullptr;
-  const TJMethodInfo* m = layer.Class()->FindMethod(name.Text(), hash);
-  if (m == nullptr) return nullptr;
-  // First read of this method on this object: make its record and keep it in the layer.
-  layer.SetSameKeys(TJName(m->Name, m->Hash), function_factory::Native(m->Method, &owner));
-  return layer.FindHashed(name.Text(), hash);
-}
-
-TJValue* TJHashMembers::Find(const TJName& name, TJObject& owner) {
-  for (std::size_t i = layers_.size(); i-- > 0;) {
-    if (TJValue* v = FindInLayer(layers_[i], name, owner)) return v;
-  }
-  return nullptr;
-}
-
-bool TJHashMembers::Has(const TJName& name) const noexcept {
-  const std::uint32_t hash = name.Hash();
-  for (std::size_t i = layers_.size(); i-- > 0;) {
-    const TJHash& layer = layers_[i];
-    if (layer.Find(name) != nullptr) return true;
-    if (layer.ClassMethodsVisible() && layer.Class() != nullptr && layer.Class()->FindMethod(name.Text(), hash) != nullptr) {
-      return true;
-    }
-  }
-  return false;
-}
-
-// An object always has a parent layer as far as scripts can tell: a plain object's is
-// the empty layer below "Object", so super access on it fails for every name.
-void TJHashMembers::GetSuper(const TJName& name, TJValue& out, TJObject& owner) {
-  TJValue* v = layers_.size() >= 2 ? FindInLayer(Layer(1), name, owner) : nullptr;
-  if (v == nullptr) ThrowScriptError(errors::kNoSuper, name.Text());
-  out = *v;
-}
-
-void TJHashMembers::SetSuper(const TJName& name, const TJValue& value, TJObject& owner) {
-  TJValue* v = layers_.size() >= 2 ? FindInLayer(Layer(1), name, owner) : nullptr;
-  if (v == nullptr) ThrowScriptError(errors::kNoSuper, name.Text());
-  Layer(1).Set(name, value);
-}
-
-std::string TJHashMembers::KeyList() const { return NameListText(KeyNames()); }
-
-std::vector<std::string> TJHashMembers::KeyNames() const {
-  std::vector<std::string> all;
-  for (std::size_t i = layers_.size(); i-- > 0;) {
-    const TJHash& layer = layers_[i];
-    std::vector<std::pair<std::uint32_t, std::string>> names;
-    for (std::size_t k = 0; k < layer.Count(); ++k) {
-      names.emplace_back(layer.Entry(k).Hash(), std::string(layer.Entry(k).Name()));
-    }
-    if (layer.ClassMethodsVisible() && layer.Class() != nullptr) {
-      for (const TJMethodInfo& m : layer.Class()->Methods()) {
-        if (layer.Find(TJName(m.Name, m.Hash)) == nullptr) names.emplace_back(m.Hash, m.Name.str());
-      }
-    }
-    SortInBucketOrder(names);
-    for (auto& n : names) all.push_back(std::move(n.second));
-  }
-  return MergeSortedNoCase(std::move(all));
-}
 
 }  // namespace kestrin

@@ -1,18 +1,16 @@
-// Member tables: the names, entries and tables that hold the members of objects and the
-// variables of scopes.
+// Member tables: names, the member epoch, and the tables that hold the variables of
+// scopes (an object's members live in its member store, member_store.h).
 //
 // A table (TJHash) is compact: a small array of {name, hash, value} searched by hash
 // first, with an index only once it grows past a few entries. Storing a value counts the
-// object it holds (see object.h). An object's members are a stack of such layers, one per
-// class level (TJHashMembers); a layer opened by a native class shows that class's
-// methods as if they were entries, and a method's callable record is made the first time
-// a script reads it and is then kept in the layer.
+// object it holds (see object.h).
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "script/hash_table.h"
@@ -23,7 +21,6 @@
 namespace kestrin {
 
 class TJObject;
-class TJClassInfo;
 
 // Counts the object a value holds, if any (member tables and counting lists use these).
 void RetainValue(const TJValue& v) noexcept;
@@ -133,13 +130,12 @@ class TJMember {
 };
 static_assert(sizeof(TJMember) == 32, "a member entry stays four words");
 
-// TJHash: one member table. Names are case-sensitive; storing a value counts the object
-// it holds and releases the one it replaces. A layer opened by a native class also shows
-// that class's methods (see TJHashMembers).
+// TJHash: one table of names (a module's variables, the names of a local scope bound by
+// name). Names are case-sensitive; storing a value counts the object it holds and releases
+// the one it replaces.
 class TJHash {
  public:
-  TJHash() noexcept : classMethods_(0), watched_(0) {}
-  explicit TJHash(const TJClassInfo* cls) noexcept : cls_(cls), classMethods_(cls != nullptr ? 1 : 0), watched_(0) {}
+  TJHash() noexcept : watched_(0) {}
   // Names appearing in or leaving this table change the member epoch from now on.
   void Watch() noexcept { watched_ = 1; }
   bool Watched() const noexcept { return watched_ != 0; }
@@ -192,16 +188,6 @@ class TJHash {
   std::vector<std::string> Keys() const;
   std::string KeysText() const;
 
-  const TJClassInfo* Class() const noexcept { return cls_; }
-  bool ClassMethodsVisible() const noexcept { return classMethods_ != 0; }
-  void HideClassMethods() noexcept {
-    classMethods_ = 0;
-    if (watched_ != 0) BumpMemberEpoch();
-  }
-  // Stores an entry that adds no name scripts could not already see (the record of a
-  // class method read for the first time): the member epoch stays.
-  void SetSameKeys(const TJName& name, const TJValue& value);
-
  private:
   TJValue* FindIndexed(std::string_view name, std::uint32_t hash) noexcept;
   void ResetEntries() noexcept;
@@ -209,72 +195,18 @@ class TJHash {
   void BuildIndex();
   void IndexInsert(std::uint32_t entry) noexcept;
 
-  const TJClassInfo* cls_ = nullptr;
   TJMember* items_ = nullptr;
   std::uint32_t* index_ = nullptr;  // open addressing over entry numbers + 1, once large
   std::uint32_t count_ = 0;
-  std::uint32_t cap_ : 30 = 0;
-  std::uint32_t classMethods_ : 1;
+  std::uint32_t cap_ : 31 = 0;
   std::uint32_t watched_ : 1;
 };
 
-// TJHashStack: layers of member tables, position 0 at the top. Scopes use it as it is;
-// objects use TJHashMembers, which adds the native methods of class layers.
-class TJHashStack {
- public:
-  TJHashStack() { Push(); }
-  explicit TJHashStack(std::size_t initialLayers) {
-    for (std::size_t i = 0; i < initialLayers; ++i) Push();
-  }
-  TJHashStack(const TJHashStack&) = delete;
-
-  void Push(const TJClassInfo* cls = nullptr) { layers_.emplace_back(cls); }
-  void Pop() noexcept {
-    if (!layers_.empty()) layers_.pop_back();
-  }
-  void Clear() noexcept { layers_.clear(); }
-  std::size_t LayerCount() const noexcept { return layers_.size(); }
-  // Layer by position from the top (0 = top).
-  TJHash& Layer(std::size_t pos) noexcept { return layers_[layers_.size() - 1 - pos]; }
-  const TJHash& Layer(std::size_t pos) const noexcept { return layers_[layers_.size() - 1 - pos]; }
-  TJHash& Top() noexcept { return layers_.back(); }
-
-  // The value from the first layer (top down) that holds the name, or null.
-  TJValue* Find(const TJName& name) noexcept;
-  bool Get(const TJName& name, TJValue& out) const;
-  // Always into the top layer.
-  void Set(const TJName& name, const TJValue& value) { Top().Set(name, value); }
-  // Layer 1 only; nothing with fewer than two layers; EKeyError "super." + name when
-  // that layer lacks the name.
-  void GetSuper(const TJName& name, TJValue& out) const;
-  void SetSuper(const TJName& name, const TJValue& value);
-  // All names, merged, sorted without regard to case, case-variants once.
-  std::vector<std::string> KeyNames() const;
-  // The same joined by CR LF, trimmed (the text scripts see).
-  std::string KeyList() const;
-
- protected:
-  SmallVector<TJHash, 2> layers_;
-};
-
-
-// An object's member store: one layer per class level, the most derived at the top. A
-// layer opened by a native class shows that class's methods; reading one makes its
-// callable record (bound to the owner) and keeps it in the layer.
-class TJHashMembers : public TJHashStack {
- public:
-  TJHashMembers() : TJHashStack(0) {}
-  // The value of name from the first layer that has it, or null.
-  TJValue* Find(const TJName& name, TJObject& owner);
-  bool Has(const TJName& name) const noexcept;
-  void GetSuper(const TJName& name, TJValue& out, TJObject& owner);
-  void SetSuper(const TJName& name, const TJValue& value, TJObject& owner);
-  // As TJHashStack's, with the class methods of class layers.
-  std::vector<std::string> KeyNames() const;
-  std::string KeyList() const;
-
- private:
-  TJValue* FindInLayer(TJHash& layer, const TJName& name, TJObject& owner);
-};
+// The order in which names of member tables are listed: by bucket of the hash table
+// (CRC-32 of the lower-cased name mod 100), then by bytes within the bucket.
+void SortInBucketOrder(std::vector<std::pair<std::uint32_t, std::string>>& names);
+// Merges name lists (in the order given) into one list sorted without regard to case,
+// keeping the first of names that differ only in case.
+std::vector<std::string> MergeSortedNoCase(std::vector<std::string> names);
 
 }  // namespace kestrin

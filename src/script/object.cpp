@@ -59,6 +59,10 @@ void TJValueList::ClearItems() {
 // ---------------------------------------------------------------------------------------
 // TJObject
 
+// A plain object of two members is one allocation of 112 bytes with the allocator's
+// header (a million of them are part of the memory benchmark).
+static_assert(sizeof(TJObject) <= 104, "a small object stays within 104 bytes");
+
 const TJClassInfo& TJObject::Info() {
   static const TJClassInfo info = TJClassBuilder<TJObject>("Object")
                                       .Method<&TJObject::HasKeyMethod>("hasKey")
@@ -93,17 +97,10 @@ void TJObject::NoteZeroCount() noexcept { factory_->NoteZero(this); }
 
 void TJObject::NoteCandidate() noexcept { factory_->NoteCandidate(this); }
 
-void TJObject::RegisterName(const TJClassInfo& cls) {
-  members_.Push(&cls);
-  if (watched_) {
-    members_.Top().Watch();
-    BumpMemberEpoch();
-  }
-}
+void TJObject::RegisterName(const TJClassInfo& cls) { members_.PushLayer(&cls); }
 
 void TJObject::WatchKeys() {
-  watched_ = true;
-  for (std::size_t i = 0; i < members_.LayerCount(); ++i) members_.Layer(i).Watch();
+  members_.Watch();
   BumpMemberEpoch();
 }
 
@@ -113,27 +110,27 @@ void TJObject::RegisterName(std::string_view scriptClassName) {
 }
 
 void TJObject::RegisterMethod(std::string_view name, TJNativeMethod method) {
-  members_.Top().Set(TJName(name), function_factory::Native(method, this));
+  members_.Set(0, TJName(name), function_factory::Native(method, this));
 }
 
-void TJObject::SetMember(const TJName& name, const TJValue& value) { members_.Top().Set(name, value); }
+void TJObject::SetMember(const TJName& name, const TJValue& value) { members_.Set(0, name, value); }
 
 std::string_view TJObject::ScriptClassName() const noexcept {
-  if (members_.LayerCount() == 0 || members_.Layer(0).Class() == nullptr) return "Object";
-  return members_.Layer(0).Class()->Name().view();
+  if (members_.LayerCount() == 0 || members_.LayerClass(0) == nullptr) return "Object";
+  return members_.LayerClass(0)->Name().view();
 }
 
 std::vector<std::string> TJObject::ClassNames() const {
   std::vector<std::string> names;
   for (std::size_t i = 0; i < members_.LayerCount(); ++i) {
-    if (const TJClassInfo* cls = members_.Layer(i).Class()) names.push_back(cls->Name().str());
+    if (const TJClassInfo* cls = members_.LayerClass(i)) names.push_back(cls->Name().str());
   }
   return names;
 }
 
 bool TJObject::IsClass(std::string_view name) const noexcept {
   for (std::size_t i = 0; i < members_.LayerCount(); ++i) {
-    const TJClassInfo* cls = members_.Layer(i).Class();
+    const TJClassInfo* cls = members_.LayerClass(i);
     if (cls != nullptr && cls->Name().view() == name) return true;
   }
   return false;
@@ -142,7 +139,7 @@ bool TJObject::IsClass(std::string_view name) const noexcept {
 const TJPropertyInfo* TJObject::FindPropertyInfo(const TJName& name) const noexcept {
   const std::uint32_t hash = name.Hash();
   for (std::size_t i = 0; i < members_.LayerCount(); ++i) {
-    const TJClassInfo* cls = members_.Layer(i).Class();
+    const TJClassInfo* cls = members_.LayerClass(i);
     if (cls == nullptr || cls->Properties().empty()) continue;
     if (const TJPropertyInfo* p = cls->FindProperty(name.Text(), hash)) return p;
   }
@@ -193,7 +190,7 @@ bool TJObject::SetPublishedProperty(const TJName& name, const TJValue& value) {
 std::vector<std::string> TJObject::PublishedPropertyNames() const {
   std::vector<std::string> names;
   for (std::size_t i = members_.LayerCount(); i-- > 0;) {
-    const TJClassInfo* cls = members_.Layer(i).Class();
+    const TJClassInfo* cls = members_.LayerClass(i);
     if (cls == nullptr) continue;
     for (const TJPropertyInfo& p : cls->Properties()) {
       if (std::find(names.begin(), names.end(), p.Name.view()) == names.end()) names.push_back(p.Name.str());
@@ -205,19 +202,9 @@ std::vector<std::string> TJObject::PublishedPropertyNames() const {
 std::vector<std::string> TJObject::MemberNamesOfKind(bool functions) {
   std::vector<std::string> picked;
   for (std::string& name : members_.KeyNames()) {
-    const TJName key(name);
-    bool isFunction = false;
-    for (std::size_t i = 0; i < members_.LayerCount(); ++i) {
-      const TJHash& layer = members_.Layer(i);
-      if (const TJValue* v = layer.Find(key)) {
-        isFunction = v->Kind() == jkFunction;
-        break;
-      }
-      if (layer.ClassMethodsVisible() && layer.Class() != nullptr && layer.Class()->FindMethod(key.Text(), key.Hash())) {
-        isFunction = true;
-        break;
-      }
-    }
+    const TJShape::Found found = members_.Resolve(TJName(name));
+    const bool isFunction = found.method != nullptr ||
+                            (found.slot >= 0 && members_.Value(static_cast<std::size_t>(found.slot)).Kind() == jkFunction);
     if (isFunction == functions) picked.push_back(std::move(name));
   }
   return picked;
@@ -235,28 +222,63 @@ std::string TJObject::GetPropertyNames() { return NameListText(PropertyNames());
 
 std::string TJObject::GetMethodNames() { return NameListText(MethodNames()); }
 
-bool TJObject::HasKey(const TJName& name) { return HasPublishedProperty(name) || members_.Has(name); }
+bool TJObject::HasKey(const TJName& name) { return HasPublishedProperty(name) || HasMember(name); }
+
+bool TJObject::HasMember(const TJName& name) const noexcept {
+  const TJShape::Found found = members_.Resolve(name);
+  return found.slot >= 0 || found.method != nullptr;
+}
+
+bool TJObject::ReadMember(const TJName& name, TJValue& out) {
+  const TJShape::Found found = members_.Resolve(name);
+  if (found.slot >= 0) {
+    out = members_.Value(static_cast<std::size_t>(found.slot));
+    return true;
+  }
+  if (found.method == nullptr) return false;
+  // A native method of the class: a record bound to this object, made for this read.
+  out = function_factory::Native(found.method->Method, this);
+  return true;
+}
 
 void TJObject::GetValue(const TJName& name, bool bracket, TJValue& out) {
   out = TJValue();
   if (GetPublishedProperty(name, out)) return;
-  const TJValue* v = members_.Find(name, *this);
-  if (v == nullptr) ThrowScriptError(bracket ? errors::kKey : errors::kName, name.Text());
-  out = *v;
+  if (!ReadMember(name, out)) ThrowScriptError(bracket ? errors::kKey : errors::kName, name.Text());
 }
 
 void TJObject::SetValue(const TJName& name, const TJValue& value, bool bracket) {
   if (SetPublishedProperty(name, value)) return;
-  if (bracket || members_.Has(name)) {
-    members_.Set(name, value);
+  if (bracket || HasMember(name)) {
+    members_.Set(0, name, value);
     return;
   }
   ThrowScriptError(errors::kName, name.Text());
 }
 
-void TJObject::GetSuperValue(const TJName& name, TJValue& out) { members_.GetSuper(name, out, *this); }
+// An object always has a parent layer as far as scripts can tell: a plain object's is
+// the empty layer below "Object", so super access on it fails for every name.
+bool TJObject::FindSuper(const TJName& name, TJValue* out) {
+  if (members_.LayerCount() < 2) return false;
+  if (TJValue* v = members_.Find(1, name)) {
+    if (out != nullptr) *out = *v;
+    return true;
+  }
+  const TJClassInfo* cls = members_.LayerClass(1);
+  const TJMethodInfo* m = members_.MethodsVisible(1) && cls != nullptr ? cls->FindMethod(name.Text(), name.Hash()) : nullptr;
+  if (m == nullptr) return false;
+  if (out != nullptr) *out = function_factory::Native(m->Method, this);
+  return true;
+}
 
-void TJObject::SetSuperValue(const TJName& name, const TJValue& value) { members_.SetSuper(name, value, *this); }
+void TJObject::GetSuperValue(const TJName& name, TJValue& out) {
+  if (!FindSuper(name, &out)) ThrowScriptError(errors::kNoSuper, name.Text());
+}
+
+void TJObject::SetSuperValue(const TJName& name, const TJValue& value) {
+  if (!FindSuper(name, nullptr)) ThrowScriptError(errors::kNoSuper, name.Text());
+  members_.Set(1, name, value);
+}
 
 SharedString TJObject::ToString(const TJValue* /*arg*/) {
   std::string text = "[";
@@ -269,29 +291,16 @@ bool TJObject::GetIndexed(std::int32_t /*index*/, TJValue& /*out*/) { return fal
 bool TJObject::SetIndexed(std::int32_t /*index*/, const TJValue& /*value*/) { return false; }
 
 void TJObject::EnumReferences(TJReferenceVisitor& visitor) {
-  for (std::size_t i = 0; i < members_.LayerCount(); ++i) {
-    const TJHash& layer = members_.Layer(i);
-    for (std::size_t k = 0; k < layer.Count(); ++k) {
-      const TJValue& v = layer.Entry(k).Value();
-      if (v.Kind() == jkObject && v.ObjValue() != nullptr) visitor.Visit(*v.ObjValue());
-    }
+  for (std::size_t i = 0; i < members_.SlotCount(); ++i) {
+    const TJValue& v = members_.Value(i);
+    if (v.Kind() == jkObject && v.ObjValue() != nullptr) visitor.Visit(*v.ObjValue());
   }
 }
 
-
-void TJObject::DropReferences() {
-  for (std::size_t i = 0; i < members_.LayerCount(); ++i) members_.Layer(i).Clear();
-}
+void TJObject::DropReferences() { members_.Clear(false); }
 
 void TJObject::ClearMembers() {
-  std::vector<const TJClassInfo*> levels;
-  for (std::size_t i = members_.LayerCount(); i-- > 0;) levels.push_back(members_.Layer(i).Class());
-  members_.Clear();
-  for (const TJClassInfo* cls : levels) {
-    members_.Push(cls);
-    members_.Top().HideClassMethods();
-    if (watched_) members_.Top().Watch();
-  }
+  members_.Clear(true);
   BumpMemberEpoch();
 }
 

@@ -7,9 +7,9 @@
 // freeing only objects created since the sweeping frame began (anything older may still
 // be held by a temporary of an enclosing expression). See docs/interpreter.md.
 //
-// This header brings the whole object model: member tables (member_table.h), function
-// records (function_record.h), class descriptions (class_info.h) and the object factory
-// (object_factory.h). Everything here is used by one thread at a time; the class
+// This header brings the whole object model: member tables and stores (member_table.h,
+// shape.h, member_store.h), function records (function_record.h), class descriptions
+// (class_info.h) and the object factory (object_factory.h). Everything here is used by one thread at a time; the class
 // descriptions are shared by every engine of the process, so engines must not run on two
 // threads at once.
 #pragma once
@@ -25,6 +25,7 @@
 
 #include "script/class_info.h"
 #include "script/function_record.h"
+#include "script/member_store.h"
 #include "script/member_table.h"
 #include "script/signals.h"
 #include "script/small_vector.h"
@@ -133,10 +134,20 @@ class TJObject {
   virtual SharedString ToString(const TJValue* arg);
   // ToString is the one above (the object is a plain object or of a script class).
   bool TextIsClassName() const noexcept { return typeid(*this) == typeid(TJObject); }
+  // The dot form of member access is this class's: GetValue, SetValue and HasKey by name
+  // are TJObject's own (published properties, then the member store), so the evaluator
+  // may read and write the members directly.
+  bool StandardMemberAccess() const noexcept {
+    if (standardAccess_ == 0) standardAccess_ = KeepsStandardMemberAccess() ? 1 : 2;
+    return standardAccess_ == 1;
+  }
   // Bracket access with an integer key, for classes whose bracket form reads positions
   // (Array, String): true when handled. Must behave exactly as the text form would.
   virtual bool GetIndexed(std::int32_t index, TJValue& out);
   virtual bool SetIndexed(std::int32_t index, const TJValue& value);
+  // A class that overrides GetValue, SetValue or HasKey only for bracket access (or not at
+  // all) says so here; the default answers for TJObject itself.
+  virtual bool KeepsStandardMemberAccess() const noexcept { return typeid(*this) == typeid(TJObject); }
   // Every object this one holds a counted reference to (members, counting lists). A class
   // that keeps counted references elsewhere must report them here; unreported ones only
   // make the end-of-run cycle collection keep more than it could.
@@ -183,6 +194,13 @@ class TJObject {
   // Stores a data member in the top layer without any property check.
   void SetMember(const TJName& name, const TJValue& value);
 
+  // --- members (not published properties)
+  // Some layer holds the name, or a visible class layer has a native method of it.
+  bool HasMember(const TJName& name) const noexcept;
+  // The member's value (a native method as a record bound to this object); false when
+  // there is none.
+  bool ReadMember(const TJName& name, TJValue& out);
+
   // --- published properties
   bool HasPublishedProperty(const TJName& name) const noexcept;
   bool GetPublishedProperty(const TJName& name, TJValue& out);
@@ -190,10 +208,12 @@ class TJObject {
   // Published property names, base classes first, each class in declaration order.
   std::vector<std::string> PublishedPropertyNames() const;
 
-  TJHash& TopMembers() noexcept { return members_.Top(); }
+  // The top layer (the most derived class's members).
+  TJMemberLayer TopMembers() noexcept { return TJMemberLayer(members_, 0); }
   // Changes to this object's names change the member epoch (the global object).
   void WatchKeys();
-  TJHashMembers& Members() noexcept { return members_; }
+  TJMemberStore& Members() noexcept { return members_; }
+  const TJMemberStore& Members() const noexcept { return members_; }
   // Clears every layer and opens one empty layer per class level again.
   void ClearMembers();
 
@@ -209,11 +229,13 @@ class TJObject {
   void GetPropertiesMethod(TJValueList& args, TJValue& result);
   void GetMethodsMethod(TJValueList& args, TJValue& result);
   const TJPropertyInfo* FindPropertyInfo(const TJName& name) const noexcept;
+  // A member (entry or native method of a visible class layer) of the layer below the top.
+  bool FindSuper(const TJName& name, TJValue* out);
   void NoteZeroCount() noexcept;
   void NoteCandidate() noexcept;
   static constexpr std::uint32_t kNoCandidate = 0xFFFFFFFFu;
 
-  TJHashMembers members_;
+  TJMemberStore members_;
   TJObjectFactory* factory_;
   TJObjectLink* link_ = nullptr;
   std::uint64_t serial_ = 0;
@@ -222,10 +244,10 @@ class TJObject {
   bool listed_ = false;          // in the factory's object list
   bool onZeroList_ = false;
   bool dying_ = false;
-  bool watched_ = false;
   std::int32_t scratch_ = 0;     // working count of the cycle collection
   std::uint32_t candidate_ = kNoCandidate;  // position in the factory's cycle candidates
   std::uint8_t color_ = 0;       // cycle collection: 0 none, 1 gray, 2 black, 3 white
+  mutable std::uint8_t standardAccess_ = 0;  // 0 not known yet, 1 yes, 2 no
 };
 
 }  // namespace kestrin

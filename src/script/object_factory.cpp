@@ -15,6 +15,7 @@ TJObjectFactory::~TJObjectFactory() { FreeAll(); }
 
 void TJObjectFactory::RegisterClass(std::string_view name, const TJClassInfo& cls) {
   classes_.AddPointer(name, const_cast<TJClassInfo*>(&cls));
+  plainClass_ = FindClass("Object");
 }
 
 bool TJObjectFactory::HasClass(std::string_view name) const { return classes_.Find(name) != nullptr; }
@@ -25,6 +26,11 @@ const TJClassInfo* TJObjectFactory::FindClass(std::string_view name) const {
 
 TJObject* TJObjectFactory::CreateObject(std::string_view name, const TJValueList* args) {
   return Adopt(CreateDetached(name, args));
+}
+
+TJObject* TJObjectFactory::CreatePlainObject() {
+  if (plainClass_ != nullptr && plainClass_->Creator() != nullptr) return Adopt(plainClass_->Creator()(this, nullptr));
+  return Adopt(std::make_unique<TJObject>(this, nullptr));
 }
 
 std::unique_ptr<TJObject> TJObjectFactory::CreateDetached(std::string_view name, const TJValueList* args) {

@@ -36,6 +36,8 @@ class TJObjectFactory {
   // Creates an instance of the class registered under name (a plain Object when none is),
   // lists it, reports it to OnNewObject and returns it with count 0. The factory owns it.
   TJObject* CreateObject(std::string_view name, const TJValueList* args = nullptr);
+  // The same as CreateObject("Object") without asking the registry by name (object literals).
+  TJObject* CreatePlainObject();
   // Lists an object created by other means (a script class's base, say) the same way.
   TJObject* Adopt(std::unique_ptr<TJObject> object);
   // An instance that the caller owns, outside the list (the engine's singletons).
@@ -78,6 +80,7 @@ class TJObjectFactory {
   void Free(TJObject* object);
   static void DestroyTogether(const std::vector<TJObject*>& doomed);
   std::uint64_t TakeSerial() noexcept { return nextSerial_++; }
+  const TJClassInfo* plainClass_ = nullptr;  // what "Object" names in the registry
 
   TJEngine* engine_;
   TPointerHashTable classes_{100, false};

@@ -121,6 +121,12 @@ struct TJExpr {
   // in it, or -1 when the name is never a local of that function (function_layout.h).
   mutable const void* LocalLayout = nullptr;
   mutable std::int32_t LocalSlot = -1;
+  // Member-name nodes (the b of a.b): the evaluator's inline cache, a shape and what the
+  // name is in objects of that shape (see TJEngine::ReadStandardMember).
+  mutable std::uint8_t CacheKind = 0;
+  mutable std::uint32_t CacheMemberSlot = 0;
+  mutable std::uint64_t CacheShapeId = 0;
+  mutable const void* CacheMethod = nullptr;
   TJExpr* Operand1 = nullptr;
   TJExpr* Operand2 = nullptr;
   TJExpr* Operand3 = nullptr;

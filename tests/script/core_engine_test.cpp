@@ -161,6 +161,24 @@ TEST(Classes, ConstructorsMembersAndBases) {
             "7\n7\n[A]\n3\n6\n103\n[B]\nnull\n4\n");
 }
 
+// One member expression meets objects of many layouts (its remembered layout must never
+// answer for another one), tables of many names, and a native method shadowed by a member.
+TEST(Classes, OneMemberExpressionServesEveryLayout) {
+  EXPECT_EQ(Output("class A { x = 1; function A(v) { this.x = v; } function get() { return x; } }"
+                   "class B extends A { y = 2; function get() { return super.get() + 100; } }"
+                   "function readX(o) { return o.x; } function writeX(o, v) { o.x = v; return o.x; }"
+                   "function describe(o) { return o.toString(); }"
+                   "var objs = [{x: 1, y: 2}, {y: 3, x: 4}, new A(7), new B(8), {x: 9}], i, s = '';"
+                   "for (i = 0; i < objs.length; i++) s += readX(objs[i]) + ',' + writeX(objs[i], i) + ',' + describe(objs[i]) + ' ';"
+                   "println(s); var t = {}; for (i = 0; i < 100; i++) t['k' + i] = i;"
+                   "s = 0; for (i = 0; i < 100; i++) s += t['k' + i]; println(s, readX({x: 't'}));"
+                   "var p = {x: 1}, f = p.hasKey; p.hasKey = 42; println(f('x'), p.hasKey, describe(p));"
+                   "try { readX({y: 1}); } catch (e) { println(e); } try { writeX({y: 1}, 3); } catch (e) { println(e); }"
+                   "var b = new B(1); b.x = 77; println(b.get(), readX(b));"),
+            "0,0,[Object] 1,1,[Object] 2,2,[A] 3,3,[B] 4,4,[Object] \n4950\nt\ntrue\n42\n[Object]\nENameError\n"
+            "ENameError\n177\n77\n");
+}
+
 TEST(Classes, BaseConstructorRunsFirstWithTheSameArguments) {
   EXPECT_EQ(Output("var L = {s: ''}; class P { function P(a, b) { L.s += 'P' + a + b; } }"
                    "class Q extends P { function Q(a, b) { L.s += 'Q' + a + b; } } new Q(1, 2); println(L.s);"),

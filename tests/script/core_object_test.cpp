@@ -221,28 +221,62 @@ TEST(MemberTables, LargeTablesUseTheirIndex) {
   EXPECT_EQ(t.Count(), 999u);
 }
 
-TEST(MemberTables, StackLayersAndSuper) {
-  TJHashStack s;
-  s.Set(TJName("a"), TJValue::Integer(1));
-  TJValue v = TJValue::Integer(-1);
-  s.GetSuper(TJName("a"), v);  // one layer: nothing happens
-  EXPECT_EQ(v.IntValue(), -1);
-  s.Push();
-  s.Set(TJName("a"), TJValue::Integer(2));
-  s.Set(TJName("B"), TJValue::Integer(3));
-  ASSERT_NE(s.Find(TJName("a")), nullptr);
-  EXPECT_EQ(s.Find(TJName("a"))->IntValue(), 2);
-  s.GetSuper(TJName("a"), v);
+TEST(MemberStores, LayersShadowAndSuper) {
+  TJObjectFactory f;
+  TJObject* o = f.CreateObject("Object");
+  o->SetMember("a", TJValue::Integer(1));
+  TJValue v;
+  // A plain object's level below "Object" holds nothing.
+  EXPECT_EQ(ErrorOf([&] { o->GetSuperValue(TJName("a"), v); }), "EKeyError");
+  o->RegisterName("Derived");
+  o->SetMember("a", TJValue::Integer(2));  // shadows the lower level's a
+  o->SetMember("B", TJValue::Integer(3));
+  o->GetValue("a", false, v);
+  EXPECT_EQ(v.IntValue(), 2);
+  o->GetSuperValue(TJName("a"), v);
   EXPECT_EQ(v.IntValue(), 1);
-  EXPECT_EQ(ErrorOf([&] { s.GetSuper(TJName("B"), v); }), "EKeyError");
-  s.SetSuper(TJName("a"), TJValue::Integer(9));
-  s.Pop();
-  EXPECT_EQ(s.Find(TJName("a"))->IntValue(), 9);
-  EXPECT_EQ(s.Find(TJName("B")), nullptr);
-  s.Push();
-  s.Set(TJName("b"), TJValue::Integer(1));
-  s.Set(TJName("c"), TJValue::Integer(1));
-  EXPECT_EQ(s.KeyList(), "a\r\nb\r\nc");
+  EXPECT_EQ(ErrorOf([&] { o->GetSuperValue(TJName("B"), v); }), "EKeyError");
+  o->SetSuperValue(TJName("a"), TJValue::Integer(9));
+  o->GetSuperValue(TJName("a"), v);
+  EXPECT_EQ(v.IntValue(), 9);
+  o->GetValue("a", false, v);
+  EXPECT_EQ(v.IntValue(), 2);
+  // The native methods of the level below are reached through super as well.
+  o->GetSuperValue(TJName("toString"), v);
+  EXPECT_EQ(v.Kind(), jkFunction);
+  o->SetMember("c", TJValue::Integer(1));
+  EXPECT_EQ(o->GetPropertyNames(), "a\r\nB\r\nc");
+  EXPECT_EQ(o->ClassNames(), (std::vector<std::string>{"Derived", "Object"}));
+}
+
+TEST(MemberStores, ManyMembersAndRemovals) {
+  TJObjectFactory f;
+  TJObject* o = f.CreateObject("Object");
+  // Past the shared shapes' size the object keeps a shape of its own; names stay found.
+  for (int i = 0; i < 100; ++i) o->SetValue(TJName("m" + std::to_string(i)), TJValue::Integer(i), true);
+  TJValue v;
+  for (int i = 0; i < 100; ++i) {
+    SCOPED_TRACE(i);
+    o->GetValue(TJName("m" + std::to_string(i)), false, v);
+    EXPECT_EQ(v.IntValue(), i);
+  }
+  EXPECT_TRUE(o->TopMembers().Remove(TJName("m50")));
+  EXPECT_FALSE(o->TopMembers().Remove(TJName("m50")));
+  EXPECT_FALSE(o->HasKey(TJName("m50")));
+  o->GetValue("m99", false, v);
+  EXPECT_EQ(v.IntValue(), 99);
+  // Two objects given the same names in the same order share their shape.
+  TJObject* p = f.CreateObject("Object");
+  TJObject* q = f.CreateObject("Object");
+  for (TJObject* x : {p, q}) {
+    x->SetValue("x", TJValue::Integer(1), true);
+    x->SetValue("y", TJValue::Integer(2), true);
+  }
+  EXPECT_EQ(p->Members().Shape(), q->Members().Shape());
+  p->TopMembers().Remove(TJName("x"));
+  EXPECT_NE(p->Members().Shape(), q->Members().Shape());
+  q->GetValue("y", false, v);
+  EXPECT_EQ(v.IntValue(), 2);
 }
 
 TEST(ValueLists, CountingListsCountObjects) {

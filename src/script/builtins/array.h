@@ -22,6 +22,8 @@ class TJArrayObject : public TJObject {
   // join with a separator (null and undefined elements write nothing).
   std::string Join(std::string_view separator) const;
 
+  // Only bracket access is its own.
+  bool KeepsStandardMemberAccess() const noexcept override { return true; }
   void GetValue(const TJName& name, bool bracket, TJValue& out) override;
   void SetValue(const TJName& name, const TJValue& value, bool bracket) override;
   bool GetIndexed(std::int32_t index, TJValue& out) override;
@@ -50,6 +52,8 @@ class TJArrayObject : public TJObject {
 
   std::int32_t Compare(const TJValue& a, const TJValue& b);
   void QuickSort(std::int32_t low, std::int32_t high);
+  static constexpr std::int32_t kPrefetchAhead = 4;
+  void PrefetchElement(std::int32_t index) const noexcept;
   TJArrayObject& NewArray();
 
   TJValue comparator_;  // the function given to the latest sort

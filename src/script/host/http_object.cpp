@@ -142,12 +142,13 @@ void TJHttpObjectT<Secure>::PrepareHeaders() {
   client_->RequestHeader.Reset();
   TJObject* headers = requestHeader_.Get();
   if (headers == nullptr) return;
-  TJHashMembers& members = headers->Members();
+  // The lowest class level first, so a name of a higher level wins.
+  const TJMemberStore& members = headers->Members();
   for (std::size_t layer = members.LayerCount(); layer-- > 0;) {
-    const TJHash& table = members.Layer(layer);
-    for (std::size_t i = 0; i < table.Count(); ++i) {
-      const TJMember& m = table.Entry(i);
-      if (m.Value().Kind() == jkString) client_->RequestHeader.Set(m.Name(), m.Value().StrView());
+    for (std::size_t i = 0; i < members.SlotCount(); ++i) {
+      if (members.SlotLayer(i) != layer) continue;
+      const TJValue& v = members.Value(i);
+      if (v.Kind() == jkString) client_->RequestHeader.Set(members.SlotName(i), v.StrView());
     }
   }
 }

@@ -112,12 +112,12 @@ TJResponseObject::TJResponseObject(TJObjectFactory* factory, const TJValueList* 
 
 void TJResponseObject::Fill(const velkoran::net::THttpClient& client) {
   // Every data member goes; the methods every object has stay.
-  TJHash& top = TopMembers();
+  const TJMemberStore& members = Members();
   std::vector<std::string> old;
-  for (std::size_t i = 0; i < top.Count(); ++i) {
-    if (top.Entry(i).Value().Kind() != jkFunction) old.emplace_back(top.Entry(i).Name());
+  for (std::size_t i = 0; i < members.SlotCount(); ++i) {
+    if (members.SlotLayer(i) == 0 && members.Value(i).Kind() != jkFunction) old.emplace_back(members.SlotName(i));
   }
-  for (const std::string& name : old) top.Remove(TJName(name));
+  for (const std::string& name : old) TopMembers().Remove(TJName(name));
   code_ = client.ReplyNumber;
   text_ = client.ReplyText;
   if (auto* cookie = dynamic_cast<TJCookieObject*>(cookie_.Get())) cookie->Cookie().Assign(client.ResponseHeader.Cookie);
@@ -127,9 +127,9 @@ void TJResponseObject::Fill(const velkoran::net::THttpClient& client) {
 
 std::vector<std::string> TJResponseObject::PropertyNames() {
   std::vector<std::string> names;
-  const TJHash& top = TopMembers();
-  for (std::size_t i = 0; i < top.Count(); ++i) {
-    if (top.Entry(i).Value().Kind() == jkString) names.emplace_back(top.Entry(i).Name());
+  const TJMemberStore& members = Members();
+  for (std::size_t i = 0; i < members.SlotCount(); ++i) {
+    if (members.SlotLayer(i) == 0 && members.Value(i).Kind() == jkString) names.emplace_back(members.SlotName(i));
   }
   return names;
 }

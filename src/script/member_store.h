@@ -1,0 +1,112 @@
+// An object's members: its shape (shape.h) and one value per slot of it.
+//
+// Layers are the object's class levels, counted here from the top (0 = the most derived
+// class, as scripts see them). A name is found top-down: the first layer that holds it,
+// or whose class shows a native method of that name, answers. Writes go into a given
+// layer (the top one for ordinary members). Storing a value counts the object it holds and
+// releases the one it replaces. A watched store (the global object's) moves the member
+// epoch whenever a name appears or leaves (member_table.h).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "script/member_table.h"
+#include "script/shape.h"
+#include "script/value.h"
+
+namespace kestrin {
+
+class TJClassInfo;
+
+class TJMemberStore {
+ public:
+  TJMemberStore() noexcept : shape_(TJShape::Empty()) { shape_->AddRef(); }
+  ~TJMemberStore();
+  TJMemberStore(const TJMemberStore&) = delete;
+  TJMemberStore& operator=(const TJMemberStore&) = delete;
+
+  const TJShape* Shape() const noexcept { return shape_; }
+
+  // --- layers
+  void PushLayer(const TJClassInfo* cls);
+  std::size_t LayerCount() const noexcept { return shape_->LayerCount(); }
+  const TJClassInfo* LayerClass(std::size_t fromTop) const noexcept { return Layer(fromTop).cls; }
+  bool MethodsVisible(std::size_t fromTop) const noexcept { return Layer(fromTop).methodsVisible; }
+
+  // --- entries by slot (in the order they were added, per layer)
+  std::size_t SlotCount() const noexcept { return shape_->SlotCount(); }
+  std::string_view SlotName(std::size_t slot) const noexcept { return shape_->SlotAt(slot).name.view(); }
+  // The layer of a slot, from the top.
+  std::size_t SlotLayer(std::size_t slot) const noexcept { return shape_->LayerCount() - 1 - shape_->SlotAt(slot).layer; }
+  TJValue& Value(std::size_t slot) noexcept { return Data()[slot]; }
+  const TJValue& Value(std::size_t slot) const noexcept { return Data()[slot]; }
+  // Overwrites a slot's value, keeping object counts.
+  void Assign(std::size_t slot, const TJValue& value) noexcept {
+    TJValue& s = Data()[slot];
+    RetainValue(value);
+    ReleaseValue(s);
+    s = value;
+  }
+
+  // --- by name
+  // The first entry or visible native method from the top.
+  TJShape::Found Resolve(const TJName& name) const noexcept { return shape_->Resolve(name.Text(), name.Hash()); }
+  // The entry of one layer (not its methods), or null.
+  TJValue* Find(std::size_t fromTop, const TJName& name) noexcept;
+  // Adds or replaces the entry of one layer.
+  void Set(std::size_t fromTop, const TJName& name, const TJValue& value);
+  // Removes the entry of one layer; false when there is none.
+  bool Remove(std::size_t fromTop, const TJName& name);
+  // Lets go of every value. The layers stay, their native methods hidden when hideMethods.
+  void Clear(bool hideMethods);
+
+  // Every name (entries and visible native methods), top layer first, each layer in the
+  // order of the hash table's buckets, merged without regard to case (first of
+  // case-variants kept).
+  std::vector<std::string> KeyNames() const;
+
+  void Watch() noexcept { watched_ = true; }
+
+ private:
+  // Objects of one or two members (the usual small records) keep them in the store itself.
+  static constexpr std::uint32_t kInline = 2;
+  TJValue* Data() noexcept { return onHeap_ ? heap_ : reinterpret_cast<TJValue*>(inline_); }
+  const TJValue* Data() const noexcept { return const_cast<TJMemberStore*>(this)->Data(); }
+  const TJShape::Layer& Layer(std::size_t fromTop) const noexcept {
+    return shape_->LayerAt(shape_->LayerCount() - 1 - fromTop);
+  }
+  void MoveTo(const TJShape* shape) noexcept;
+  // Room for one value more than count_ has (moving them to the heap past kInline).
+  void MakeRoom();
+  // Drops one value's place: the last one moves into `slot` (back inline at kInline).
+  void DropSlot(std::size_t slot) noexcept;
+  void DestroyValues() noexcept;
+
+  const TJShape* shape_;
+  std::uint32_t count_ = 0;  // values held: the shape's slot count
+  bool watched_ = false;
+  bool onHeap_ = false;
+  union {
+    TJValue* heap_;  // past kInline: room for the next power of two of count_
+    alignas(TJValue) unsigned char inline_[kInline * sizeof(TJValue)];
+  };
+};
+
+// One layer of a store, seen as a table.
+class TJMemberLayer {
+ public:
+  TJMemberLayer(TJMemberStore& store, std::size_t fromTop) noexcept : store_(store), fromTop_(fromTop) {}
+  TJValue* Find(const TJName& name) noexcept { return store_.Find(fromTop_, name); }
+  void Set(const TJName& name, const TJValue& value) { store_.Set(fromTop_, name, value); }
+  bool Remove(const TJName& name) { return store_.Remove(fromTop_, name); }
+
+ private:
+  TJMemberStore& store_;
+  std::size_t fromTop_;
+};
+
+}  // namespace kestrin
