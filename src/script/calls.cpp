@@ -94,6 +94,7 @@ TJValue TJEngine::CallScript(TJFunction& f, const TJValue* args, std::size_t cou
     Frame* outer;
     const TJLocalLayout* outerLayout;
     TJValue* outerSlots;
+    TJLocalScope* outerScope;
     const SharedString& saved;
     bool switched;
     bool pushedThis = false;
@@ -103,6 +104,7 @@ TJValue TJEngine::CallScript(TJFunction& f, const TJValue* args, std::size_t cou
       e.frame_ = outer;
       e.frameLayout_ = outerLayout;
       e.frameSlots_ = outerSlots;
+      e.frameScope_ = outerScope;
       --e.runDepth_;
       if (switched) e.tables_.SetCurrent(saved);
     }
@@ -111,7 +113,7 @@ TJValue TJEngine::CallScript(TJFunction& f, const TJValue* args, std::size_t cou
   {
     // Restored on every way out; an exception skips the sweep below, so what this call
     // made waits for the enclosing frame.
-    Scope scope{*this, table, frame_, frameLayout_, frameSlots_, saved, switchTable};
+    Scope scope{*this, table, frame_, frameLayout_, frameSlots_, frameScope_, saved, switchTable};
     TJLocalScope& locals = table.PushLocal(&info.layout);
     // A plain function's "this" is the global object; when that is on top already (a call
     // from module level or from another plain function) nothing needs pushing.
@@ -124,6 +126,7 @@ TJValue TJEngine::CallScript(TJFunction& f, const TJValue* args, std::size_t cou
     frame_ = &frame;
     frameLayout_ = &info.layout;
     frameSlots_ = locals.Slots();
+    frameScope_ = &locals;
     ++runDepth_;
 
     if (info.layout.ArgumentsSlot() >= 0) {
@@ -137,7 +140,7 @@ TJValue TJEngine::CallScript(TJFunction& f, const TJValue* args, std::size_t cou
     const std::vector<std::int32_t>& params = info.layout.ParameterSlots();
     const std::size_t bound = std::min(params.size(), count);
     for (std::size_t i = 0; i < bound; ++i) {
-      if (params[i] >= 0) locals.Assign(static_cast<std::size_t>(params[i]), args[i]);
+      if (params[i] >= 0) locals.Borrow(static_cast<std::size_t>(params[i]), args[i]);
     }
     if (ExecChain(info.body, false) == Completion::Return) result = std::move(frame.result);
   }
@@ -146,14 +149,14 @@ TJValue TJEngine::CallScript(TJFunction& f, const TJValue* args, std::size_t cou
 }
 
 TJObject* TJEngine::CreateObject(std::string_view className, const TJValueList* args) {
-  return CreateScriptObject(className, args, 0);
+  return CreateScriptObject(TJName(className), args, 0);
 }
 
-TJObject* TJEngine::CreateScriptObject(std::string_view className, const TJValueList* args, int depth) {
+TJObject* TJEngine::CreateScriptObject(const TJName& name, const TJValueList* args, int depth) {
   CheckStack();
   TJObject* object = nullptr;
-  const TJName name(className);
-  if (factory_.HasClass(className)) {
+  const std::string_view className = name.Text();
+  if (factory_.HasClass(className, name.Hash())) {
     object = factory_.CreateObject(className, args);
   } else {
     TJValue cls;
@@ -164,8 +167,9 @@ TJObject* TJEngine::CreateScriptObject(std::string_view className, const TJValue
     // A class that derives from itself, directly or through others, never ends.
     if (depth > 1000) ThrowScriptError(errors::kTooDeep);
     const ClassParts parts = PartsOfClass(*static_cast<const TJStatement*>(cls.FuncValue()->Definition));
-    object = parts.base != nullptr ? CreateScriptObject(parts.base->Name, args, depth + 1) : factory_.CreateObject("Object");
-    object->RegisterName(className);
+    object = parts.base != nullptr ? CreateScriptObject(TJName(parts.base->Name, parts.base->Hash), args, depth + 1)
+                                   : factory_.CreatePlainObject();
+    object->RegisterName(factory_.ScriptClassInfo(className, name.Hash()));
     for (const TJStatement* m = parts.firstMember; m != nullptr; m = m->Next) {
       if (m->Kind == skFunction) {
         const TJExpr* member = PartsOfFunction(*m).name;

@@ -179,7 +179,8 @@ class TJEngine {
   TJValue CallScript(TJFunction& f, TJValueList& args);
   TJValue CallScript(TJFunction& f, const TJValue* args, std::size_t count);
   TJValue CallAutomation(TJFunction& f, TJValueList& args);
-  TJObject* CreateScriptObject(std::string_view className, const TJValueList* args, int depth);
+  // className carries the HashName the parser stored, when it comes from a node.
+  TJObject* CreateScriptObject(const TJName& className, const TJValueList* args, int depth);
 
   // --- expressions (evaluate.cpp)
   TJValue Eval(const TJExpr* node);
@@ -287,6 +288,7 @@ class TJEngine {
   // The running script call's local layout and slots (none at a module's level).
   const TJLocalLayout* frameLayout_ = nullptr;
   TJValue* frameSlots_ = nullptr;
+  TJLocalScope* frameScope_ = nullptr;
   std::unordered_map<const TJStatement*, std::unique_ptr<FunctionInfo>> functionInfo_;
   std::uintptr_t stackLimit_ = 0;  // lowest stack address a call or expression may use
   int runDepth_ = 0;

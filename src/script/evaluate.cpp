@@ -236,7 +236,7 @@ TJValue TJEngine::EvalIdentifierSlow(const TJExpr* n, bool withLocals) {
 // remembered slot when it still holds the name).
 void TJEngine::StoreIdentifier(const TJExpr* n, const TJValue& value) {
   if (n->LocalLayout == frameLayout_ && frameLayout_ != nullptr && n->LocalSlot >= 0) {
-    TJLocalScope::AssignCounted(frameSlots_[n->LocalSlot], value);
+    frameScope_->Assign(static_cast<std::size_t>(n->LocalSlot), value);
     return;
   }
   TJSymbolTable& t = tables_.Current();
@@ -570,7 +570,7 @@ TJValue TJEngine::EvalCompoundAssign(const TJExpr* n) {
   // A bound local of the running function: read and written in its slot.
   if (TJValue* slot = BoundLocal(n->Operand1)) {
     TJValue result = Operate(code, *slot, value);
-    TJLocalScope::AssignCounted(*slot, result);
+    frameScope_->Assign(static_cast<std::size_t>(slot - frameSlots_), result);
     return result;
   }
   // The target's object and key are evaluated once, for the read and the write.
@@ -589,7 +589,7 @@ TJValue TJEngine::EvalIncrement(const TJExpr* n) {
   if (TJValue* slot = BoundLocal(n->Operand1)) {
     TJValue old = *slot;
     const TJValue stepped = TJValue::Integer(Wrap(static_cast<std::int64_t>(ToInteger(old)) + (up ? 1 : -1)));
-    TJLocalScope::AssignCounted(*slot, stepped);
+    frameScope_->Assign(static_cast<std::size_t>(slot - frameSlots_), stepped);
     return prefix ? stepped : old;
   }
   Target t;
@@ -672,10 +672,11 @@ TJValue TJEngine::EvalNew(const TJExpr* n) {
   const NewParts parts = PartsOfNew(*n);
   TJValueList args;
   EvalArguments(parts.lastArgument, args);
-  if (parts.module == nullptr) return TJValue::Object(CreateObject(parts.className->Name, &args));
+  const TJName className(parts.className->Name, parts.className->Hash);
+  if (parts.module == nullptr) return TJValue::Object(CreateScriptObject(className, &args, 0));
   const TJCurrentTableScope inModule(tables_, SharedString(parts.module->Name));
   tables_.Current();  // an unknown module raises ENameError here
-  return TJValue::Object(CreateObject(parts.className->Name, &args));
+  return TJValue::Object(CreateScriptObject(className, &args, 0));
 }
 
 TJValue TJEngine::EvalObjectLiteral(const TJExpr* n) {

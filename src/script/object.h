@@ -9,9 +9,9 @@
 //
 // This header brings the whole object model: member tables and stores (member_table.h,
 // shape.h, member_store.h), function records (function_record.h), class descriptions
-// (class_info.h) and the object factory (object_factory.h). Everything here is used by one thread at a time; the class
-// descriptions are shared by every engine of the process, so engines must not run on two
-// threads at once.
+// (class_info.h) and the object factory (object_factory.h). Everything here is used by
+// one thread at a time; the class descriptions and shapes are shared by every engine of
+// the process, so engines must not run on two threads at once.
 #pragma once
 
 #include <cstddef>
@@ -145,9 +145,9 @@ class TJObject {
   // (Array, String): true when handled. Must behave exactly as the text form would.
   virtual bool GetIndexed(std::int32_t index, TJValue& out);
   virtual bool SetIndexed(std::int32_t index, const TJValue& value);
-  // A class that overrides GetValue, SetValue or HasKey only for bracket access (or not at
-  // all) says so here; the default answers for TJObject itself.
-  virtual bool KeepsStandardMemberAccess() const noexcept { return typeid(*this) == typeid(TJObject); }
+  // A class whose GetValue, SetValue or HasKey answer a name in the dot form otherwise
+  // than TJObject's own (published properties, then members) must answer false here.
+  virtual bool KeepsStandardMemberAccess() const noexcept { return true; }
   // Every object this one holds a counted reference to (members, counting lists). A class
   // that keeps counted references elsewhere must report them here; unreported ones only
   // make the end-of-run cycle collection keep more than it could.
@@ -235,19 +235,21 @@ class TJObject {
   void NoteCandidate() noexcept;
   static constexpr std::uint32_t kNoCandidate = 0xFFFFFFFFu;
 
+  // What counting and member access touch comes first, so that it shares the object's
+  // first cache line (objects that are sorted or walked lie anywhere in memory).
+  std::int32_t refs_ = 0;
+  std::uint32_t candidate_ = kNoCandidate;  // position in the factory's cycle candidates
   TJMemberStore members_;
+  bool listed_ = false;  // in the factory's object list
+  bool onZeroList_ = false;
+  bool dying_ = false;
+  std::uint8_t color_ = 0;  // cycle collection: 0 none, 1 gray, 2 black, 3 white
+  mutable std::uint8_t standardAccess_ = 0;  // 0 not known yet, 1 yes, 2 no
+  std::uint32_t listIndex_ = 0;  // position in the factory's object list
+  std::int32_t scratch_ = 0;     // working count of the cycle collection
   TJObjectFactory* factory_;
   TJObjectLink* link_ = nullptr;
   std::uint64_t serial_ = 0;
-  std::int32_t refs_ = 0;
-  std::uint32_t listIndex_ = 0;  // position in the factory's object list
-  bool listed_ = false;          // in the factory's object list
-  bool onZeroList_ = false;
-  bool dying_ = false;
-  std::int32_t scratch_ = 0;     // working count of the cycle collection
-  std::uint32_t candidate_ = kNoCandidate;  // position in the factory's cycle candidates
-  std::uint8_t color_ = 0;       // cycle collection: 0 none, 1 gray, 2 black, 3 white
-  mutable std::uint8_t standardAccess_ = 0;  // 0 not known yet, 1 yes, 2 no
 };
 
 }  // namespace kestrin

@@ -20,6 +20,10 @@ void TJObjectFactory::RegisterClass(std::string_view name, const TJClassInfo& cl
 
 bool TJObjectFactory::HasClass(std::string_view name) const { return classes_.Find(name) != nullptr; }
 
+bool TJObjectFactory::HasClass(std::string_view name, std::uint32_t hash) const {
+  return classes_.Find(name, hash) != nullptr;
+}
+
 const TJClassInfo* TJObjectFactory::FindClass(std::string_view name) const {
   return static_cast<const TJClassInfo*>(classes_.GetPointer(name));
 }
@@ -132,8 +136,11 @@ void TJObjectFactory::FreeAll() {
   freeingAll_ = false;
 }
 
-const TJClassInfo& TJObjectFactory::ScriptClassInfo(std::string_view name) {
-  if (auto* existing = static_cast<TJClassInfo*>(scriptClassIndex_.GetPointer(name))) return *existing;
+const TJClassInfo& TJObjectFactory::ScriptClassInfo(std::string_view name, std::uint32_t hash) {
+  const THashItem* item = scriptClassIndex_.Find(name, hash);
+  if (item != nullptr && item->ItemKind == THashItemKind::Pointer && item->Pointer != nullptr) {
+    return *static_cast<const TJClassInfo*>(item->Pointer);
+  }
   scriptClasses_.push_back(std::make_unique<TJClassInfo>(name));
   scriptClassIndex_.AddPointer(name, scriptClasses_.back().get());
   return *scriptClasses_.back();

@@ -31,6 +31,8 @@ class TJObjectFactory {
   // The class registry: script name → class description (replacing an earlier one).
   void RegisterClass(std::string_view name, const TJClassInfo& cls);
   bool HasClass(std::string_view name) const;
+  // The same with the name's HashName computed by the caller.
+  bool HasClass(std::string_view name, std::uint32_t hash) const;
   const TJClassInfo* FindClass(std::string_view name) const;
 
   // Creates an instance of the class registered under name (a plain Object when none is),
@@ -65,7 +67,8 @@ class TJObjectFactory {
   std::size_t ObjectCount() const noexcept { return objects_.size(); }
 
   // The description of a script class level (name only), made once per name.
-  const TJClassInfo& ScriptClassInfo(std::string_view name);
+  const TJClassInfo& ScriptClassInfo(std::string_view name) { return ScriptClassInfo(name, HashName(name)); }
+  const TJClassInfo& ScriptClassInfo(std::string_view name, std::uint32_t hash);
 
   std::function<void(TJObjectFactory& factory, TJObject& object)> OnNewObject;
 

@@ -12,9 +12,10 @@ namespace kestrin {
 void TJLocalScope::Close() noexcept {
   // Releasing only moves counts (nothing is freed here), so one pass does all.
   for (std::size_t i = 0; i < used_; ++i) {
-    ReleaseValue(slots_[i]);
+    if (i >= kBorrowable || (borrowed_ >> i & 1u) == 0) ReleaseValue(slots_[i]);
     slots_[i] = TJValue();
   }
+  borrowed_ = 0;
   used_ = 0;
   layout_ = nullptr;
   others_.Reset();

@@ -50,7 +50,26 @@ class TJLocalScope {
   // Binds a name, keeping object counts.
   void Set(const TJName& name, const TJValue& value);
   // Binds a slot, keeping object counts.
-  void Assign(std::size_t slot, const TJValue& value) noexcept { AssignCounted(slots_[slot], value); }
+  void Assign(std::size_t slot, const TJValue& value) noexcept {
+    if (borrowed_ != 0 && slot < kBorrowable && (borrowed_ >> slot & 1u) != 0) {
+      borrowed_ &= ~(std::uint64_t{1} << slot);
+      RetainValue(value);
+      slots_[slot] = value;
+      return;
+    }
+    AssignCounted(slots_[slot], value);
+  }
+  // Binds a parameter to its argument without counting it: an argument is evaluated before
+  // the call's frame begins, so no sweep of the call can free it, and what holds it when
+  // the call begins is the caller's affair. Assigning the slot later counts as usual.
+  void Borrow(std::size_t slot, const TJValue& value) noexcept {
+    if (slot >= kBorrowable) {
+      AssignCounted(slots_[slot], value);
+      return;
+    }
+    slots_[slot] = value;
+    borrowed_ |= std::uint64_t{1} << slot;
+  }
   static void AssignCounted(TJValue& slot, const TJValue& value) noexcept {
     RetainValue(value);
     ReleaseValue(slot);
@@ -59,7 +78,9 @@ class TJLocalScope {
   void EnumReferences(TJReferenceVisitor& visitor) const;
 
  private:
+  static constexpr std::size_t kBorrowable = 64;
   const TJLocalLayout* layout_ = nullptr;
+  std::uint64_t borrowed_ = 0;  // slots holding an uncounted argument
   std::vector<TJValue> slots_;
   std::size_t used_ = 0;
   TJHash others_;

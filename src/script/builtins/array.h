@@ -22,8 +22,6 @@ class TJArrayObject : public TJObject {
   // join with a separator (null and undefined elements write nothing).
   std::string Join(std::string_view separator) const;
 
-  // Only bracket access is its own.
-  bool KeepsStandardMemberAccess() const noexcept override { return true; }
   void GetValue(const TJName& name, bool bracket, TJValue& out) override;
   void SetValue(const TJName& name, const TJValue& value, bool bracket) override;
   bool GetIndexed(std::int32_t index, TJValue& out) override;

@@ -17,8 +17,6 @@ class TJStringObject : public TJObject {
   const SharedString& Text() const { return text_; }
 
   // Bracket reads address bytes: s[k], s[-1]; anything else raises EIndexError.
-  // Only bracket access is its own.
-  bool KeepsStandardMemberAccess() const noexcept override { return true; }
   void GetValue(const TJName& name, bool bracket, TJValue& out) override;
   bool GetIndexed(std::int32_t index, TJValue& out) override;
   SharedString ToString(const TJValue* arg) override;

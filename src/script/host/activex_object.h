@@ -28,6 +28,7 @@ class TJActiveXObject : public TJObject {
   // Names the object does not define itself are put as the automation object's
   // properties; EActiveXError with the name when that fails.
   void SetValue(const TJName& name, const TJValue& value, bool bracket) override;
+  bool KeepsStandardMemberAccess() const noexcept override { return false; }
 
  private:
   TJValue GetDisp() { return disp_; }

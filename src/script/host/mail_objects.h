@@ -27,6 +27,7 @@ class TJMailObject : public TJObject {
   bool HasKey(const TJName& name) override;
   void GetValue(const TJName& name, bool bracket, TJValue& out) override;
   void SetValue(const TJName& name, const TJValue& value, bool bracket) override;
+  bool KeepsStandardMemberAccess() const noexcept override { return false; }
   std::vector<std::string> PropertyNames() override;
   void EnumReferences(TJReferenceVisitor& visitor) override;
   void DropReferences() override;

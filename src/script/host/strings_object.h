@@ -19,8 +19,6 @@ class TJStringsObject : public TJObject {
   static TJObject* CreateWith(TJObjectFactory& factory, const std::vector<std::string>& lines);
 
   std::vector<std::string> PropertyNames() override;
-  // Only bracket access is its own.
-  bool KeepsStandardMemberAccess() const noexcept override { return true; }
   void GetValue(const TJName& name, bool bracket, TJValue& out) override;
   void SetValue(const TJName& name, const TJValue& value, bool bracket) override;
   bool GetIndexed(std::int32_t index, TJValue& out) override;
