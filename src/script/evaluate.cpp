@@ -82,8 +82,14 @@ TJValue Operate(std::uint8_t code, const TJValue& a, const TJValue& b) {
       case ecShr:
       case ecUShr:
         return TJValue::Integer(static_cast<std::int32_t>(Bits(x) >> (Bits(y) & 31u)));
+      case ecDivide:
+        if (y != 0) return TJValue::Number(static_cast<double>(x) / y);
+        break;
+      case ecRemainder:
+        if (y > 0) return TJValue::Integer(x % y);
+        break;
       default:
-        break;  // division and remainder: the routine checks the divisor
+        break;  // a zero divisor, and -1 (whose quotient may wrap): the routine
     }
   } else if (BothNumeric(a, b)) {
     switch (code) {

@@ -58,6 +58,16 @@ TEST(EvaluationOrder, CompoundTargetsAreEvaluatedOnce) {
             "25\n1\n7\n8\n9\n9\n8\n1\n3\n");
 }
 
+// Integer operands of / and % (the evaluator's own path), the wrapping and zero divisors
+// included.
+TEST(Arithmetic, IntegerDivisionAndRemainder) {
+  EXPECT_EQ(Output("var a = [7, 0 - 7, 0 - 2147483647 - 1], b = [2, 0 - 1, 3], z = 0, i, j, s = '';"
+                   "for (i = 0; i < 3; i++) for (j = 0; j < 3; j++) s += a[i] / b[j] + ' ' + a[i] % b[j] + ' ';"
+                   "try { s += 1 / z; } catch (e) { s += e; } try { s += 1 % z; } catch (e) { s += ' ' + e; } println(s);"),
+            "3.5 1 -7 0 2.33333333333333 1 -3.5 -1 7 0 -2.33333333333333 -1 -1073741824 0 2147483648 0 "
+            "-715827882.666667 -2 EZDError EZDError\n");
+}
+
 TEST(Scoping, FunctionsMakeLocalsAndSeeModuleVariables) {
   EXPECT_EQ(Output("var x = 1; function f() { x = 2; return x; } println(f(), x);"
                    "var y = 3; function g() { return y + 1; } println(g());"),
