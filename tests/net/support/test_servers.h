@@ -72,8 +72,9 @@ std::uint16_t ClosedPort();
 class ServerProcess {
  public:
   // Starts argv[0] (searched on PATH) in `dir` with its output in dir/<name>.log, and
-  // waits up to 20 s until 127.0.0.1:port accepts. Started() is false when it did not come
-  // up (Log() tells why).
+  // waits until 127.0.0.1:port accepts (up to 120 s: a starved machine can take 10-20 s to
+  // start a Python server). Started() is false when it exited or did not come up in time
+  // (Log() tells why).
   ServerProcess(std::string name, std::vector<std::string> argv, std::string dir, std::uint16_t port);
   ~ServerProcess();
   ServerProcess(const ServerProcess&) = delete;
