@@ -231,10 +231,10 @@ TEST_F(HttpTest, HttpsTimesOutOnASilentServer) {
 TEST_F(HttpTest, TracesNeverShowSecrets) {
   for (int secure = 0; secure < 2; ++secure) {
     SCOPED_TRACE(secure);
+    std::string trace;  // outlives the client: its socket still reports while it closes
     std::unique_ptr<THttpClient> client;
     if (secure) client = std::make_unique<TNetHTTPS>();
     else client = std::make_unique<TNetHTTP>();
-    std::string trace;
     client->TraceLevel = 8;
     client->OnStatus = [&](TNetEndpoint&, std::string_view t) { trace.append(t).append("\n"); };
     client->Get("http://ann:topsecret@" + web().Python("/echo").substr(7));
