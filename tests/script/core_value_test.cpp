@@ -295,5 +295,31 @@ TEST(Values, NumberConstantsBitPatterns) {
   EXPECT_EQ(FormatNumber(FromBits(0x000000000000000Aull)), "4.94065645841247E-323");
 }
 
+// A payload read of another kind stops where assertions run. The sanitizer build
+// (scripts/test --sanitize) must be such a build: it is where these checks are exercised.
+TEST(ValueAccessorsDeathTest, AnotherKindsPayloadIsNeverRead) {
+#ifdef NDEBUG
+#ifdef __SANITIZE_ADDRESS__
+  FAIL() << "the sanitizer build runs without assertions";
+#else
+  GTEST_SKIP() << "assertions are off in this build";
+#endif
+#else
+  const struct {
+    const char* name;
+    TJValue value;
+    void (*read)(const TJValue&);
+  } cases[] = {
+      {"number read as integer", TJValue::Number(1.5), [](const TJValue& v) { (void)v.IntValue(); }},
+      {"integer read as number", TJValue::Integer(1), [](const TJValue& v) { (void)v.NumValue(); }},
+      {"text read as object", S("x"), [](const TJValue& v) { (void)v.ObjValue(); }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_DEATH(c.read(c.value), "kind_ ==");
+  }
+#endif
+}
+
 }  // namespace
 }  // namespace kestrin
