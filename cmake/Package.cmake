@@ -12,8 +12,11 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# The Japanese interface needs a Japanese font; the trash can be browsed with gio.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-ipafont-gothic")
+# Japanese is the interface language wherever the locale is unset, C or Japanese: without
+# a font that has its glyphs every caption shows as boxes, so a Japanese font is a
+# dependency (added to the libraries dpkg-shlibdeps finds). The trash can be browsed with
+# gio.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-ipafont-gothic | fonts-japanese-gothic")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "libglib2.0-bin")
 set(CPACK_PACKAGE_DESCRIPTION
   "Velkoran shows a directory tree beside the file list of the selected folder,
