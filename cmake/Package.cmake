@@ -15,8 +15,10 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Japanese is the interface language wherever the locale is unset, C or Japanese: without
 # a font that has its glyphs every caption shows as boxes, so a Japanese font is a
 # dependency (added to the libraries dpkg-shlibdeps finds). The trash can be browsed with
-# gio.
+# gio. Scripts' HTTPS requests verify the server against the system's certificate store,
+# and Qt's own buttons speak Japanese with its translations: both recommended.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-ipafont-gothic | fonts-japanese-gothic")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "ca-certificates, qt6-translations-l10n")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "libglib2.0-bin")
 set(CPACK_PACKAGE_DESCRIPTION
   "Velkoran shows a directory tree beside the file list of the selected folder,
