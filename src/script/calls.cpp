@@ -133,7 +133,7 @@ TJValue TJEngine::CallScript(TJFunction& f, const TJValue* args, std::size_t cou
       TJValueList list;
       list.Reserve(count);
       for (std::size_t i = 0; i < count; ++i) list.Add(args[i]);
-      TJObject* arguments = factory_.CreateObject("Array", &list);
+      TJObject* arguments = factory_.CreateArray(&list);
       locals.Assign(static_cast<std::size_t>(info.layout.ArgumentsSlot()), TJValue::Object(arguments));
     }
     // Parameters without an argument stay unbound.

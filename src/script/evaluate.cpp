@@ -702,7 +702,7 @@ TJValue TJEngine::EvalArrayLiteral(const TJExpr* n) {
   CheckStack();
   TJValueList elements;
   EvalArguments(n->Operand1, elements);
-  return TJValue::Object(factory_.CreateObject("Array", &elements));
+  return TJValue::Object(factory_.CreateArray(&elements));
 }
 
 }  // namespace kestrin

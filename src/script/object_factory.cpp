@@ -15,13 +15,15 @@ TJObjectFactory::~TJObjectFactory() { FreeAll(); }
 
 void TJObjectFactory::RegisterClass(std::string_view name, const TJClassInfo& cls) {
   classes_.AddPointer(name, const_cast<TJClassInfo*>(&cls));
+  registeredHashes_.set(HashName(name) % registeredHashes_.size());
   plainClass_ = FindClass("Object");
+  arrayClass_ = FindClass("Array");
 }
 
 bool TJObjectFactory::HasClass(std::string_view name) const { return classes_.Find(name) != nullptr; }
 
 bool TJObjectFactory::HasClass(std::string_view name, std::uint32_t hash) const {
-  return classes_.Find(name, hash) != nullptr;
+  return registeredHashes_.test(hash % registeredHashes_.size()) && classes_.Find(name, hash) != nullptr;
 }
 
 const TJClassInfo* TJObjectFactory::FindClass(std::string_view name) const {
@@ -32,13 +34,15 @@ TJObject* TJObjectFactory::CreateObject(std::string_view name, const TJValueList
   return Adopt(CreateDetached(name, args));
 }
 
-TJObject* TJObjectFactory::CreatePlainObject() {
-  if (plainClass_ != nullptr && plainClass_->Creator() != nullptr) return Adopt(plainClass_->Creator()(this, nullptr));
-  return Adopt(std::make_unique<TJObject>(this, nullptr));
-}
+TJObject* TJObjectFactory::CreatePlainObject() { return Adopt(Instantiate(plainClass_, nullptr)); }
+
+TJObject* TJObjectFactory::CreateArray(const TJValueList* args) { return Adopt(Instantiate(arrayClass_, args)); }
 
 std::unique_ptr<TJObject> TJObjectFactory::CreateDetached(std::string_view name, const TJValueList* args) {
-  const TJClassInfo* cls = FindClass(name);
+  return Instantiate(FindClass(name), args);
+}
+
+std::unique_ptr<TJObject> TJObjectFactory::Instantiate(const TJClassInfo* cls, const TJValueList* args) {
   if (cls != nullptr && cls->Creator() != nullptr) return cls->Creator()(this, args);
   return std::make_unique<TJObject>(this, args);
 }

@@ -4,6 +4,7 @@
 // (cycle_collector.cpp). See docs/interpreter.md, "Object lifetime".
 #pragma once
 
+#include <bitset>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -38,8 +39,10 @@ class TJObjectFactory {
   // Creates an instance of the class registered under name (a plain Object when none is),
   // lists it, reports it to OnNewObject and returns it with count 0. The factory owns it.
   TJObject* CreateObject(std::string_view name, const TJValueList* args = nullptr);
-  // The same as CreateObject("Object") without asking the registry by name (object literals).
+  // The same as CreateObject("Object") and CreateObject("Array", args) without asking the
+  // registry by name (literals, a call's arguments).
   TJObject* CreatePlainObject();
+  TJObject* CreateArray(const TJValueList* args);
   // Lists an object created by other means (a script class's base, say) the same way.
   TJObject* Adopt(std::unique_ptr<TJObject> object);
   // An instance that the caller owns, outside the list (the engine's singletons).
@@ -74,6 +77,8 @@ class TJObjectFactory {
 
  private:
   friend class TJObject;
+  // An instance of the class (a plain object when none or without a creator).
+  std::unique_ptr<TJObject> Instantiate(const TJClassInfo* cls, const TJValueList* args);
   void NoteZero(TJObject* object);
   void NoteCandidate(TJObject* object);
   void ForgetCandidate(TJObject* object) noexcept;
@@ -84,6 +89,10 @@ class TJObjectFactory {
   static void DestroyTogether(const std::vector<TJObject*>& doomed);
   std::uint64_t TakeSerial() noexcept { return nextSerial_++; }
   const TJClassInfo* plainClass_ = nullptr;  // what "Object" names in the registry
+  const TJClassInfo* arrayClass_ = nullptr;  // what "Array" names
+  // A bit per registered name's hash (modulo the size): a clear bit answers HasClass
+  // without a search (every `new` of a script class asks).
+  std::bitset<1024> registeredHashes_;
 
   TJEngine* engine_;
   TPointerHashTable classes_{100, false};
