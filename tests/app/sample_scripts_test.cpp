@@ -55,7 +55,9 @@ TEST_F(SampleScriptsTest, FillOnlyAnEmptyScriptFolder) {
     EXPECT_EQ(copy.copied, c.copied);
     EXPECT_TRUE(copy.failed.empty());
     EXPECT_FALSE(Exists(scripts + "notes.md"));
-    if (c.existing != nullptr) EXPECT_EQ(ReadFile(scripts + c.existing), "mine");
+    if (c.existing != nullptr) {
+      EXPECT_EQ(ReadFile(scripts + c.existing), "mine");
+    }
   }
 }
 
