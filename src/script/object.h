@@ -172,7 +172,7 @@ class TJObject {
     const std::int32_t left = --refs_;
     if (left <= 0) {
       if (listed_ && !onZeroList_ && !dying_) NoteZeroCount();
-    } else if (candidate_ == kNoCandidate && listed_ && !dying_) {
+    } else if (listed_ && !dying_ && candidate_ == kNoCandidate) {
       // A count that drops but stays above zero may have left a cycle unreachable.
       NoteCandidate();
     }
@@ -238,13 +238,13 @@ class TJObject {
   // What counting and member access touch comes first, so that it shares the object's
   // first cache line (objects that are sorted or walked lie anywhere in memory).
   std::int32_t refs_ = 0;
-  std::uint32_t candidate_ = kNoCandidate;  // position in the factory's cycle candidates
-  TJMemberStore members_;
   bool listed_ = false;  // in the factory's object list
   bool onZeroList_ = false;
   bool dying_ = false;
-  std::uint8_t color_ = 0;  // cycle collection: 0 none, 1 gray, 2 black, 3 white
   mutable std::uint8_t standardAccess_ = 0;  // 0 not known yet, 1 yes, 2 no
+  TJMemberStore members_;
+  std::uint32_t candidate_ = kNoCandidate;  // position in the factory's cycle candidates
+  std::uint8_t color_ = 0;  // cycle collection: 0 none, 1 gray, 2 black, 3 white
   std::uint32_t listIndex_ = 0;  // position in the factory's object list
   std::int32_t scratch_ = 0;     // working count of the cycle collection
   TJObjectFactory* factory_;
