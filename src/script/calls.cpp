@@ -53,6 +53,17 @@ TJValue TJEngine::Call(const TJValue& function, TJValueList& args) {
   }
 }
 
+TJValue TJEngine::Call(const TJValue& function, const TJValue* args, std::size_t count) {
+  if (function.Kind() == jkFunction && function.FuncValue() != nullptr &&
+      function.FuncValue()->FuncKind == TJFunctionKind::Script) {
+    return CallScript(*function.FuncValue(), args, count);
+  }
+  TJValueList list;
+  list.Reserve(count);
+  for (std::size_t i = 0; i < count; ++i) list.Add(args[i]);
+  return Call(function, list);
+}
+
 TJValue TJEngine::CallAutomation(TJFunction& f, TJValueList& args) {
   if (f.Dispatch == nullptr) ThrowScriptError(errors::kMethodFailed);
   std::vector<velkoran::platform::Variant> reversed;

@@ -68,6 +68,8 @@ class TJEngine {
 
   // Calls a function value with arguments (script, native or automation function).
   TJValue Call(const TJValue& function, TJValueList& args);
+  // The same with the arguments in an array (a script function needs no list then).
+  TJValue Call(const TJValue& function, const TJValue* args, std::size_t count);
   // Creates an object of a registered class or a script class and runs its constructor.
   TJObject* CreateObject(std::string_view className, const TJValueList* args);
   // Value of an expression node in the current state (for hosts and tests).

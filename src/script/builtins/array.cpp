@@ -147,11 +147,10 @@ std::int32_t TJArrayObject::Compare(const TJValue& a, const TJValue& b) {
   }
   TJEngine* engine = Engine();
   if (engine == nullptr) return 0;
-  TJValueList pair;
-  pair.Add(a);
-  pair.Add(b);
+  // Copies: the comparison may change the array (and its storage) under a and b.
+  const TJValue pair[2] = {a, b};
   const TJValue comparator = comparator_;  // the comparison may sort again and replace it
-  return ToInteger(engine->Call(comparator, pair));
+  return ToInteger(engine->Call(comparator, pair, 2));
 }
 
 // The scans walk the elements in order but their objects lie anywhere in memory: asking
