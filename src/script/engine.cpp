@@ -54,10 +54,16 @@ TJEngine::TJEngine(velkoran::platform::UserQuestions* questions) : questions_(qu
   tables_.AddTable("__Global__", NewModuleTable());
 }
 
-// The members go in reverse order: the tables (holding counts on objects and on the
-// global object), the singletons, the global object, and last the factory with every
-// object still listed.
-TJEngine::~TJEngine() = default;
+// Listed objects, the global object and the singletons may hold counts on each other in
+// any direction (an array holding `this` at the top level holds the global object), so all
+// of them let go of their references first, while all are alive. Then the members go in
+// reverse order: the tables (their releases only change counts), the singletons, the
+// global object, and last the factory with every object still listed.
+TJEngine::~TJEngine() {
+  factory_.DropAllReferences();
+  for (auto& singleton : singletons_) singleton.second->DropReferences();
+  global_->DropReferences();
+}
 
 void TJEngine::RegisterClass(std::string_view name, const TJClassInfo& cls) { factory_.RegisterClass(name, cls); }
 

@@ -125,6 +125,12 @@ void TJObjectFactory::Sweep() {
   SweepFrame(0, 0, nullptr);
 }
 
+void TJObjectFactory::DropAllReferences() {
+  freeingAll_ = true;  // counts reaching zero need no note: everything goes soon
+  for (std::size_t i = 0; i < objects_.size(); ++i) objects_[i]->DropReferences();
+  freeingAll_ = false;
+}
+
 void TJObjectFactory::FreeAll() {
   freeingAll_ = true;
   std::vector<TJObject*> all;

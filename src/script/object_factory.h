@@ -55,6 +55,10 @@ class TJObjectFactory {
   // without reaching zero since the last collection can hold the last reference into such
   // a cycle, so only what they reach is examined.
   void CollectCycles();
+  // Every listed object lets go of its references; only counts change, nothing is freed.
+  // For the engine's end, when objects outside the list (the global object, the
+  // singletons) must outlive every release aimed at them.
+  void DropAllReferences();
   // Frees every listed object whatever its count.
   void FreeAll();
 

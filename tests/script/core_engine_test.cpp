@@ -429,5 +429,18 @@ TEST(Lifetime, UnreachableObjectsAreFreedByTheEndOfTheRun) {
   EXPECT_EQ(host.Engine().ObjectFactory().ObjectCount(), 3u);
 }
 
+TEST(Lifetime, ObjectsHoldingTheGlobalObjectAndSingletonsEndWithTheEngine) {
+  // Counts run both ways between listed objects and the global object and singletons; the
+  // engine's end must not release into an object already gone (the sanitizer build sees it).
+  testing::ScriptRun run;
+  {
+    TKestrin host;
+    run = RunScript(host,
+                    "var a = [this, Math, Global]; Math['k'] = a; Global['g'] = [a];"
+                    "function f() { return [this, Math]; } var b = f(); println(a.length, b.length);");
+  }
+  EXPECT_EQ(Lines(run.output), "3\n2\n");
+}
+
 }  // namespace
 }  // namespace kestrin
