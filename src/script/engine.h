@@ -194,7 +194,6 @@ class TJEngine {
     }
     return Eval(n);
   }
-  TJValue EvalAddSubtract(const TJExpr* node);
   TJValue EvalArithmetic(const TJExpr* node);
   TJValue EvalComparison(const TJExpr* node);
   TJValue EvalNot(const TJExpr* node);
@@ -311,7 +310,6 @@ inline TJValue TJEngine::Eval(const TJExpr* n) {
       return EvalIdentifier(n);
     case ecAdd:
     case ecSubtract:
-      return EvalAddSubtract(n);
     case ecDivide:
     case ecMultiply:
     case ecRemainder:

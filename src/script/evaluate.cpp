@@ -119,13 +119,6 @@ std::size_t ListLength(const TJExpr* last) {
 
 TJValue TJEngine::Evaluate(const TJExpr* node) { return Eval(node); }
 
-TJValue TJEngine::EvalAddSubtract(const TJExpr* n) {
-  CheckStack();
-  TJValue b = Operand(n->Operand2);
-  TJValue a = Operand(n->Operand1);
-  return Operate(n->Code, a, b);
-}
-
 TJValue TJEngine::EvalArithmetic(const TJExpr* n) {
   CheckStack();
   TJValue b = Operand(n->Operand2);
@@ -592,16 +585,19 @@ TJValue TJEngine::EvalIncrement(const TJExpr* n) {
   CheckStack();
   const bool up = n->Code == ecPreIncrement || n->Code == ecPostIncrement;
   const bool prefix = n->Code == ecPreIncrement || n->Code == ecPreDecrement;
+  const auto step = [up](const TJValue& v) {
+    return TJValue::Integer(Wrap(static_cast<std::int64_t>(ToInteger(v)) + (up ? 1 : -1)));
+  };
   if (TJValue* slot = BoundLocal(n->Operand1)) {
     TJValue old = *slot;
-    const TJValue stepped = TJValue::Integer(Wrap(static_cast<std::int64_t>(ToInteger(old)) + (up ? 1 : -1)));
+    const TJValue stepped = step(old);
     frameScope_->Assign(static_cast<std::size_t>(slot - frameSlots_), stepped);
     return prefix ? stepped : old;
   }
   Target t;
   ResolveTarget(n->Operand1, t, true);
   TJValue old = ReadTarget(t);
-  const TJValue stepped = TJValue::Integer(Wrap(static_cast<std::int64_t>(ToInteger(old)) + (up ? 1 : -1)));
+  const TJValue stepped = step(old);
   // Members of objects and modules receive the new value too; other bases keep theirs.
   const bool store = t.kind == Target::Kind::Identifier ||
                      (t.kind == Target::Kind::Member &&
