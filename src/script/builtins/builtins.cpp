@@ -1,5 +1,7 @@
 #include "script/builtins/builtins.h"
 
+#include <typeinfo>
+
 #include "script/builtins/array.h"
 #include "script/builtins/boolean.h"
 #include "script/builtins/date_object.h"
@@ -28,7 +30,9 @@ const std::vector<TJBuiltinClass>& BuiltinClasses() {
 
 namespace {
 
+// Every object passes here: the cheap type test comes before the singleton's lookup by name.
 void ConnectRegExp(TJEngine& engine, TJObject& object) {
+  if (typeid(object) == typeid(TJObject) || dynamic_cast<TJRegExpObject*>(&object) == nullptr) return;
   if (auto* singleton = dynamic_cast<TJRegExpObject*>(engine.Singleton("RegExp"))) ConnectToStatic(object, *singleton);
 }
 
