@@ -253,6 +253,15 @@ class TJEngine {
   TJSymbolTable& ModuleTable(const TJFunction& module, std::string_view name);
   TJObject* TemporaryFor(const TJValue& base, std::string_view className);
   TJValue EvalCall(const TJExpr* node);
+  // --- members of string values without a String object (string_calls.cpp)
+  class ScratchText;
+  bool StringMembersDirect();
+  std::uint8_t StringMemberKind(const TJExpr* member);
+  // s.m(...) for a native String method m: false when the caller must go the general way
+  // (nothing evaluated then).
+  bool CallStringMethod(const TJValue& base, const TJExpr* member, const TJExpr* lastArgument, TJValue& result);
+  // A property or an element of a string value; false: through a temporary String object.
+  bool ReadStringMember(const TJValue& base, const TJExpr* member, bool bracket, const TJValue& key, TJValue& out);
   void EvalArguments(const TJExpr* lastCell, TJValueList& out);
   TJValue EvalNew(const TJExpr* node);
   TJValue EvalObjectLiteral(const TJExpr* node);
@@ -291,6 +300,8 @@ class TJEngine {
   TJValue* frameSlots_ = nullptr;
   TJLocalScope* frameScope_ = nullptr;
   std::unordered_map<const TJStatement*, std::unique_ptr<FunctionInfo>> functionInfo_;
+  std::unique_ptr<TJObject> textScratch_;  // the String object of string_calls.cpp
+  bool textScratchBusy_ = false;
   std::uintptr_t stackLimit_ = 0;  // lowest stack address a call or expression may use
   int runDepth_ = 0;
   // Statements until the next look at the clock and the zero list.

@@ -337,9 +337,12 @@ TJValue TJEngine::ReadMember(const TJValue& base, const TJExpr* member, bool bra
     case jkObject:
       object = base.ObjValue();
       break;
-    case jkString:
+    case jkString: {
+      TJValue out;
+      if ((bracket || member != nullptr) && ReadStringMember(base, member, bracket, key, out)) return out;
       object = TemporaryFor(base, "String");
       break;
+    }
     case jkInteger:
     case jkNumber:
     case jkBoolean:
@@ -633,6 +636,7 @@ TJValue TJEngine::EvalCall(const TJExpr* n) {
     // record (a record made for the read would be dropped at once).
     const TJExpr* member = calleeNode->Operand2;
     const TJValue base = Eval(calleeNode->Operand1);
+    if (TJValue r; base.Kind() == jkString && CallStringMethod(base, member, n->Operand2, r)) return r;
     TJObject* object = base.Kind() == jkObject ? base.ObjValue() : nullptr;
     if (object != nullptr && member != nullptr && member->Code == ecIdentifier && object->StandardMemberAccess() &&
         (member->CacheShapeId == object->Members().Shape()->Id() || FillMemberCache(*object, member)) &&

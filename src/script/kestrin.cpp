@@ -24,13 +24,22 @@ TKestrin::TKestrin(velkoran::platform::UserQuestions* questions, TJHostRegistrar
   engine_.SetCaption(ProgramCaption());
   engine_.HostRegistrar = registrar;
   engine_.OnStdout = [this](std::string_view text) { Output(text); };
-  engine_.OnNewObject = [this](TJEngine&, TJObject& object) {
-    if (OnNewObject) OnNewObject(*this, object);
-  };
   if (registrar != nullptr) registrar(*this);
 }
 
 TKestrin::~TKestrin() { Clear(); }
+
+// The engine reports objects only while the host listens: without a listener it may do
+// without the temporary objects of string members (string_calls.cpp).
+void TKestrin::ConnectObjectReports() {
+  if (!OnNewObject) {
+    engine_.OnNewObject = nullptr;
+    return;
+  }
+  engine_.OnNewObject = [this](TJEngine&, TJObject& object) {
+    if (OnNewObject) OnNewObject(*this, object);
+  };
+}
 
 void TKestrin::Output(std::string_view text) {
   if (OnStdout) OnStdout(*this, text);
@@ -44,6 +53,7 @@ bool TKestrin::Compile(std::string_view text, const TJSourceOrigin& origin) {
   } else {
     parser_.Lexer().OnLexDebug = nullptr;
   }
+  ConnectObjectReports();
   program_ = nullptr;
   compileFailed_ = false;
   parser_.Origin = origin;
@@ -78,6 +88,7 @@ std::int32_t TKestrin::Run(const std::vector<TKestrinArgument>& arguments) {
     }
   }
   if (program_ == nullptr) return 0;
+  ConnectObjectReports();
   return engine_.Run(program_);
 }
 

@@ -53,10 +53,12 @@ class TKestrin {
   std::function<void(TKestrin& sender, std::string_view text)> OnStdout;
   // Each token as the lexer's trace text; connected at Compile when assigned then.
   std::function<void(TKestrin& sender, std::string_view text)> OnDebugout;
+  // Taken into account when Compile or Run begins.
   std::function<void(TKestrin& sender, TJObject& object)> OnNewObject;
 
  private:
   void Output(std::string_view text);
+  void ConnectObjectReports();
 
   const TJStatement* program_ = nullptr;
   bool compileFailed_ = false;

@@ -18,6 +18,7 @@ void TJObjectFactory::RegisterClass(std::string_view name, const TJClassInfo& cl
   registeredHashes_.set(HashName(name) % registeredHashes_.size());
   plainClass_ = FindClass("Object");
   arrayClass_ = FindClass("Array");
+  stringClass_ = FindClass("String");
 }
 
 bool TJObjectFactory::HasClass(std::string_view name) const { return classes_.Find(name) != nullptr; }

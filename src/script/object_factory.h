@@ -35,6 +35,8 @@ class TJObjectFactory {
   // The same with the name's HashName computed by the caller.
   bool HasClass(std::string_view name, std::uint32_t hash) const;
   const TJClassInfo* FindClass(std::string_view name) const;
+  // What "String" names (string values' members ask on every access).
+  const TJClassInfo* StringClass() const noexcept { return stringClass_; }
 
   // Creates an instance of the class registered under name (a plain Object when none is),
   // lists it, reports it to OnNewObject and returns it with count 0. The factory owns it.
@@ -94,6 +96,7 @@ class TJObjectFactory {
   std::uint64_t TakeSerial() noexcept { return nextSerial_++; }
   const TJClassInfo* plainClass_ = nullptr;  // what "Object" names in the registry
   const TJClassInfo* arrayClass_ = nullptr;  // what "Array" names
+  const TJClassInfo* stringClass_ = nullptr;  // what "String" names
   // A bit per registered name's hash (modulo the size): a clear bit answers HasClass
   // without a search (every `new` of a script class asks).
   std::bitset<1024> registeredHashes_;

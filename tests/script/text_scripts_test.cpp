@@ -6,6 +6,7 @@
 
 #include "core_script_runner.h"
 #include "platform/codepage.h"
+#include "script/builtins/array.h"
 #include "support/zone_scope.h"
 
 namespace kestrin {
@@ -71,6 +72,54 @@ println("ab".concat("c", 1) + " " + typeof("ab".concat()));
             "EIndexError\n"
             "EPropertyError\n"
             "abc1 undefined\n");
+}
+
+// A string's members are answered without a String object unless the host watches every
+// new object (it is told of the temporaries then): both ways must print the same.
+TEST(TextScripts, StringMembersWithAndWithoutTemporaryObjects) {
+  const char* script = R"js(
+var s = "h" + String.fromCharCode(0) + "éllo", t = "", r;
+class String { function charAt(i) { return "script"; } }
+class Mine extends String { function charAt(i) { return "mine"; } }
+var m = new Mine("xyz");
+println(s.length + " " + s.charCodeAt(1) + " " + s.charAt(2) + s[3] + s[-1] + " " + s.indexOf("llo") + " " + s.text.length);
+println(m.charAt(0) + " " + m.length + " " + "ab".charAt(1) + " " + (new String("q")).charAt(0));
+r = s.substring((t += "a", 1), (t += "b", 3));
+println(r.length + t);
+println(s.charCodeAt(99));
+println(typeof s.charAt);
+println(s.hasKey("text") + " " + "".charAt(0).length);
+try { r = s.charAt; println(r(0)); } catch (e) { println(e); }
+try { r = s.nosuch(t += "c"); } catch (e) { println(e + t); }
+try { r = s.LENGTH; } catch (e) { println(e); }
+try { r = s[9]; } catch (e) { println(e); }
+try { r = s["length"]; } catch (e) { println(e); }
+try { s.length = 2; } catch (e) { println(e); }
+)js";
+  const std::string expected =
+      "7 0 \xC3\xA9o 4 7\n"
+      "mine 3 b q\n"
+      "2ba\nNaN\nfunction\ntrue 0\n"
+      "ECallError\n"
+      "ENameErrorba\n"
+      "ENameError\n"
+      "EIndexError\n"
+      "EIndexError\n"
+      "ENameError\n";
+  EXPECT_EQ(Output(script), expected);
+  TKestrin watched;
+  int reported = 0;
+  watched.OnNewObject = [&reported](TKestrin&, TJObject&) { ++reported; };
+  EXPECT_EQ(testing::Lines(testing::RunScript(watched, script).output), expected);
+  EXPECT_GT(reported, 20);
+}
+
+// A host may register its own class under "String": string values then go through it.
+TEST(TextScripts, AHostClassNamedStringServesStringValues) {
+  TKestrin host;
+  host.RegisterClass("String", TJArrayObject::Info());
+  EXPECT_EQ(testing::Lines(testing::RunScript(host, "var s = 'abc'; println(s.length + ' ' + s.join('-'));").output),
+            "1 abc\n");
 }
 
 TEST(TextScripts, MultiByteStringsCountBytes) {

@@ -15,6 +15,8 @@ class TJStringObject : public TJObject {
   static const TJClassInfo& Info();
 
   const SharedString& Text() const { return text_; }
+  // The engine's scratch String object (string_calls.cpp) takes each string in turn.
+  void Rebind(SharedString text) noexcept { text_ = std::move(text); }
 
   // Bracket reads address bytes: s[k], s[-1]; anything else raises EIndexError.
   void GetValue(const TJName& name, bool bracket, TJValue& out) override;
