@@ -24,27 +24,66 @@ void AskForLargePages(void* mem, std::size_t bytes) noexcept {
   if (end > begin) madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
 }
 
+// The allocator hands out blocks in steps of 16 bytes with an 8-byte header (at least 24
+// usable): a request rounded up to the next such size costs no more memory, and the extra
+// bytes are room that an append can use in place.
+std::size_t UsableSize(std::size_t bytes) noexcept {
+  if (bytes <= 24) return 24;
+  return ((bytes + 8 + 15) & ~std::size_t{15}) - 8;
+}
+
+// Every one-byte string shares one of 256 buffers that are never freed. Their count starts
+// so high that it cannot reach zero.
+constexpr std::uint32_t kPermanentRefs = 0x80000000u;
+constexpr std::size_t kOneByteStride = 16;
+
+char* MakeOneByteBuffers() {
+  auto* block = static_cast<char*>(std::malloc(256 * kOneByteStride));
+  if (block == nullptr) throw std::bad_alloc();
+  for (unsigned c = 0; c < 256; ++c) {
+    auto* buf = reinterpret_cast<SharedString::Buffer*>(block + c * kOneByteStride);
+    buf->refs = kPermanentRefs;
+    buf->used = 1;
+    buf->capacity = 1;
+    buf->data[0] = static_cast<char>(c);
+    buf->data[1] = '\0';
+  }
+  return block;
+}
+
 }  // namespace
 
+SharedString::Buffer* SharedString::OneByte(char c) noexcept {
+  static char* const block = MakeOneByteBuffers();
+  return reinterpret_cast<Buffer*>(block + static_cast<unsigned char>(c) * kOneByteStride);
+}
+
 SharedString::Buffer* SharedString::Allocate(std::size_t capacity) {
-  if (capacity > std::numeric_limits<std::uint32_t>::max() - 1) {
+  if (capacity > std::numeric_limits<std::uint32_t>::max() - 1 - 32) {
     throw std::length_error("script string too long");
   }
-  const std::size_t bytes = offsetof(Buffer, data) + capacity + 1;
+  const std::size_t bytes = UsableSize(offsetof(Buffer, data) + capacity + 1);
   void* mem = std::malloc(bytes);
   if (mem == nullptr) throw std::bad_alloc();
   AskForLargePages(mem, bytes);
   auto* buf = static_cast<Buffer*>(mem);
   buf->refs = 1;
   buf->used = 0;
-  buf->capacity = static_cast<std::uint32_t>(capacity);
+  buf->capacity = static_cast<std::uint32_t>(bytes - offsetof(Buffer, data) - 1);
   return buf;
 }
 
 void SharedString::Free(Buffer* buf) noexcept { std::free(buf); }
 
 SharedString::SharedString(std::string_view text) {
-  if (text.empty()) return;
+  if (text.size() <= 1) {
+    if (text.size() == 1) {
+      buf_ = OneByte(text[0]);
+      ++buf_->refs;
+      len_ = 1;
+    }
+    return;
+  }
   buf_ = Allocate(text.size());
   std::memcpy(buf_->data, text.data(), text.size());
   buf_->data[text.size()] = '\0';
@@ -77,7 +116,8 @@ SharedString SharedString::Concat(const SharedString& a, std::string_view b) {
     buf->used = static_cast<std::uint32_t>(total);
     return FromBuffer(buf, static_cast<std::uint32_t>(total));
   }
-  // Strings that grow by appending get room to grow again; short ones stay exact.
+  // Strings that grow by appending get room to grow again; short ones get what the
+  // allocator's block holds anyway.
   const std::size_t capacity = total < 64 ? total : total + total / 2;
   SharedString r;
   r.buf_ = Allocate(capacity);

@@ -95,7 +95,10 @@ class SharedString {
     buf_ = nullptr;
     len_ = 0;
   }
+  // At least `capacity` bytes (and the terminating zero); the buffer records what it got.
   static Buffer* Allocate(std::size_t capacity);
+  // The shared buffer of a one-byte string (see shared_string.cpp).
+  static Buffer* OneByte(char c) noexcept;
   static void Free(Buffer* buf) noexcept;
 
   Buffer* buf_ = nullptr;

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <cstring>
 #include <limits>
+#include <string>
+#include <vector>
 
 #include "script/object.h"
 #include "script/value.h"
@@ -287,6 +289,35 @@ TEST(Variants, DispatchReferencesAreBalanced) {
     EXPECT_EQ(ToText(back).str().rfind("dispatch", 0), 0u);
   }
   EXPECT_EQ(d.refs, 1);
+}
+
+// One-byte strings share permanent buffers and short strings get the allocator's spare
+// bytes as room to append in place: no holder may ever see another's appended bytes.
+TEST(SharedStrings, AppendsNeverChangeWhatOthersHold) {
+  const SharedString x("x");
+  const SharedString nul(std::string_view("\0", 1));
+  const SharedString ab("ab");
+  const SharedString abc = SharedString::Concat(ab, "c");
+  const SharedString abd = SharedString::Concat(ab, "d");
+  const SharedString xy = SharedString::Concat(x, "y");
+  const SharedString xz = SharedString::Concat(x, "z");
+  SharedString grown = SharedString::Concat(SharedString("q"), "");
+  for (int i = 0; i < 100; ++i) grown = SharedString::Concat(grown, std::string_view("0123456789" + i % 10, 1));
+  struct Row {
+    const char* name;
+    const SharedString& text;
+    std::string_view expected;
+  } rows[] = {{"x", x, "x"}, {"nul", nul, std::string_view("\0", 1)}, {"ab", ab, "ab"}, {"abc", abc, "abc"},
+              {"abd", abd, "abd"}, {"xy", xy, "xy"}, {"xz", xz, "xz"}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    EXPECT_EQ(row.text.view(), row.expected);
+  }
+  EXPECT_EQ(grown.size(), 101u);
+  EXPECT_EQ(grown.view().substr(0, 12), "q01234567890");
+  EXPECT_EQ(SharedString("x").data(), x.data());  // shared, not allocated
+  { std::vector<SharedString> many(100000, SharedString("x")); }
+  EXPECT_EQ(SharedString(std::string(1, 'x')).view(), "x");  // still alive after all those releases
 }
 
 TEST(Values, NumberConstantsBitPatterns) {
