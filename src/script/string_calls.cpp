@@ -16,7 +16,14 @@ namespace {
 // The member node's cache for a string base: a shape id no shape has, and what the name is
 // in a String object. Object caches never match the id, and this one never matches a shape.
 constexpr std::uint64_t kStringValueShape = ~std::uint64_t{0};
-enum : std::uint8_t { kTextMethod = 0x10, kTextProperty = 0x11, kTextLength = 0x12, kTextNothing = 0x13 };
+enum : std::uint8_t {
+  kTextMethod = 0x10,
+  kTextCharAt = 0x11,  // methods that the engine calls with one argument without a list
+  kTextCharCodeAt = 0x12,
+  kTextProperty = 0x13,
+  kTextLength = 0x14,
+  kTextNothing = 0x15,
+};
 
 const TJPropertyInfo* LengthProperty() {
   static const TJPropertyInfo* length = TJStringObject::Info().FindProperty("length", HashName("length"));
@@ -46,7 +53,8 @@ class TJEngine::ScratchText {
 };
 
 bool TJEngine::StringMembersDirect() {
-  if (OnNewObject || textScratchBusy_ || factory_.StringClass() != &TJStringObject::Info()) return false;
+  static const TJClassInfo* const builtIn = &TJStringObject::Info();
+  if (OnNewObject || textScratchBusy_ || factory_.StringClass() != builtIn) return false;
   if (!textScratch_) textScratch_ = std::make_unique<TJStringObject>(&factory_, nullptr);
   return true;
 }
@@ -59,7 +67,9 @@ std::uint8_t TJEngine::StringMemberKind(const TJExpr* member) {
     member->CacheKind = p == LengthProperty() ? kTextLength : kTextProperty;
     member->CacheMethod = p;
   } else if (const TJShape::Found found = textScratch_->Members().Resolve(name); found.method != nullptr) {
-    member->CacheKind = kTextMethod;
+    member->CacheKind = TJStringObject::IsCharAt(*found.method)       ? kTextCharAt
+                        : TJStringObject::IsCharCodeAt(*found.method) ? kTextCharCodeAt
+                                                                      : kTextMethod;
     member->CacheMethod = found.method;
   } else {
     member->CacheKind = kTextNothing;  // the temporary's path raises the error
@@ -69,9 +79,15 @@ std::uint8_t TJEngine::StringMemberKind(const TJExpr* member) {
 }
 
 bool TJEngine::CallStringMethod(const TJValue& base, const TJExpr* member, const TJExpr* lastArgument, TJValue& result) {
-  if (member == nullptr || member->Code != ecIdentifier || !StringMembersDirect() ||
-      StringMemberKind(member) != kTextMethod) {
-    return false;
+  if (member == nullptr || member->Code != ecIdentifier || !StringMembersDirect()) return false;
+  const std::uint8_t kind = StringMemberKind(member);
+  if (kind != kTextMethod && kind != kTextCharAt && kind != kTextCharCodeAt) return false;
+  // The two of a parser's every step, with their one argument: no list, no object.
+  if (kind != kTextMethod && lastArgument != nullptr && lastArgument->Operand1 == nullptr) {
+    const TJValue position = Operand(lastArgument->Operand2);
+    result = kind == kTextCharAt ? TJStringObject::CharAtOf(base.StrView(), position)
+                                 : TJStringObject::CharCodeAtOf(base.StrView(), position);
+    return true;
   }
   // The temporary's read had no effects, so the arguments may come first.
   const auto method = static_cast<const TJMethodInfo*>(member->CacheMethod)->Method;

@@ -4,10 +4,10 @@
 
 namespace kestrin::strings {
 
-std::string CharAt(std::string_view text, std::int32_t pos) {
+std::string_view CharAt(std::string_view text, std::int32_t pos) {
   if (pos < 0) pos = 0;
   if (static_cast<std::size_t>(pos) >= text.size()) return {};
-  return std::string(1, text[static_cast<std::size_t>(pos)]);
+  return text.substr(static_cast<std::size_t>(pos), 1);
 }
 
 int CharCodeAt(std::string_view text, std::int32_t pos) {

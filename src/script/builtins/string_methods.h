@@ -11,8 +11,8 @@
 namespace kestrin::strings {
 
 // The byte at a 0-based position; a negative position gives the first byte; empty beyond
-// the end.
-std::string CharAt(std::string_view text, std::int32_t pos);
+// the end. A view into text.
+std::string_view CharAt(std::string_view text, std::int32_t pos);
 // The byte value 0..255 at a position (negative = first byte); -1 beyond the end.
 int CharCodeAt(std::string_view text, std::int32_t pos);
 

@@ -102,15 +102,33 @@ void TJStringObject::SetText(const TJValue& v) { text_ = ToText(v); }
 
 // ---------------------------------------------------------------- characters and searching
 
+TJValue TJStringObject::CharAtOf(std::string_view text, const TJValue& position) {
+  return TJValue::Text(strings::CharAt(text, ToInteger(position)));  // a shared one-byte buffer
+}
+
+TJValue TJStringObject::CharCodeAtOf(std::string_view text, const TJValue& position) {
+  const int code = strings::CharCodeAt(text, ToInteger(position));
+  return code < 0 ? TJValue::NaN() : TJValue::Integer(code);
+}
+
+bool TJStringObject::IsCharAt(const TJMethodInfo& method) noexcept {
+  static const TJMethodInfo* const charAt = Info().FindMethod("charAt", HashName("charAt"));
+  return &method == charAt;
+}
+
+bool TJStringObject::IsCharCodeAt(const TJMethodInfo& method) noexcept {
+  static const TJMethodInfo* const charCodeAt = Info().FindMethod("charCodeAt", HashName("charCodeAt"));
+  return &method == charCodeAt;
+}
+
 void TJStringObject::CharAtMethod(TJValueList& args, TJValue& result) {
   if (!TJValueList::Has1(&args)) return;
-  result = TextValue(strings::CharAt(text_, ToInteger(args[0])));
+  result = CharAtOf(text_, args[0]);
 }
 
 void TJStringObject::CharCodeAtMethod(TJValueList& args, TJValue& result) {
   if (!TJValueList::Has1(&args)) return;
-  const int code = strings::CharCodeAt(text_, ToInteger(args[0]));
-  result = code < 0 ? TJValue::NaN() : TJValue::Integer(code);
+  result = CharCodeAtOf(text_, args[0]);
 }
 
 void TJStringObject::ConcatMethod(TJValueList& args, TJValue& result) {

@@ -17,6 +17,12 @@ class TJStringObject : public TJObject {
   const SharedString& Text() const { return text_; }
   // The engine's scratch String object (string_calls.cpp) takes each string in turn.
   void Rebind(SharedString text) noexcept { text_ = std::move(text); }
+  // charAt and charCodeAt of one argument on any text (the methods call these too).
+  static TJValue CharAtOf(std::string_view text, const TJValue& position);
+  static TJValue CharCodeAtOf(std::string_view text, const TJValue& position);
+  // Which of those two a method of this class is (string_calls.cpp calls them directly).
+  static bool IsCharAt(const TJMethodInfo& method) noexcept;
+  static bool IsCharCodeAt(const TJMethodInfo& method) noexcept;
 
   // Bracket reads address bytes: s[k], s[-1]; anything else raises EIndexError.
   void GetValue(const TJName& name, bool bracket, TJValue& out) override;
