@@ -79,9 +79,9 @@ TJValue TJEngine::CallAutomation(TJFunction& f, TJValueList& args) {
   return VariantToValue(result);
 }
 
-TJValue TJEngine::CallScript(TJFunction& f, TJValueList& args) { return CallScript(f, args.begin(), args.Count()); }
+TJValue TJEngine::CallScript(TJFunction& f, TJValueList& args) { return CallScriptOn(f, nullptr, args.begin(), args.Count()); }
 
-TJValue TJEngine::CallScript(TJFunction& f, const TJValue* args, std::size_t count) {
+TJValue TJEngine::CallScriptOn(TJFunction& f, TJObject* self, const TJValue* args, std::size_t count) {
   // A function of an earlier run may belong to a tree that no longer exists.
   if (f.Generation != generation_ || f.Info == nullptr) ThrowScriptError(errors::kCallFailed);
   CheckStack();
@@ -128,7 +128,7 @@ TJValue TJEngine::CallScript(TJFunction& f, const TJValue* args, std::size_t cou
     TJLocalScope& locals = table.PushLocal(&info.layout);
     // A plain function's "this" is the global object; when that is on top already (a call
     // from module level or from another plain function) nothing needs pushing.
-    TJObject* self = f.This.Get();
+    if (self == nullptr) self = f.This.Get();
     if (self == nullptr) self = table.GlobalObject();
     if (self != table.CurrentThis()) {
       table.PushThis(self);
@@ -159,6 +159,27 @@ TJValue TJEngine::CallScript(TJFunction& f, const TJValue* args, std::size_t cou
   return result;
 }
 
+TJEngine::ClassPlan& TJEngine::PlanOf(const TJStatement* definition, const TJName& className) {
+  ClassPlan& plan = classPlans_[definition];
+  // The level is described by the name `new` used (a class value may go by another name).
+  const std::string_view name = className.Text();
+  if (plan.info == nullptr || plan.info->Name().view() != name) {
+    plan.info = &factory_.ScriptClassInfo(name, className.Hash());
+  }
+  // The records of a class's methods belong to the module current at `new`.
+  const SharedString& scope = tables_.CurrentName();
+  if (plan.ready && (plan.scope.buffer() == scope.buffer() || plan.scope.view() == scope.view())) return plan;
+  plan.ready = true;
+  plan.scope = scope;
+  plan.standIns.clear();
+  for (const TJStatement* m = PartsOfClass(*definition).firstMember; m != nullptr; m = m->Next) {
+    if (m->Kind != skFunction) continue;
+    const TJValue record = ScriptFunctionValue(*m);
+    plan.standIns.push_back(function_factory::StandIn(*record.FuncValue()));
+  }
+  return plan;
+}
+
 TJObject* TJEngine::CreateObject(std::string_view className, const TJValueList* args) {
   return CreateScriptObject(TJName(className), args, 0);
 }
@@ -177,14 +198,18 @@ TJObject* TJEngine::CreateScriptObject(const TJName& name, const TJValueList* ar
     }
     // A class that derives from itself, directly or through others, never ends.
     if (depth > 1000) ThrowScriptError(errors::kTooDeep);
-    const ClassParts parts = PartsOfClass(*static_cast<const TJStatement*>(cls.FuncValue()->Definition));
+    const auto* definition = static_cast<const TJStatement*>(cls.FuncValue()->Definition);
+    const ClassParts parts = PartsOfClass(*definition);
     object = parts.base != nullptr ? CreateScriptObject(TJName(parts.base->Name, parts.base->Hash), args, depth + 1)
                                    : factory_.CreatePlainObject();
-    object->RegisterName(factory_.ScriptClassInfo(className, name.Hash()));
+    // After the base: its `new` may have made plans of other classes meanwhile.
+    const ClassPlan& plan = PlanOf(definition, name);
+    object->RegisterName(*plan.info);
+    std::size_t method = 0;
     for (const TJStatement* m = parts.firstMember; m != nullptr; m = m->Next) {
       if (m->Kind == skFunction) {
         const TJExpr* member = PartsOfFunction(*m).name;
-        object->TopMembers().Set(TJName(member->Name, member->Hash), ScriptFunctionValue(*m));
+        object->TopMembers().Set(TJName(member->Name, member->Hash), plan.standIns[method++]);
       } else if (m->Kind == skDeclarator) {
         const DeclaratorParts member = PartsOfDeclarator(*m);
         const TJValue init = member.initialiser != nullptr ? Eval(member.initialiser) : TJValue::Null();
@@ -192,16 +217,19 @@ TJObject* TJEngine::CreateScriptObject(const TJName& name, const TJValueList* ar
       }
     }
   }
-  // The constructor: a script function of the class's own name in the top layer.
-  if (const TJValue* ctor = object->TopMembers().Find(name)) {
+  // The constructor: a script function of the class's own name in the top layer, bound to
+  // the object (a stand-in becomes the Bound one and runs with the object).
+  if (TJValue* ctor = object->Members().Find(0, name)) {
     if (ctor->Kind() == jkFunction && ctor->FuncValue() != nullptr && ctor->FuncValue()->FuncKind == TJFunctionKind::Script) {
+      if (ctor->FuncValue()->StandIn == TJStandIn::Unbound) *ctor = TJValue::Function(ctor->FuncValue()->BoundTwin);
       const TJValue function = *ctor;
-      function.FuncValue()->This.Reset(object);
-      TJValueList copy;
-      if (args != nullptr) {
-        for (const TJValue& v : *args) copy.Add(v);
+      TJFunction& f = *function.FuncValue();
+      if (f.StandIn == TJStandIn::None) f.This.Reset(object);
+      if (args == nullptr) {
+        CallScriptOn(f, object, nullptr, 0);
+      } else {
+        CallScriptOn(f, object, args->begin(), args->Count());
       }
-      Call(function, copy);
     }
   }
   return object;

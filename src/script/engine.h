@@ -136,6 +136,16 @@ class TJEngine {
     const TJStatement* body = nullptr;
   };
 
+  // What `new` of a script class needs, prepared once per class declaration and run: the
+  // description of its level and the stand-ins of its methods (function_record.h), one
+  // per method in declaration order.
+  struct ClassPlan {
+    const TJClassInfo* info = nullptr;  // for the name `new` used last (a class may go by others)
+    bool ready = false;
+    SharedString scope;  // the module whose name the stand-ins' records carry
+    std::vector<TJValue> standIns;
+  };
+
   // --- statements (exec.cpp)
   // Runs a chain of statements; a lone statement (the usual body of an if or a loop)
   // skips the chain's bookkeeping.
@@ -179,7 +189,12 @@ class TJEngine {
   // A script function value for a declaration, belonging to the current module.
   TJValue ScriptFunctionValue(const TJStatement& declaration);
   TJValue CallScript(TJFunction& f, TJValueList& args);
-  TJValue CallScript(TJFunction& f, const TJValue* args, std::size_t count);
+  TJValue CallScript(TJFunction& f, const TJValue* args, std::size_t count) { return CallScriptOn(f, nullptr, args, count); }
+  // The same with `this` given (null: the record's own, else the global object).
+  TJValue CallScriptOn(TJFunction& f, TJObject* self, const TJValue* args, std::size_t count);
+  // Runs a call's arguments (last cell given) into a script function.
+  TJValue CallWithArguments(TJFunction& f, TJObject* self, const TJExpr* lastCell);
+  ClassPlan& PlanOf(const TJStatement* definition, const TJName& className);
   TJValue CallAutomation(TJFunction& f, TJValueList& args);
   // className carries the HashName the parser stored, when it comes from a node.
   TJObject* CreateScriptObject(const TJName& className, const TJValueList* args, int depth);
@@ -302,6 +317,7 @@ class TJEngine {
   std::unordered_map<const TJStatement*, std::unique_ptr<FunctionInfo>> functionInfo_;
   std::unique_ptr<TJObject> textScratch_;  // the String object of string_calls.cpp
   bool textScratchBusy_ = false;
+  std::unordered_map<const TJStatement*, ClassPlan> classPlans_;
   std::uintptr_t stackLimit_ = 0;  // lowest stack address a call or expression may use
   int runDepth_ = 0;
   // Statements until the next look at the clock and the zero list.

@@ -319,7 +319,7 @@ bool TJEngine::ReadStandardMember(TJObject& object, const TJExpr* member, TJValu
   if (member->CacheKind == kNativeMethod) {
     out = function_factory::Native(static_cast<const TJMethodInfo*>(member->CacheMethod)->Method, &object);
   } else {
-    out = object.Members().Value(member->CacheMemberSlot);
+    out = object.Members().Read(member->CacheMemberSlot, &object);
   }
   return true;
 }
@@ -627,25 +627,79 @@ void TJEngine::EvalArguments(const TJExpr* lastCell, TJValueList& out) {
   for (std::size_t i = 0, j = n - 1; i < j; ++i, --j) out.Exchange(i, j);
 }
 
+namespace {
+
+// An expression whose evaluation runs no script code and changes no member: constants,
+// names, `this`, member reads and operators over them (a few levels deep).
+bool RunsNoScript(const TJExpr* n, int depth) {
+  if (n == nullptr) return true;
+  switch (n->Code) {
+    case ecConstant:
+    case ecIdentifier:
+    case ecThis:
+      return true;
+    case ecMember:
+    case ecIndex:
+    case ecAdd:
+    case ecSubtract:
+    case ecMultiply:
+    case ecDivide:
+    case ecRemainder:
+    case ecLess:
+    case ecGreater:
+    case ecLessEqual:
+    case ecGreaterEqual:
+    case ecEqual:
+    case ecNotEqual:
+    case ecStrictEqual:
+    case ecStrictNotEqual:
+    case ecNot:
+    case ecMinus:
+      return depth > 0 && RunsNoScript(n->Operand1, depth - 1) && RunsNoScript(n->Operand2, depth - 1);
+    default:
+      return false;
+  }
+}
+
+bool ArgumentsRunNoScript(const TJExpr* lastCell) {
+  for (const TJExpr* c = lastCell; c != nullptr; c = c->Operand1) {
+    if (!RunsNoScript(c->Operand2, 3)) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
 TJValue TJEngine::EvalCall(const TJExpr* n) {
   CheckStack();
   const TJExpr* calleeNode = n->Operand1;
   TJValue callee;
   if (calleeNode != nullptr && calleeNode->Code == ecMember) {
-    // A method call o.m(...): a native method of the object's class is called without a
-    // record (a record made for the read would be dropped at once).
     const TJExpr* member = calleeNode->Operand2;
     const TJValue base = Eval(calleeNode->Operand1);
     if (TJValue r; base.Kind() == jkString && CallStringMethod(base, member, n->Operand2, r)) return r;
     TJObject* object = base.Kind() == jkObject ? base.ObjValue() : nullptr;
     if (object != nullptr && member != nullptr && member->Code == ecIdentifier && object->StandardMemberAccess() &&
-        (member->CacheShapeId == object->Members().Shape()->Id() || FillMemberCache(*object, member)) &&
-        member->CacheKind == kNativeMethod) {
-      TJValueList args;
-      EvalArguments(n->Operand2, args);
-      TJValue result;
-      static_cast<const TJMethodInfo*>(member->CacheMethod)->Method(*object, args, result);
-      return result;
+        (member->CacheShapeId == object->Members().Shape()->Id() || FillMemberCache(*object, member))) {
+      // A native method of the object's class is called without a record (a record made
+      // for the read would be dropped at once).
+      if (member->CacheKind == kNativeMethod) {
+        TJValueList args;
+        EvalArguments(n->Operand2, args);
+        TJValue result;
+        static_cast<const TJMethodInfo*>(member->CacheMethod)->Method(*object, args, result);
+        return result;
+      }
+      // A script class's method that the object still holds as the class's stand-in runs
+      // with the object, no record made, when nothing the arguments do could see the
+      // record (it would be bound to the object by this read).
+      TJValue& held = object->Members().Value(member->CacheMemberSlot);
+      if (held.Kind() == jkFunction && held.FuncValue() != nullptr && held.FuncValue()->StandIn != TJStandIn::None &&
+          ArgumentsRunNoScript(n->Operand2)) {
+        if (held.FuncValue()->StandIn == TJStandIn::Unbound) held = TJValue::Function(held.FuncValue()->BoundTwin);
+        const TJValue method = held;
+        return CallWithArguments(*method.FuncValue(), object, n->Operand2);
+      }
     }
     callee = MemberOf(base, calleeNode);
   } else {
@@ -653,24 +707,28 @@ TJValue TJEngine::EvalCall(const TJExpr* n) {
   }
   if (callee.Kind() != jkFunction) ThrowScriptError(errors::kCallFailed);
   TJFunction* f = callee.FuncValue();
-  const TJExpr* last = n->Operand2;
-  // A script function with at most two arguments: the values stay here, no list.
-  if (f != nullptr && f->FuncKind == TJFunctionKind::Script && (last == nullptr || last->Operand1 == nullptr ||
-                                                                last->Operand1->Operand1 == nullptr)) {
-    if (last == nullptr) return CallScript(*f, nullptr, 0);
-    if (last->Operand1 == nullptr) {
-      const TJValue one = Operand(last->Operand2);
-      return CallScript(*f, &one, 1);
-    }
+  if (f != nullptr && f->FuncKind == TJFunctionKind::Script) return CallWithArguments(*f, nullptr, n->Operand2);
+  TJValueList args;
+  EvalArguments(n->Operand2, args);
+  return Call(callee, args);
+}
+
+// A script function with at most two arguments gets them without a list.
+TJValue TJEngine::CallWithArguments(TJFunction& f, TJObject* self, const TJExpr* last) {
+  if (last == nullptr) return CallScriptOn(f, self, nullptr, 0);
+  if (last->Operand1 == nullptr) {
+    const TJValue one = Operand(last->Operand2);
+    return CallScriptOn(f, self, &one, 1);
+  }
+  if (last->Operand1->Operand1 == nullptr) {
     TJValue two[2];
     two[1] = Operand(last->Operand2);
     two[0] = Operand(last->Operand1->Operand2);
-    return CallScript(*f, two, 2);
+    return CallScriptOn(f, self, two, 2);
   }
   TJValueList args;
   EvalArguments(last, args);
-  if (f != nullptr && f->FuncKind == TJFunctionKind::Script) return CallScript(*f, args);
-  return Call(callee, args);
+  return CallScriptOn(f, self, args.begin(), args.Count());
 }
 
 TJValue TJEngine::EvalNew(const TJExpr* n) {

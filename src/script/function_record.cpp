@@ -1,6 +1,7 @@
 #include "script/function_record.h"
 
 #include "script/object.h"
+#include "script/value.h"
 
 namespace kestrin {
 
@@ -18,6 +19,7 @@ void TJWeakObject::Reset(TJObject* object) {
 
 TJFunction::~TJFunction() {
   if (Dispatch != nullptr) Dispatch->Release();
+  if (BoundTwin != nullptr && --BoundTwin->Refs == 0) DestroyFunction(BoundTwin);
 }
 
 void DestroyFunction(TJFunction* f) noexcept { delete f; }
@@ -81,6 +83,38 @@ TJValue Module(TJSymbolTable* table, std::uint32_t generation) {
   f->Definition = table;
   f->Generation = generation;
   return TJValue::Function(f);
+}
+
+namespace {
+
+// A script function record with the same identity as `from` (not its `This`).
+TJFunction* CopyScript(const TJFunction& from) {
+  auto* f = new TJFunction();
+  f->FuncKind = TJFunctionKind::Script;
+  f->Definition = from.Definition;
+  f->Params = from.Params;
+  f->ScopeName = from.ScopeName;
+  f->Generation = from.Generation;
+  f->Info = from.Info;
+  return f;
+}
+
+}  // namespace
+
+TJValue StandIn(const TJFunction& method) {
+  TJFunction* unbound = CopyScript(method);
+  unbound->StandIn = TJStandIn::Unbound;
+  unbound->BoundTwin = CopyScript(method);
+  unbound->BoundTwin->StandIn = TJStandIn::Bound;
+  ++unbound->BoundTwin->Refs;
+  return TJValue::Function(unbound);
+}
+
+void OwnRecord(TJValue& slot, TJObject* owner) {
+  const TJFunction& standIn = *slot.FuncValue();
+  TJFunction* own = CopyScript(standIn);
+  if (standIn.StandIn == TJStandIn::Bound) own->This.Reset(owner);
+  slot = TJValue::Function(own);
 }
 
 }  // namespace function_factory

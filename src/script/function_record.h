@@ -52,6 +52,14 @@ using TJNativeMethod = void (*)(TJObject& self, TJValueList& args, TJValue& resu
 
 enum class TJFunctionKind : std::uint8_t { Script = 0, Native = 1, Automation = 2, Class = 3, Module = 4 };
 
+// A script class's method lives in every instance as that instance's own record (its
+// `This` changes with each read). Until a script reads it as a value, an instance holds
+// a stand-in shared by the class instead: Unbound for a record whose `This` would still
+// be empty, Bound for one whose `This` would be the instance (a dot read or call set it).
+// Whoever takes the value out of the instance makes the record first (OwnRecord below);
+// a call o.m(...) runs a stand-in with o directly (calls.cpp, evaluate.cpp).
+enum class TJStandIn : std::uint8_t { None = 0, Unbound = 1, Bound = 2 };
+
 // Objects are held weakly: a method whose owner is gone can no longer be called.
 struct TJFunction {
   TJFunction() = default;
@@ -61,6 +69,7 @@ struct TJFunction {
 
   std::uint32_t Refs = 0;                   // the values that name the record (value.h)
   TJFunctionKind FuncKind = TJFunctionKind::Script;
+  TJStandIn StandIn = TJStandIn::None;      // a class's stand-in for instance records
   std::int32_t DispId = 0;                  // automation method: the member's dispatch id
   const TJStatement* Params = nullptr;      // script function: first parameter node
   IDispatchRef* Dispatch = nullptr;         // automation method: the object (counted)
@@ -71,6 +80,7 @@ struct TJFunction {
   TJWeakObject Owner;                       // native method: the object that registered it
   std::uint32_t Generation = 0;             // script function or class: the engine's run
   const void* Info = nullptr;               // the engine's prepared view of Definition
+  TJFunction* BoundTwin = nullptr;          // an Unbound stand-in: its Bound one (counted)
 
   TJObject* OwnerObject() const noexcept { return Owner.Get(); }
 };
@@ -86,6 +96,12 @@ TJValue Script(const TJStatement* definition, const TJStatement* params, SharedS
                std::uint32_t generation, const void* info);
 TJValue Class(const TJStatement* definition, std::uint32_t generation);
 TJValue Module(TJSymbolTable* table, std::uint32_t generation);
+// The Unbound stand-in for the instance records of a script method record (and its Bound
+// twin); the record itself is left as it is.
+TJValue StandIn(const TJFunction& method);
+// Replaces the stand-in in an instance's slot by the instance's own record, bound to
+// owner when the stand-in was Bound (slot holds a stand-in).
+void OwnRecord(TJValue& slot, TJObject* owner);
 }  // namespace function_factory
 
 // Frees a record whose count reached zero.

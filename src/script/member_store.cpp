@@ -85,7 +85,7 @@ void TJMemberStore::PushLayer(const TJClassInfo* cls) {
 }
 
 TJValue* TJMemberStore::Find(std::size_t fromTop, const TJName& name) noexcept {
-  const std::int32_t slot = shape_->FindInLayer(name.Text(), name.Hash(), shape_->LayerCount() - 1 - fromTop);
+  const std::int32_t slot = SlotOf(fromTop, name);
   return slot >= 0 ? &Data()[slot] : nullptr;
 }
 

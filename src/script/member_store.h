@@ -21,6 +21,7 @@
 namespace kestrin {
 
 class TJClassInfo;
+class TJObject;
 
 class TJMemberStore {
  public:
@@ -42,8 +43,18 @@ class TJMemberStore {
   std::string_view SlotName(std::size_t slot) const noexcept { return shape_->SlotAt(slot).name.view(); }
   // The layer of a slot, from the top.
   std::size_t SlotLayer(std::size_t slot) const noexcept { return shape_->LayerCount() - 1 - shape_->SlotAt(slot).layer; }
+  // The value as stored: a method's stand-in stays one (function_record.h). Only for
+  // looking at it; a value that leaves the object comes from Read.
   TJValue& Value(std::size_t slot) noexcept { return Data()[slot]; }
   const TJValue& Value(std::size_t slot) const noexcept { return Data()[slot]; }
+  // The value as a script may hold it: a stand-in becomes owner's own record first.
+  TJValue& Read(std::size_t slot, TJObject* owner) {
+    TJValue& v = Data()[slot];
+    if (v.Kind() == jkFunction && v.FuncValue() != nullptr && v.FuncValue()->StandIn != TJStandIn::None) {
+      function_factory::OwnRecord(v, owner);
+    }
+    return v;
+  }
   // Overwrites a slot's value, keeping object counts.
   void Assign(std::size_t slot, const TJValue& value) noexcept {
     TJValue& s = Data()[slot];
@@ -55,8 +66,12 @@ class TJMemberStore {
   // --- by name
   // The first entry or visible native method from the top.
   TJShape::Found Resolve(const TJName& name) const noexcept { return shape_->Resolve(name.Text(), name.Hash()); }
-  // The entry of one layer (not its methods), or null.
+  // The entry of one layer (not its methods), or null; as stored (see Value).
   TJValue* Find(std::size_t fromTop, const TJName& name) noexcept;
+  // The slot of a layer's entry, or -1.
+  std::int32_t SlotOf(std::size_t fromTop, const TJName& name) const noexcept {
+    return shape_->FindInLayer(name.Text(), name.Hash(), shape_->LayerCount() - 1 - fromTop);
+  }
   // Adds or replaces the entry of one layer.
   void Set(std::size_t fromTop, const TJName& name, const TJValue& value);
   // Removes the entry of one layer; false when there is none.
@@ -96,17 +111,22 @@ class TJMemberStore {
   };
 };
 
-// One layer of a store, seen as a table.
+// One layer of an object's store, seen as a table (values read as Read gives them).
 class TJMemberLayer {
  public:
-  TJMemberLayer(TJMemberStore& store, std::size_t fromTop) noexcept : store_(store), fromTop_(fromTop) {}
-  TJValue* Find(const TJName& name) noexcept { return store_.Find(fromTop_, name); }
+  TJMemberLayer(TJMemberStore& store, std::size_t fromTop, TJObject* owner) noexcept
+      : store_(store), fromTop_(fromTop), owner_(owner) {}
+  TJValue* Find(const TJName& name) {
+    const std::int32_t slot = store_.SlotOf(fromTop_, name);
+    return slot >= 0 ? &store_.Read(static_cast<std::size_t>(slot), owner_) : nullptr;
+  }
   void Set(const TJName& name, const TJValue& value) { store_.Set(fromTop_, name, value); }
   bool Remove(const TJName& name) { return store_.Remove(fromTop_, name); }
 
  private:
   TJMemberStore& store_;
   std::size_t fromTop_;
+  TJObject* owner_;
 };
 
 }  // namespace kestrin

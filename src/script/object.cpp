@@ -232,7 +232,7 @@ bool TJObject::HasMember(const TJName& name) const noexcept {
 bool TJObject::ReadMember(const TJName& name, TJValue& out) {
   const TJShape::Found found = members_.Resolve(name);
   if (found.slot >= 0) {
-    out = members_.Value(static_cast<std::size_t>(found.slot));
+    out = members_.Read(static_cast<std::size_t>(found.slot), this);
     return true;
   }
   if (found.method == nullptr) return false;
@@ -260,8 +260,8 @@ void TJObject::SetValue(const TJName& name, const TJValue& value, bool bracket) 
 // the empty layer below "Object", so super access on it fails for every name.
 bool TJObject::FindSuper(const TJName& name, TJValue* out) {
   if (members_.LayerCount() < 2) return false;
-  if (TJValue* v = members_.Find(1, name)) {
-    if (out != nullptr) *out = *v;
+  if (const std::int32_t slot = members_.SlotOf(1, name); slot >= 0) {
+    if (out != nullptr) *out = members_.Read(static_cast<std::size_t>(slot), this);
     return true;
   }
   const TJClassInfo* cls = members_.LayerClass(1);

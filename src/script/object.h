@@ -209,7 +209,7 @@ class TJObject {
   std::vector<std::string> PublishedPropertyNames() const;
 
   // The top layer (the most derived class's members).
-  TJMemberLayer TopMembers() noexcept { return TJMemberLayer(members_, 0); }
+  TJMemberLayer TopMembers() noexcept { return TJMemberLayer(members_, 0, this); }
   // Changes to this object's names change the member epoch (the global object).
   void WatchKeys();
   TJMemberStore& Members() noexcept { return members_; }

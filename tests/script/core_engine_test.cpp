@@ -189,6 +189,32 @@ TEST(Classes, OneMemberExpressionServesEveryLayout) {
             "ENameError\n177\n77\n");
 }
 
+// A class's methods are each instance's own records (their `this` is the object they were
+// last read from), made only when a script reads one as a value: every order of reads,
+// calls and new instances gives what records made by `new` would give.
+TEST(Classes, MethodValuesKeepTheObjectTheyWereReadFrom) {
+  EXPECT_EQ(Output("class C { v = 0; function C(v) { this.v = v; } function m() { return this.toString() + this.v; }"
+                   "  function name() { return this.toString(); } function viaBare() { f = name; return f(); }"
+                   "  function ctorBare() { g = C; g(9); return this.v; } }"
+                   "class D extends C { function D(v) { this.v = v + 100; } function m() { return 'D' + super.m(); } }"
+                   "var a = new C(1), b = new C(2), p = {v: 'p'}; var f = a.m; var c = new C(3);"
+                   "println(c.m() + f() + b.m());"
+                   "p['x'] = f; println(f() + p.x() + f());"
+                   "var d = new C(4); println(d.viaBare()); d.name(); println(d.viaBare() + d.ctorBare() + d.v);"
+                   "var e = new D(5); println(e.m() + e.viaBare());"
+                   "function g() { p['y'] = a.m; p.y; return 1; } println(a.m(g()) + a.m(a.v));"
+                   "var h = new C(6); var k = h.m; println(k === h.m, k == c.m);"),
+            "[C]3[C]1[C]2\n[Object]p[Object]p[C]1\n[Global]\n[C]94\nD[D]105[Global]\n[Object]p[C]1\ntrue\ntrue\n");
+}
+
+TEST(Classes, MethodsOfAnEarlierRunCannotBeCalled) {
+  TKestrin host;
+  EXPECT_EQ(Lines(RunScript(host, "class C { function m() { return 1; } } Global['keep'] = new C(); println(Global.keep.m());").output),
+            "1\n");
+  EXPECT_EQ(Lines(RunScript(host, "try { Global.keep.m(); } catch (e) { println(e); } f = Global.keep.m; f();").output),
+            "ECallError\nException: ECallError => call error\n");
+}
+
 TEST(Classes, BaseConstructorRunsFirstWithTheSameArguments) {
   EXPECT_EQ(Output("var L = {s: ''}; class P { function P(a, b) { L.s += 'P' + a + b; } }"
                    "class Q extends P { function Q(a, b) { L.s += 'Q' + a + b; } } new Q(1, 2); println(L.s);"),
@@ -427,6 +453,18 @@ TEST(Lifetime, UnreachableObjectsAreFreedByTheEndOfTheRun) {
             "var kept = {inner: {}};");
   // Left: the global object's argument array, and the object held by `kept` and its inner one.
   EXPECT_EQ(host.Engine().ObjectFactory().ObjectCount(), 3u);
+}
+
+TEST(Lifetime, CyclesThroughMethodValuesAreFreedByTheEndOfTheRun) {
+  TKestrin host;
+  auto run = RunScript(host,
+                       "class N { other = null; f = null; function N() {} function m() { return 1; } }"
+                       "function ring() { x = new N(); y = new N(); x.other = y; y.other = x; x.f = y.m; y.f = x.m;"
+                       "  return x.f() + y.f(); }"
+                       "var s = 0; for (i = 0; i < 50; i++) s += ring(); println(s); var kept = new N(); kept.f = kept.m;");
+  EXPECT_EQ(Lines(run.output), "100\n");
+  // Left: the global object's argument array and the object held by `kept`.
+  EXPECT_EQ(host.Engine().ObjectFactory().ObjectCount(), 2u);
 }
 
 TEST(Lifetime, ObjectsHoldingTheGlobalObjectAndSingletonsEndWithTheEngine) {
