@@ -159,25 +159,35 @@ TJValue TJEngine::CallScriptOn(TJFunction& f, TJObject* self, const TJValue* arg
   return result;
 }
 
-TJEngine::ClassPlan& TJEngine::PlanOf(const TJStatement* definition, const TJName& className) {
-  ClassPlan& plan = classPlans_[definition];
+TJEngine::ClassPlan& TJEngine::PlanOf(TJFunction& cls, const TJName& className) {
+  // The class value remembers its plan (both end with the run).
+  auto* plan = static_cast<ClassPlan*>(const_cast<void*>(cls.Info));
+  if (plan == nullptr) {
+    plan = &classPlans_[static_cast<const TJStatement*>(cls.Definition)];
+    cls.Info = plan;
+  }
   // The level is described by the name `new` used (a class value may go by another name).
   const std::string_view name = className.Text();
-  if (plan.info == nullptr || plan.info->Name().view() != name) {
-    plan.info = &factory_.ScriptClassInfo(name, className.Hash());
+  if (plan->info == nullptr || plan->info->Name().view() != name) {
+    plan->info = &factory_.ScriptClassInfo(name, className.Hash());
+    plan->constructorShape = 0;
   }
   // The records of a class's methods belong to the module current at `new`.
   const SharedString& scope = tables_.CurrentName();
-  if (plan.ready && (plan.scope.buffer() == scope.buffer() || plan.scope.view() == scope.view())) return plan;
-  plan.ready = true;
-  plan.scope = scope;
-  plan.standIns.clear();
-  for (const TJStatement* m = PartsOfClass(*definition).firstMember; m != nullptr; m = m->Next) {
+  if (plan->ready && (plan->scope.buffer() == scope.buffer() || plan->scope.view() == scope.view())) return *plan;
+  // A `new` of this class in progress (an initialiser's call made one elsewhere) still
+  // reads the stand-ins it began with.
+  if (plan->ready) retiredStandIns_.push_back(std::move(plan->standIns));
+  plan->ready = true;
+  plan->scope = scope;
+  plan->standIns.clear();
+  for (const TJStatement* m = PartsOfClass(*static_cast<const TJStatement*>(cls.Definition)).firstMember; m != nullptr;
+       m = m->Next) {
     if (m->Kind != skFunction) continue;
     const TJValue record = ScriptFunctionValue(*m);
-    plan.standIns.push_back(function_factory::StandIn(*record.FuncValue()));
+    plan->standIns.push_back(function_factory::StandIn(*record.FuncValue()));
   }
-  return plan;
+  return *plan;
 }
 
 TJObject* TJEngine::CreateObject(std::string_view className, const TJValueList* args) {
@@ -187,6 +197,7 @@ TJObject* TJEngine::CreateObject(std::string_view className, const TJValueList* 
 TJObject* TJEngine::CreateScriptObject(const TJName& name, const TJValueList* args, int depth) {
   CheckStack();
   TJObject* object = nullptr;
+  ClassPlan* plan = nullptr;
   const std::string_view className = name.Text();
   if (factory_.HasClass(className, name.Hash())) {
     object = factory_.CreateObject(className, args);
@@ -198,18 +209,16 @@ TJObject* TJEngine::CreateScriptObject(const TJName& name, const TJValueList* ar
     }
     // A class that derives from itself, directly or through others, never ends.
     if (depth > 1000) ThrowScriptError(errors::kTooDeep);
-    const auto* definition = static_cast<const TJStatement*>(cls.FuncValue()->Definition);
-    const ClassParts parts = PartsOfClass(*definition);
+    const ClassParts parts = PartsOfClass(*static_cast<const TJStatement*>(cls.FuncValue()->Definition));
     object = parts.base != nullptr ? CreateScriptObject(TJName(parts.base->Name, parts.base->Hash), args, depth + 1)
                                    : factory_.CreatePlainObject();
-    // After the base: its `new` may have made plans of other classes meanwhile.
-    const ClassPlan& plan = PlanOf(definition, name);
-    object->RegisterName(*plan.info);
-    std::size_t method = 0;
+    plan = &PlanOf(*cls.FuncValue(), name);
+    object->RegisterName(*plan->info);
+    const TJValue* standIn = plan->standIns.data();
     for (const TJStatement* m = parts.firstMember; m != nullptr; m = m->Next) {
       if (m->Kind == skFunction) {
         const TJExpr* member = PartsOfFunction(*m).name;
-        object->TopMembers().Set(TJName(member->Name, member->Hash), plan.standIns[method++]);
+        object->TopMembers().Set(TJName(member->Name, member->Hash), *standIn++);
       } else if (m->Kind == skDeclarator) {
         const DeclaratorParts member = PartsOfDeclarator(*m);
         const TJValue init = member.initialiser != nullptr ? Eval(member.initialiser) : TJValue::Null();
@@ -218,8 +227,21 @@ TJObject* TJEngine::CreateScriptObject(const TJName& name, const TJValueList* ar
     }
   }
   // The constructor: a script function of the class's own name in the top layer, bound to
-  // the object (a stand-in becomes the Bound one and runs with the object).
-  if (TJValue* ctor = object->Members().Find(0, name)) {
+  // the object (a stand-in becomes the Bound one and runs with the object). Where it lies
+  // follows from the shape; a script class remembers it for the last shape it met.
+  TJMemberStore& members = object->Members();
+  std::int32_t slot = -1;
+  if (plan != nullptr && plan->constructorShape == members.Shape()->Id()) {
+    slot = plan->constructorSlot;
+  } else {
+    slot = members.SlotOf(0, name);
+    if (plan != nullptr && !members.Shape()->Dictionary()) {  // a dictionary shape changes in place
+      plan->constructorShape = members.Shape()->Id();
+      plan->constructorSlot = slot;
+    }
+  }
+  if (slot >= 0) {
+    TJValue* ctor = &members.Value(static_cast<std::size_t>(slot));
     if (ctor->Kind() == jkFunction && ctor->FuncValue() != nullptr && ctor->FuncValue()->FuncKind == TJFunctionKind::Script) {
       if (ctor->FuncValue()->StandIn == TJStandIn::Unbound) *ctor = TJValue::Function(ctor->FuncValue()->BoundTwin);
       const TJValue function = *ctor;

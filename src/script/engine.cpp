@@ -103,6 +103,7 @@ void TJEngine::Reset() {
   tables_.ClearAll();
   functionInfo_.clear();
   classPlans_.clear();
+  retiredStandIns_.clear();
   // Function records of earlier runs may name nodes of trees that are gone, and module
   // values tables that an import replaced; both are refused from now on.
   ++generation_;

@@ -144,6 +144,9 @@ class TJEngine {
     bool ready = false;
     SharedString scope;  // the module whose name the stand-ins' records carry
     std::vector<TJValue> standIns;
+    // The constructor's slot (or -1) in objects of the shape with this id, for info's name.
+    std::uint64_t constructorShape = 0;
+    std::int32_t constructorSlot = -1;
   };
 
   // --- statements (exec.cpp)
@@ -194,7 +197,8 @@ class TJEngine {
   TJValue CallScriptOn(TJFunction& f, TJObject* self, const TJValue* args, std::size_t count);
   // Runs a call's arguments (last cell given) into a script function.
   TJValue CallWithArguments(TJFunction& f, TJObject* self, const TJExpr* lastCell);
-  ClassPlan& PlanOf(const TJStatement* definition, const TJName& className);
+  // The plan of a class value (its Info), ready for the module current now.
+  ClassPlan& PlanOf(TJFunction& cls, const TJName& className);
   TJValue CallAutomation(TJFunction& f, TJValueList& args);
   // className carries the HashName the parser stored, when it comes from a node.
   TJObject* CreateScriptObject(const TJName& className, const TJValueList* args, int depth);
@@ -318,6 +322,7 @@ class TJEngine {
   std::unique_ptr<TJObject> textScratch_;  // the String object of string_calls.cpp
   bool textScratchBusy_ = false;
   std::unordered_map<const TJStatement*, ClassPlan> classPlans_;
+  std::vector<std::vector<TJValue>> retiredStandIns_;
   std::uintptr_t stackLimit_ = 0;  // lowest stack address a call or expression may use
   int runDepth_ = 0;
   // Statements until the next look at the clock and the zero list.

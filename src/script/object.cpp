@@ -137,6 +137,7 @@ bool TJObject::IsClass(std::string_view name) const noexcept {
 }
 
 const TJPropertyInfo* TJObject::FindPropertyInfo(const TJName& name) const noexcept {
+  if (!members_.Shape()->PublishesProperties()) return nullptr;
   const std::uint32_t hash = name.Hash();
   for (std::size_t i = 0; i < members_.LayerCount(); ++i) {
     const TJClassInfo* cls = members_.LayerClass(i);

@@ -15,6 +15,20 @@ constexpr std::size_t kIndexFrom = 8;
 // Ids start at 1: 0 is what a cache holds before it remembers anything.
 std::uint64_t gNextShapeId = 1;
 
+// A slot's name against a name of the same hash. Member names are short: compared here
+// byte by byte rather than by a call to the library's memcmp.
+inline bool SameName(const SharedString& slotName, std::string_view name) noexcept {
+  const std::string_view mine = slotName.view();
+  if (mine.size() != name.size()) return false;
+  if (mine.size() > 24) return mine == name;
+  for (std::size_t i = 0; i < mine.size(); ++i) {
+    if (mine[i] != name[i]) return false;
+  }
+  return true;
+}
+
+bool Publishes(const TJClassInfo* cls) noexcept { return cls != nullptr && !cls->Properties().empty(); }
+
 }  // namespace
 
 TJShape::TJShape() : id_(gNextShapeId++) {}
@@ -46,7 +60,7 @@ const TJShape* TJShape::Child(bool isLayer, const TJClassInfo* cls, bool visible
       if (top.cls == cls && top.methodsVisible == visible) return c;
     } else {
       const Slot& last = c->slots_.back();
-      if (last.hash == hash && last.layer == layer && last.name.view() == name) return c;
+      if (last.hash == hash && last.layer == layer && SameName(last.name, name)) return c;
     }
   }
   return nullptr;
@@ -62,6 +76,7 @@ const TJShape* TJShape::WithLayer(const TJClassInfo* cls, bool methodsVisible) c
     made->slots_ = slots_;
     made->layers_ = layers_;
     made->layers_.push_back({cls, methodsVisible});
+    made->publishes_ = publishes_ || Publishes(cls);
     children_.push_back(made);
     child = made;
   }
@@ -80,6 +95,7 @@ const TJShape* TJShape::WithSlot(const TJName& name, std::uint32_t layer) const 
     made->slots_ = slots_;
     made->slots_.push_back({name.Shared(), name.Hash(), layer});
     made->layers_ = layers_;
+    made->publishes_ = publishes_;
     children_.push_back(made);
     child = made;
   }
@@ -92,6 +108,7 @@ const TJShape* TJShape::PrivateCopy() const {
   made->dictionary_ = true;
   made->slots_ = slots_;
   made->layers_ = layers_;
+  made->publishes_ = publishes_;
   made->refs_ = 1;
   if (made->slots_.size() > kIndexFrom) made->BuildIndex();
   return made;
@@ -108,7 +125,10 @@ const TJShape* TJShape::LayersOnly(bool hideMethods) const {
   return shape;
 }
 
-void TJShape::AppendLayer(const TJClassInfo* cls, bool methodsVisible) const { layers_.push_back({cls, methodsVisible}); }
+void TJShape::AppendLayer(const TJClassInfo* cls, bool methodsVisible) const {
+  layers_.push_back({cls, methodsVisible});
+  publishes_ = publishes_ || Publishes(cls);
+}
 
 void TJShape::AppendSlot(const TJName& name, std::uint32_t layer) const {
   const std::uint32_t hash = name.Hash();
@@ -151,13 +171,13 @@ std::int32_t TJShape::FindInLayer(std::string_view name, std::uint32_t hash, std
     const std::uint32_t mask = static_cast<std::uint32_t>(index_.size() - 1);
     for (std::uint32_t at = hash & mask; index_[at] != 0; at = (at + 1) & mask) {
       const Slot& s = slots_[index_[at] - 1];
-      if (s.hash == hash && s.layer == layer && s.name.view() == name) return static_cast<std::int32_t>(index_[at] - 1);
+      if (s.hash == hash && s.layer == layer && SameName(s.name, name)) return static_cast<std::int32_t>(index_[at] - 1);
     }
     return -1;
   }
   for (std::size_t i = 0; i < slots_.size(); ++i) {
     const Slot& s = slots_[i];
-    if (s.hash == hash && s.layer == layer && s.name.view() == name) return static_cast<std::int32_t>(i);
+    if (s.hash == hash && s.layer == layer && SameName(s.name, name)) return static_cast<std::int32_t>(i);
   }
   return -1;
 }
@@ -166,7 +186,7 @@ TJShape::Found TJShape::Resolve(std::string_view name, std::uint32_t hash) const
   std::int32_t best = -1;
   const auto consider = [&](std::size_t i) {
     const Slot& s = slots_[i];
-    if (s.hash == hash && s.name.view() == name && (best < 0 || s.layer > slots_[best].layer)) {
+    if (s.hash == hash && SameName(s.name, name) && (best < 0 || s.layer > slots_[best].layer)) {
       best = static_cast<std::int32_t>(i);
     }
   };

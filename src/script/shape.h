@@ -74,6 +74,8 @@ class TJShape {
   const TJShape* LayersOnly(bool hideMethods) const;
 
   bool Dictionary() const noexcept { return dictionary_; }
+  // Some class level publishes properties (objects of other shapes have none to look at).
+  bool PublishesProperties() const noexcept { return publishes_; }
   // Never the same for two shapes of the process, even after one is freed: what caches
   // remember (an address could come back for another shape).
   std::uint64_t Id() const noexcept { return id_; }
@@ -102,6 +104,7 @@ class TJShape {
   // What this shape added to its parent (for finding it again among the parent's children).
   bool isLayerStep_ = false;
   bool dictionary_ = false;
+  mutable bool publishes_ = false;
   std::uint64_t id_;
   mutable std::uint32_t refs_ = 0;
   const TJShape* parent_ = nullptr;
