@@ -36,6 +36,52 @@ namespace kestrin {
 class TJGlobalObject;
 class TKestrin;
 
+// A number or boolean held in registers while a numeric tree is evaluated (see
+// TJEngine::Num); kind jkUndefined: the tree met a value or a case it does not take.
+struct TJNum {
+  union {
+    double d;
+    std::int32_t i;
+    bool b;
+  };
+  TJValueKind kind;
+
+  static TJNum None() noexcept { return TJNum{{0}, jkUndefined}; }
+  static TJNum Int(std::int32_t v) noexcept {
+    TJNum n{{0}, jkInteger};
+    n.i = v;
+    return n;
+  }
+  static TJNum Double(double v) noexcept {
+    TJNum n{{0}, jkNumber};
+    n.d = v;
+    return n;
+  }
+  static TJNum Bool(bool v) noexcept {
+    TJNum n{{0}, jkBoolean};
+    n.b = v;
+    return n;
+  }
+  bool Ok() const noexcept { return kind != jkUndefined; }
+  TJValue Value() const noexcept {
+    return kind == jkInteger ? TJValue::Integer(i) : kind == jkNumber ? TJValue::Number(d) : TJValue::Boolean(b);
+  }
+};
+
+// The number or boolean a value holds; None for the other kinds.
+[[gnu::always_inline]] inline TJNum NumOf(const TJValue& v) noexcept {
+  switch (v.Kind()) {
+    case jkInteger:
+      return TJNum::Int(v.IntValue());
+    case jkNumber:
+      return TJNum::Double(v.NumValue());
+    case jkBoolean:
+      return TJNum::Bool(v.BoolValue());
+    default:
+      return TJNum::None();
+  }
+}
+
 // Registers the host classes on a host component (see kestrin.h); the engine keeps it so
 // that eval's fresh components get the same classes.
 using TJHostRegistrar = void (*)(TKestrin& host);
@@ -203,6 +249,64 @@ class TJEngine {
   // className carries the HashName the parser stored, when it comes from a node.
   TJObject* CreateScriptObject(const TJName& className, const TJValueList* args, int depth);
 
+  // --- numeric trees (evaluate.cpp)
+  // A tree of arithmetic, comparisons, logic and conditionals over locals of the running
+  // function and constants is evaluated without values on the way: Num yields its number
+  // (or boolean) when every local it reads holds an integer, double or boolean and every
+  // operation stays within what the operator routines do without conversion; else
+  // nothing, and since such a tree has no effects the caller evaluates it the general
+  // way instead. Its height is bounded, so it needs no stack check of its own.
+  enum : std::uint8_t { kFastUnknown = 0, kFastGeneral = 1, kFastNumeric = 2 };
+  bool NumericRoot(const TJExpr* n) {
+    if (n->Fast == kFastNumeric) return n->LocalLayout == frameLayout_;
+    return n->Fast == kFastUnknown && ClassifyRoot(n);
+  }
+  bool ClassifyRoot(const TJExpr* n);
+  // A root whose numeric attempt failed: after a few failures it stays general.
+  static void NumericMiss(const TJExpr* n) noexcept {
+    if (++n->FastMisses >= 8) n->Fast = kFastGeneral;
+  }
+  TJNum Num(const TJExpr* n);
+  // A leaf read in place, anything else by Num.
+  [[gnu::always_inline]] TJNum NumOperand(const TJExpr* n) {
+    if (n->Code == ecIdentifier) return NumOf(frameSlots_[n->LocalSlot]);
+    if (n->Code == ecConstant) return NumOf(*n->Constant);
+    return Num(n);
+  }
+  // The slot of an identifier node that names a local of the running function (bound or
+  // not), or null.
+  TJValue* LocalSlotOf(const TJExpr* n) const noexcept {
+    if (n == nullptr || n->Code != ecIdentifier || n->LocalLayout != frameLayout_ || frameLayout_ == nullptr ||
+        n->LocalSlot < 0) {
+      return nullptr;
+    }
+    return frameSlots_ + n->LocalSlot;
+  }
+  // Stores into a local slot of the running function. Where neither the old nor the new
+  // value is counted (numbers, booleans, null, undefined) the slot takes it in place:
+  // whether the slot holds a borrowed argument does not matter then.
+  void StoreLocal(TJValue* slot, const TJValue& v) {
+    if (slot->Kind() < jkString && v.Kind() < jkString) {
+      *slot = v;
+    } else {
+      frameScope_->Assign(static_cast<std::size_t>(slot - frameSlots_), v);
+    }
+  }
+  void StoreNum(TJValue* slot, TJNum v) {
+    if (slot->Kind() < jkString) {
+      *slot = v.Value();
+    } else {
+      frameScope_->Assign(static_cast<std::size_t>(slot - frameSlots_), v.Value());
+    }
+  }
+  // An assignment to a local whose value is a numeric tree; false: not done, evaluate it
+  // the general way.
+  bool AssignLocalNumber(const TJExpr* n, TJNum& result);
+  // The truth of a condition (if, loops).
+  bool EvalCondition(const TJExpr* n);
+  // An expression whose value nobody reads (an expression statement, a for's update).
+  void ExecExpression(const TJExpr* n);
+
   // --- expressions (evaluate.cpp)
   TJValue Eval(const TJExpr* node);
   // Operands that are constants or names need no trip through the full dispatch.
@@ -254,9 +358,8 @@ class TJEngine {
   TJValue EvalIdentifierSlow(const TJExpr* node, bool withLocals);
   // The slot of an identifier that is a bound local of the running function, or null.
   TJValue* BoundLocal(const TJExpr* n) noexcept {
-    if (n == nullptr || n->LocalLayout != frameLayout_ || frameLayout_ == nullptr || n->LocalSlot < 0) return nullptr;
-    TJValue* slot = frameSlots_ + n->LocalSlot;
-    return slot->IsUnbound() ? nullptr : slot;
+    TJValue* slot = LocalSlotOf(n);
+    return slot == nullptr || slot->IsUnbound() ? nullptr : slot;
   }
   void StoreIdentifier(const TJExpr* node, const TJValue& value);
   TJValue EvalMemberRead(const TJExpr* node);
@@ -286,6 +389,8 @@ class TJEngine {
   TJValue EvalObjectLiteral(const TJExpr* node);
   TJValue EvalArrayLiteral(const TJExpr* node);
   TJValue EvalAssign(const TJExpr* node);
+  // An assignment the general way.
+  TJValue AssignValue(const TJExpr* node);
   TJValue EvalCompoundAssign(const TJExpr* node);
   TJValue EvalIncrement(const TJExpr* node);
   // A resolved assignment target: an identifier, or a member of an evaluated base.

@@ -2,6 +2,7 @@
 // right to left (Operand2 before Operand1), argument lists and literals from the last
 // element to the first, the callee of a call and the object part of a member access
 // before their arguments and keys. `||`, `&&` and `?:` evaluate every operand.
+#include <cmath>
 #include <cstdint>
 
 #include "script/engine.h"
@@ -13,23 +14,84 @@ namespace {
 
 TJName NameOf(const TJExpr* ident) { return TJName(ident->Name, ident->Hash); }
 
-// The fast paths below give exactly what the operator routines (operators.cpp) give for
-// operands that are integers or doubles: no conversion, no error but division by zero.
-inline bool BothIntegers(const TJValue& a, const TJValue& b) { return a.Kind() == jkInteger && b.Kind() == jkInteger; }
-// Both integers or doubles (jkInteger and jkNumber differ in the lowest bit only).
-inline bool BothNumeric(const TJValue& a, const TJValue& b) {
-  static_assert((jkInteger | 1) == jkNumber);
-  return (a.Kind() | 1) == jkNumber && (b.Kind() | 1) == jkNumber;
+// One operand an object whose text is "[" + its class name + "]", the other null.
+inline bool ObjectAgainstNull(const TJValue& a, const TJValue& b) {
+  const TJValue& object = a.Kind() == jkObject ? a : b;
+  const TJValue& other = a.Kind() == jkObject ? b : a;
+  return object.Kind() == jkObject && other.Kind() == jkNull && object.ObjValue() != nullptr &&
+         object.ObjValue()->TextIsClassName();
 }
-inline double AsDouble(const TJValue& v) { return v.Kind() == jkInteger ? v.IntValue() : v.NumValue(); }
 
+// The number cases below give exactly what the operator routines (operators.cpp) give for
+// operands that are integers or doubles: no conversion, no error. Every other case (a
+// zero divisor, say) answers None and is left to the routine.
+[[gnu::always_inline]] inline bool BothNumeric(TJNum a, TJNum b) {
+  static_assert((jkInteger | 1) == jkNumber);
+  return (a.kind | 1) == jkNumber && (b.kind | 1) == jkNumber;
+}
+[[gnu::always_inline]] inline double AsDouble(TJNum v) { return v.kind == jkInteger ? v.i : v.d; }
 inline std::int32_t Wrap(std::int64_t v) { return static_cast<std::int32_t>(static_cast<std::uint32_t>(v)); }
 inline std::uint32_t Bits(std::int32_t i) { return static_cast<std::uint32_t>(i); }
 
-// The result of a relation or equality between two numbers; `handled` false for the
-// codes that need the routine.
-inline bool CompareNumbers(std::uint8_t code, double x, double y, bool& handled) {
-  handled = true;
+// ToBoolean of a number or boolean.
+[[gnu::always_inline]] inline bool Truth(TJNum v) {
+  return v.kind == jkBoolean ? v.b : v.kind == jkInteger ? v.i != 0 : std::trunc(v.d) != 0;
+}
+
+// A binary arithmetic operator.
+[[gnu::always_inline]] inline TJNum NumArith(std::uint8_t code, TJNum a, TJNum b) {
+  if (a.kind == jkInteger && b.kind == jkInteger) {
+    const std::int32_t x = a.i;
+    const std::int32_t y = b.i;
+    switch (code) {
+      case ecAdd:
+        return TJNum::Int(static_cast<std::int32_t>(Bits(x) + Bits(y)));
+      case ecSubtract:
+        return TJNum::Int(static_cast<std::int32_t>(Bits(x) - Bits(y)));
+      case ecMultiply:
+        return TJNum::Int(static_cast<std::int32_t>(Bits(x) * Bits(y)));
+      case ecBitAnd:
+        return TJNum::Int(x & y);
+      case ecBitOr:
+        return TJNum::Int(x | y);
+      case ecBitXor:
+        return TJNum::Int(x ^ y);
+      case ecShl:
+        return TJNum::Int(static_cast<std::int32_t>(Bits(x) << (Bits(y) & 31u)));
+      case ecShr:
+      case ecUShr:
+        return TJNum::Int(static_cast<std::int32_t>(Bits(x) >> (Bits(y) & 31u)));
+      case ecDivide:
+        if (y != 0) return TJNum::Double(static_cast<double>(x) / y);
+        break;
+      case ecRemainder:
+        if (y > 0) return TJNum::Int(x % y);
+        break;
+      case ecIntDivide:
+        if (y != 0 && y != -1) return TJNum::Int(x / y);
+        break;
+      default:
+        break;  // a zero divisor, and -1 (whose quotient may wrap): the routine
+    }
+  } else if (BothNumeric(a, b)) {
+    switch (code) {
+      case ecAdd:
+        return TJNum::Double(AsDouble(a) + AsDouble(b));
+      case ecSubtract:
+        return TJNum::Double(AsDouble(a) - AsDouble(b));
+      case ecMultiply:
+        return TJNum::Double(AsDouble(a) * AsDouble(b));
+      case ecDivide:
+        if (AsDouble(b) != 0) return TJNum::Double(AsDouble(a) / AsDouble(b));
+        break;
+      default:
+        break;
+    }
+  }
+  return TJNum::None();
+}
+
+[[gnu::always_inline]] inline bool CompareDoubles(std::uint8_t code, double x, double y) {
   switch (code) {
     case ecLess:
       return x < y;
@@ -42,71 +104,91 @@ inline bool CompareNumbers(std::uint8_t code, double x, double y, bool& handled)
     case ecEqual:
     case ecStrictEqual:
       return x == y;
-    case ecNotEqual:
-    case ecStrictNotEqual:
+    default:  // ecNotEqual, ecStrictNotEqual
       return x != y;
-    default:
-      handled = false;
-      return false;
   }
 }
 
-// One operand an object whose text is "[" + its class name + "]", the other null.
-inline bool ObjectAgainstNull(const TJValue& a, const TJValue& b) {
-  const TJValue& object = a.Kind() == jkObject ? a : b;
-  const TJValue& other = a.Kind() == jkObject ? b : a;
-  return object.Kind() == jkObject && other.Kind() == jkNull && object.ObjValue() != nullptr &&
-         object.ObjValue()->TextIsClassName();
+// A relation, an equality, `||` or `&&`.
+[[gnu::always_inline]] inline TJNum NumCompare(std::uint8_t code, TJNum a, TJNum b) {
+  if (code == ecOr || code == ecAnd) {
+    if (a.kind == jkUndefined || b.kind == jkUndefined) return TJNum::None();
+    return TJNum::Bool(code == ecOr ? Truth(a) || Truth(b) : Truth(a) && Truth(b));
+  }
+  if (a.kind == jkInteger && b.kind == jkInteger) {
+    // Every int32 is exact as a double.
+    return TJNum::Bool(CompareDoubles(code, a.i, b.i));
+  }
+  if (a.kind == jkNumber && b.kind == jkNumber) return TJNum::Bool(CompareDoubles(code, a.d, b.d));
+  // A relation of an integer and a double compares the numbers (equality compares texts).
+  if (BothNumeric(a, b) && code >= ecLess && code <= ecGreaterEqual) {
+    return TJNum::Bool(CompareDoubles(code, AsDouble(a), AsDouble(b)));
+  }
+  return TJNum::None();
 }
 
-// A binary arithmetic operator: the integer and double cases here, the rest by the routine.
+// Unary plus (the absolute value), minus and bitwise not.
+[[gnu::always_inline]] inline TJNum NumUnary(std::uint8_t code, TJNum a) {
+  if (a.kind == jkInteger) {
+    switch (code) {
+      case ecPlus:
+        return TJNum::Int(a.i < 0 ? static_cast<std::int32_t>(0u - Bits(a.i)) : a.i);
+      case ecMinus:
+        return TJNum::Int(static_cast<std::int32_t>(0u - Bits(a.i)));
+      default:
+        return TJNum::Int(~a.i);
+    }
+  }
+  if (a.kind == jkNumber && code != ecBitNot) return TJNum::Double(code == ecPlus ? std::fabs(a.d) : -a.d);
+  return TJNum::None();
+}
+
+// The operator of a compound assignment.
+inline std::uint8_t CompoundOperator(std::uint8_t code) {
+  static constexpr std::uint8_t kOperator[] = {
+      ecMultiply, ecDivide, ecAdd, ecSubtract, ecRemainder, ecShl, ecShr, ecUShr, ecBitAnd, ecBitXor, ecBitOr,
+  };
+  return kOperator[code - ecMulAssign];
+}
+
+inline bool IsArithmetic(std::uint8_t code) {
+  return (code >= ecAdd && code <= ecIntDivide) || (code >= ecShl && code <= ecUShr) ||
+         (code >= ecBitAnd && code <= ecBitOr);
+}
+inline bool IsComparison(std::uint8_t code) {
+  return code == ecOr || code == ecAnd || (code >= ecLess && code <= ecStrictNotEqual);
+}
+
+// A binary arithmetic operator on values: the number cases here, the rest by the routine.
 TJValue Operate(std::uint8_t code, const TJValue& a, const TJValue& b) {
-  if (BothIntegers(a, b)) {
-    const std::int32_t x = a.IntValue();
-    const std::int32_t y = b.IntValue();
-    switch (code) {
-      case ecAdd:
-        return TJValue::Integer(static_cast<std::int32_t>(Bits(x) + Bits(y)));
-      case ecSubtract:
-        return TJValue::Integer(static_cast<std::int32_t>(Bits(x) - Bits(y)));
-      case ecMultiply:
-        return TJValue::Integer(static_cast<std::int32_t>(Bits(x) * Bits(y)));
-      case ecBitAnd:
-        return TJValue::Integer(x & y);
-      case ecBitOr:
-        return TJValue::Integer(x | y);
-      case ecBitXor:
-        return TJValue::Integer(x ^ y);
-      case ecShl:
-        return TJValue::Integer(static_cast<std::int32_t>(Bits(x) << (Bits(y) & 31u)));
-      case ecShr:
-      case ecUShr:
-        return TJValue::Integer(static_cast<std::int32_t>(Bits(x) >> (Bits(y) & 31u)));
-      case ecDivide:
-        if (y != 0) return TJValue::Number(static_cast<double>(x) / y);
-        break;
-      case ecRemainder:
-        if (y > 0) return TJValue::Integer(x % y);
-        break;
-      default:
-        break;  // a zero divisor, and -1 (whose quotient may wrap): the routine
-    }
-  } else if (BothNumeric(a, b)) {
-    switch (code) {
-      case ecAdd:
-        return TJValue::Number(AsDouble(a) + AsDouble(b));
-      case ecSubtract:
-        return TJValue::Number(AsDouble(a) - AsDouble(b));
-      case ecMultiply:
-        return TJValue::Number(AsDouble(a) * AsDouble(b));
-      case ecDivide:
-        if (AsDouble(b) != 0) return TJValue::Number(AsDouble(a) / AsDouble(b));
-        break;
-      default:
-        break;
-    }
+  const TJNum r = NumArith(code, NumOf(a), NumOf(b));
+  return r.Ok() ? r.Value() : Arithmetic(code, a, b);
+}
+
+// Numeric trees stay this low: their evaluation needs no stack check.
+constexpr int kNumericHeight = 32;
+
+// Can the tree below n be evaluated as a numeric tree over the slots of `layout`?
+bool NumericTree(const TJExpr* n, const void* layout, int height) {
+  if (n == nullptr || height == 0) return false;
+  const std::uint8_t code = n->Code;
+  if (code == ecConstant) {
+    return n->Constant != nullptr &&
+           (n->Constant->Kind() == jkInteger || n->Constant->Kind() == jkNumber || n->Constant->Kind() == jkBoolean);
   }
-  return Arithmetic(code, a, b);
+  if (code == ecIdentifier) return layout != nullptr && n->LocalLayout == layout && n->LocalSlot >= 0;
+  if (IsArithmetic(code) || IsComparison(code)) {
+    return NumericTree(n->Operand1, layout, height - 1) && NumericTree(n->Operand2, layout, height - 1);
+  }
+  if (code == ecNot || code == ecPlus || code == ecMinus || code == ecBitNot) {
+    return NumericTree(n->Operand1, layout, height - 1);
+  }
+  if (code == ecConditional) {
+    const ConditionalParts parts = PartsOfConditional(*n);
+    return NumericTree(parts.condition, layout, height - 1) && NumericTree(parts.then, layout, height - 1) &&
+           NumericTree(parts.otherwise, layout, height - 1);
+  }
+  return false;
 }
 
 std::size_t ListLength(const TJExpr* last) {
@@ -119,8 +201,158 @@ std::size_t ListLength(const TJExpr* last) {
 
 TJValue TJEngine::Evaluate(const TJExpr* node) { return Eval(node); }
 
+// ---------------------------------------------------------------------------------------
+// Numeric trees
+
+bool TJEngine::ClassifyRoot(const TJExpr* n) {
+  const bool numeric = NumericTree(n, frameLayout_, kNumericHeight);
+  n->Fast = numeric ? kFastNumeric : kFastGeneral;
+  // An identifier's layout is its own already.
+  if (numeric && n->Code != ecIdentifier) n->LocalLayout = frameLayout_;
+  return numeric;
+}
+
+TJNum TJEngine::Num(const TJExpr* n) {
+  const std::uint8_t code = n->Code;
+  switch (code) {
+    case ecConstant:
+      return NumOf(*n->Constant);
+    case ecIdentifier:
+      return NumOf(frameSlots_[n->LocalSlot]);
+    case ecAdd:
+    case ecSubtract:
+    case ecDivide:
+    case ecMultiply:
+    case ecRemainder:
+    case ecIntDivide:
+    case ecShl:
+    case ecShr:
+    case ecUShr:
+    case ecBitAnd:
+    case ecBitXor:
+    case ecBitOr: {
+      const TJNum b = NumOperand(n->Operand2);
+      if (!b.Ok()) return b;
+      const TJNum a = NumOperand(n->Operand1);
+      if (!a.Ok()) return a;
+      return NumArith(code, a, b);
+    }
+    case ecLess:
+    case ecGreater:
+    case ecLessEqual:
+    case ecGreaterEqual:
+    case ecEqual:
+    case ecNotEqual:
+    case ecStrictEqual:
+    case ecStrictNotEqual:
+    case ecOr:
+    case ecAnd: {
+      const TJNum b = NumOperand(n->Operand2);
+      if (!b.Ok()) return b;
+      const TJNum a = NumOperand(n->Operand1);
+      if (!a.Ok()) return a;
+      return NumCompare(code, a, b);
+    }
+    case ecNot: {
+      const TJNum a = NumOperand(n->Operand1);
+      return a.Ok() ? TJNum::Bool(!Truth(a)) : a;
+    }
+    case ecPlus:
+    case ecMinus:
+    case ecBitNot: {
+      const TJNum a = NumOperand(n->Operand1);
+      return a.Ok() ? NumUnary(code, a) : a;
+    }
+    case ecConditional: {
+      const ConditionalParts parts = PartsOfConditional(*n);
+      const TJNum otherwise = NumOperand(parts.otherwise);
+      if (!otherwise.Ok()) return otherwise;
+      const TJNum then = NumOperand(parts.then);
+      if (!then.Ok()) return then;
+      const TJNum condition = NumOperand(parts.condition);
+      if (!condition.Ok()) return condition;
+      return Truth(condition) ? then : otherwise;
+    }
+    default:
+      return TJNum::None();
+  }
+}
+
+bool TJEngine::AssignLocalNumber(const TJExpr* n, TJNum& result) {
+  const TJExpr* value = n->Operand2;
+  if (value == nullptr || value->Fast == kFastGeneral) return false;
+  TJValue* slot = LocalSlotOf(n->Operand1);
+  if (slot == nullptr || !NumericRoot(value)) return false;
+  result = NumOperand(value);
+  if (!result.Ok()) {
+    NumericMiss(value);
+    return false;
+  }
+  StoreNum(slot, result);
+  return true;
+}
+
+bool TJEngine::EvalCondition(const TJExpr* n) {
+  if (n != nullptr && NumericRoot(n)) {
+    const TJNum r = Num(n);
+    if (r.Ok()) return Truth(r);
+    NumericMiss(n);
+  }
+  return ToBoolean(Eval(n));
+}
+
+// The forms handled here are told apart by comparisons (predicted per form) rather than
+// a second dispatch before Eval's.
+void TJEngine::ExecExpression(const TJExpr* n) {
+  if (n == nullptr) return;
+  const std::uint8_t code = n->Code;
+  if (code == ecAssign) {
+    TJNum r;
+    if (!AssignLocalNumber(n, r)) {
+      CheckStack();
+      AssignValue(n);
+    }
+    return;
+  }
+  if (code >= ecPreIncrement && code <= ecPostDecrement) {
+    // An integer local steps in place.
+    TJValue* slot = LocalSlotOf(n->Operand1);
+    if (slot != nullptr && slot->Kind() == jkInteger) {
+      const bool up = code == ecPreIncrement || code == ecPostIncrement;
+      *slot = TJValue::Integer(Wrap(static_cast<std::int64_t>(slot->IntValue()) + (up ? 1 : -1)));
+      return;
+    }
+  } else if (code >= ecMulAssign && code <= ecOrAssign) {
+    TJValue* slot = LocalSlotOf(n->Operand1);
+    const TJExpr* value = n->Operand2;
+    if (slot != nullptr && (slot->Kind() | 1) == jkNumber && value != nullptr && NumericRoot(value)) {
+      const TJNum v = NumOperand(value);
+      const TJNum r = v.Ok() ? NumArith(CompoundOperator(code), NumOf(*slot), v) : v;
+      if (r.Ok()) {
+        *slot = r.Value();
+        return;
+      }
+      NumericMiss(value);
+    }
+  } else if (code == ecComma) {
+    CheckStack();
+    ExecExpression(n->Operand1);
+    ExecExpression(n->Operand2);
+    return;
+  }
+  Eval(n);
+}
+
+// ---------------------------------------------------------------------------------------
+// Operators
+
 TJValue TJEngine::EvalArithmetic(const TJExpr* n) {
   CheckStack();
+  if (NumericRoot(n)) {
+    const TJNum r = Num(n);
+    if (r.Ok()) return r.Value();
+    NumericMiss(n);
+  }
   TJValue b = Operand(n->Operand2);
   TJValue a = Operand(n->Operand1);
   return Operate(n->Code, a, b);
@@ -128,32 +360,20 @@ TJValue TJEngine::EvalArithmetic(const TJExpr* n) {
 
 TJValue TJEngine::EvalComparison(const TJExpr* n) {
   CheckStack();
+  if (NumericRoot(n)) {
+    const TJNum r = Num(n);
+    if (r.Ok()) return r.Value();
+    NumericMiss(n);
+  }
   TJValue b = Operand(n->Operand2);
   TJValue a = Operand(n->Operand1);
-  bool handled = false;
-  if (BothIntegers(a, b)) {
-    // Every int32 is exact as a double.
-    const bool r = CompareNumbers(n->Code, a.IntValue(), b.IntValue(), handled);
-    if (handled) return TJValue::Boolean(r);
-  } else if (a.Kind() == jkNumber && b.Kind() == jkNumber) {
-    const bool r = CompareNumbers(n->Code, a.NumValue(), b.NumValue(), handled);
-    if (handled) return TJValue::Boolean(r);
-  } else if (BothNumeric(a, b) && n->Code >= ecLess && n->Code <= ecGreaterEqual) {
-    // A relation of an integer and a double compares the numbers (equality compares texts).
-    const bool r = CompareNumbers(n->Code, AsDouble(a), AsDouble(b), handled);
-    return TJValue::Boolean(r);
-  } else if ((n->Code == ecEqual || n->Code == ecNotEqual) && ObjectAgainstNull(a, b)) {
+  const TJNum r = NumCompare(n->Code, NumOf(a), NumOf(b));
+  if (r.Ok()) return r.Value();
+  if ((n->Code == ecEqual || n->Code == ecNotEqual) && ObjectAgainstNull(a, b)) {
     // An object whose text is its class name ("[Name]") never equals null's text.
     return TJValue::Boolean(n->Code == ecNotEqual);
   }
-  switch (n->Code) {
-    case ecOr:
-      return TJValue::Boolean(ToBoolean(a) || ToBoolean(b));
-    case ecAnd:
-      return TJValue::Boolean(ToBoolean(a) && ToBoolean(b));
-    default:
-      return Compare(n->Code, a, b);
-  }
+  return Compare(n->Code, a, b);
 }
 
 TJValue TJEngine::EvalNot(const TJExpr* n) {
@@ -234,8 +454,8 @@ TJValue TJEngine::EvalIdentifierSlow(const TJExpr* n, bool withLocals) {
 // the node belongs to that function), else the module's variables (through the node's
 // remembered slot when it still holds the name).
 void TJEngine::StoreIdentifier(const TJExpr* n, const TJValue& value) {
-  if (n->LocalLayout == frameLayout_ && frameLayout_ != nullptr && n->LocalSlot >= 0) {
-    frameScope_->Assign(static_cast<std::size_t>(n->LocalSlot), value);
+  if (TJValue* slot = LocalSlotOf(n)) {
+    StoreLocal(slot, value);
     return;
   }
   TJSymbolTable& t = tables_.Current();
@@ -528,6 +748,12 @@ void TJEngine::WriteTarget(const Target& t, const TJValue& value) {
 
 TJValue TJEngine::EvalAssign(const TJExpr* n) {
   CheckStack();
+  TJNum number;
+  if (AssignLocalNumber(n, number)) return number.Value();
+  return AssignValue(n);
+}
+
+TJValue TJEngine::AssignValue(const TJExpr* n) {
   TJValue value = Eval(n->Operand2);
   const TJExpr* target = n->Operand1;
   if (target != nullptr && target->Code == ecIdentifier) {
@@ -564,15 +790,12 @@ TJValue TJEngine::EvalAssign(const TJExpr* n) {
 
 TJValue TJEngine::EvalCompoundAssign(const TJExpr* n) {
   CheckStack();
-  static constexpr std::uint8_t kOperator[] = {
-      ecMultiply, ecDivide, ecAdd, ecSubtract, ecRemainder, ecShl, ecShr, ecUShr, ecBitAnd, ecBitXor, ecBitOr,
-  };
-  const std::uint8_t code = kOperator[n->Code - ecMulAssign];
+  const std::uint8_t code = CompoundOperator(n->Code);
   TJValue value = Eval(n->Operand2);
   // A bound local of the running function: read and written in its slot.
   if (TJValue* slot = BoundLocal(n->Operand1)) {
     TJValue result = Operate(code, *slot, value);
-    frameScope_->Assign(static_cast<std::size_t>(slot - frameSlots_), result);
+    StoreLocal(slot, result);
     return result;
   }
   // The target's object and key are evaluated once, for the read and the write.
@@ -594,7 +817,7 @@ TJValue TJEngine::EvalIncrement(const TJExpr* n) {
   if (TJValue* slot = BoundLocal(n->Operand1)) {
     TJValue old = *slot;
     const TJValue stepped = step(old);
-    frameScope_->Assign(static_cast<std::size_t>(slot - frameSlots_), stepped);
+    StoreLocal(slot, stepped);
     return prefix ? stepped : old;
   }
   Target t;

@@ -118,7 +118,7 @@ TJEngine::Completion TJEngine::ExecStatement(const TJStatement* s, bool inLoop) 
     case skFinally:
       return ExecChain(s->Sub, inLoop);
     case skExpression:
-      Eval(s->Expr);
+      ExecExpression(s->Expr);
       return Completion::Normal;
     case skIf:
       return ExecIf(*s, inLoop);
@@ -158,14 +158,14 @@ TJEngine::Completion TJEngine::ExecStatement(const TJStatement* s, bool inLoop) 
 
 TJEngine::Completion TJEngine::ExecIf(const TJStatement& s, bool inLoop) {
   const IfParts parts = PartsOfIf(s);
-  const TJStatement* branch = ToBoolean(Eval(parts.condition)) ? parts.then : parts.otherwise;
+  const TJStatement* branch = EvalCondition(parts.condition) ? parts.then : parts.otherwise;
   return branch != nullptr ? ExecChain(branch, inLoop) : Completion::Normal;
 }
 
 // The loops: a body that breaks ends the loop, one that returns ends it with the return.
 TJEngine::Completion TJEngine::ExecWhile(const TJStatement& s) {
   const LoopParts parts = PartsOfLoop(s);
-  while (ToBoolean(Eval(parts.condition))) {
+  while (EvalCondition(parts.condition)) {
     const Completion c = ExecChain(parts.body, true);
     if (c == Completion::Break) break;
     if (c == Completion::Return) return c;
@@ -179,20 +179,20 @@ TJEngine::Completion TJEngine::ExecDoWhile(const TJStatement& s) {
     const Completion c = ExecChain(parts.body, true);
     if (c == Completion::Break) break;
     if (c == Completion::Return) return c;
-    if (!ToBoolean(Eval(parts.condition))) break;
+    if (!EvalCondition(parts.condition)) break;
   }
   return Completion::Normal;
 }
 
 TJEngine::Completion TJEngine::ExecFor(const TJStatement& s) {
   const ForParts parts = PartsOfFor(s);
-  Eval(parts.init);
+  ExecExpression(parts.init);
   for (;;) {
-    if (parts.condition != nullptr && !ToBoolean(Eval(parts.condition))) break;
+    if (parts.condition != nullptr && !EvalCondition(parts.condition)) break;
     const Completion c = ExecChain(parts.body, true);
     if (c == Completion::Break) break;
     if (c == Completion::Return) return c;
-    Eval(parts.update);
+    ExecExpression(parts.update);
   }
   return Completion::Normal;
 }

@@ -91,6 +91,10 @@ void TJLocalLayout::MarkChain(const TJStatement* s) const {
 // `new` are no variables.
 void TJLocalLayout::MarkExpr(const TJExpr* e) const {
   if (e == nullptr) return;
+  // A numeric tree's verdict names the slots of the layout it was made for: it is made
+  // again for this one.
+  e->Fast = 0;
+  e->FastMisses = 0;
   switch (e->Code) {
     case ecIdentifier:
       e->LocalLayout = this;

@@ -109,6 +109,12 @@ enum TJStatementKind : std::uint8_t {
 
 struct TJExpr {
   std::uint8_t Code = ecEmpty;
+  // The evaluator's verdict on this node as the root of a numeric tree (see
+  // TJEngine::NumericRoot): not examined yet, general, or numeric; and how often the
+  // numeric attempt met a value it does not take. Only the evaluator and the local layout
+  // (which clears the verdict when it marks the node) touch them.
+  mutable std::uint8_t Fast = 0;
+  mutable std::uint8_t FastMisses = 0;
   // Identifier nodes: HashName(Name), computed once when the node is made, so lookups at
   // run time need not hash again. 0 elsewhere.
   std::uint32_t Hash = 0;
@@ -119,6 +125,8 @@ struct TJExpr {
   mutable const void* CacheTable = nullptr;
   // Identifier nodes in a function body: the function's local layout and the name's slot
   // in it, or -1 when the name is never a local of that function (function_layout.h).
+  // Other nodes that are the root of a numeric tree: the layout whose slots its
+  // identifiers name.
   mutable const void* LocalLayout = nullptr;
   mutable std::int32_t LocalSlot = -1;
   // Member-name nodes (the b of a.b): the evaluator's inline cache, a shape and what the
