@@ -302,6 +302,7 @@ class TJEngine {
   // An assignment to a local whose value is a numeric tree; false: not done, evaluate it
   // the general way.
   bool AssignLocalNumber(const TJExpr* n, TJNum& result);
+  bool AssignElementNumber(const TJExpr* n, TJNum& result);
   // The truth of a condition (if, loops).
   bool EvalCondition(const TJExpr* n);
   // An expression whose value nobody reads (an expression statement, a for's update).

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdint>
 
+#include "script/builtins/array.h"
 #include "script/engine.h"
 #include "script/operators.h"
 
@@ -183,6 +184,11 @@ bool NumericTree(const TJExpr* n, const void* layout, int height) {
   if (code == ecNot || code == ecPlus || code == ecMinus || code == ecBitNot) {
     return NumericTree(n->Operand1, layout, height - 1);
   }
+  if (code == ecIndex) {
+    // An element of an array held in a local.
+    return n->Operand1 != nullptr && n->Operand1->Code == ecIdentifier && NumericTree(n->Operand1, layout, height - 1) &&
+           NumericTree(n->Operand2, layout, height - 1);
+  }
   if (code == ecConditional) {
     const ConditionalParts parts = PartsOfConditional(*n);
     return NumericTree(parts.condition, layout, height - 1) && NumericTree(parts.then, layout, height - 1) &&
@@ -273,9 +279,46 @@ TJNum TJEngine::Num(const TJExpr* n) {
       if (!condition.Ok()) return condition;
       return Truth(condition) ? then : otherwise;
     }
+    case ecIndex: {
+      const TJValue& base = frameSlots_[n->Operand1->LocalSlot];
+      if (base.Kind() != jkObject) return TJNum::None();
+      const TJNum key = NumOperand(n->Operand2);
+      const TJArrayObject* array = TJArrayObject::Exactly(base.ObjValue());
+      if (key.kind != jkInteger || array == nullptr) return TJNum::None();
+      const TJValue* element = array->Element(key.i);
+      return element != nullptr ? NumOf(*element) : TJNum::None();
+    }
     default:
       return TJNum::None();
   }
+}
+
+// a[k] = value with an array in a local, an integer key and an uncounted value over an
+// uncounted element. The value, the array and the key are read as the general way reads
+// them (none has an effect); anything else is left to it.
+bool TJEngine::AssignElementNumber(const TJExpr* n, TJNum& result) {
+  const TJExpr* target = n->Operand1;
+  const TJExpr* value = n->Operand2;
+  if (target == nullptr || target->Code != ecIndex || value == nullptr || value->Fast == kFastGeneral) return false;
+  const TJValue* base = LocalSlotOf(target->Operand1);
+  const TJExpr* key = target->Operand2;
+  if (base == nullptr || base->Kind() != jkObject || key == nullptr || !NumericRoot(value) || !NumericRoot(key)) {
+    return false;
+  }
+  TJArrayObject* array = TJArrayObject::Exactly(base->ObjValue());
+  if (array == nullptr) return false;
+  const TJNum v = NumOperand(value);
+  if (!v.Ok()) {
+    NumericMiss(value);
+    return false;
+  }
+  const TJNum k = NumOperand(key);
+  if (k.kind != jkInteger || !array->SetUncounted(k.i, v.Value())) {
+    NumericMiss(key);
+    return false;
+  }
+  result = v;
+  return true;
 }
 
 bool TJEngine::AssignLocalNumber(const TJExpr* n, TJNum& result) {
@@ -308,7 +351,7 @@ void TJEngine::ExecExpression(const TJExpr* n) {
   const std::uint8_t code = n->Code;
   if (code == ecAssign) {
     TJNum r;
-    if (!AssignLocalNumber(n, r)) {
+    if (!AssignLocalNumber(n, r) && !AssignElementNumber(n, r)) {
       CheckStack();
       AssignValue(n);
     }
@@ -625,6 +668,12 @@ TJValue TJEngine::MemberOf(const TJValue& base, const TJExpr* n) {
 
 TJValue TJEngine::EvalMemberRead(const TJExpr* n) {
   CheckStack();
+  // An element of an array in a local by a numeric key, read in place.
+  if (n->Code == ecIndex && NumericRoot(n)) {
+    const TJNum r = Num(n);
+    if (r.Ok()) return r.Value();
+    NumericMiss(n);
+  }
   if (n->Code == ecSuperMember) {
     TJObject* self = tables_.CurrentThis();
     const TJExpr* member = n->Operand2;
@@ -749,7 +798,7 @@ void TJEngine::WriteTarget(const Target& t, const TJValue& value) {
 TJValue TJEngine::EvalAssign(const TJExpr* n) {
   CheckStack();
   TJNum number;
-  if (AssignLocalNumber(n, number)) return number.Value();
+  if (AssignLocalNumber(n, number) || AssignElementNumber(n, number)) return number.Value();
   return AssignValue(n);
 }
 

@@ -68,6 +68,12 @@ class TJValueList {
   TJValue Get(std::size_t pos) const;
   const TJValue& operator[](std::size_t pos) const noexcept { return items_[pos]; }
   void Set(std::size_t pos, const TJValue& v);
+  // Replaces a value in place when neither it nor the new one is counted (no object).
+  bool SetUncounted(std::size_t pos, const TJValue& v) noexcept {
+    if (pos >= items_.size() || items_[pos].Kind() >= jkString || v.Kind() >= jkString) return false;
+    items_[pos] = v;
+    return true;
+  }
   void Delete(std::size_t pos);
   void Clear() {
     if (!items_.empty()) ClearItems();

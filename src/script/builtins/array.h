@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <typeinfo>
 
 #include "script/object.h"
 
@@ -12,6 +13,21 @@ class TJArrayObject : public TJObject {
  public:
   TJArrayObject(TJObjectFactory* factory, const TJValueList* args);
   static const TJClassInfo& Info();
+
+  // The array behind an object value, when it is exactly an array.
+  static TJArrayObject* Exactly(TJObject* object) noexcept {
+    return object != nullptr && typeid(*object) == typeid(TJArrayObject) ? static_cast<TJArrayObject*>(object) : nullptr;
+  }
+  // An element, or null outside the array (where GetIndexed raises the index error).
+  const TJValue* Element(std::int32_t index) const noexcept {
+    return index >= 0 && static_cast<std::size_t>(index) < elements_.Count() ? &elements_[static_cast<std::size_t>(index)]
+                                                                            : nullptr;
+  }
+  // SetIndexed for an uncounted value over an uncounted element; false outside the array
+  // or for counted values (then SetIndexed does it).
+  bool SetUncounted(std::int32_t index, const TJValue& value) noexcept {
+    return index >= 0 && elements_.SetUncounted(static_cast<std::size_t>(index), value);
+  }
 
   // For other parts: append, clear, read.
   void Append(const TJValue& v) { elements_.Add(v); }
