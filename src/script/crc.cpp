@@ -17,15 +17,14 @@ constexpr std::array<T, 256> ReflectedTable() {
   return table;
 }
 
-constexpr auto kCrc32Table = ReflectedTable<std::uint32_t, 0xEDB88320u>();
 constexpr auto kCrc16Table = ReflectedTable<std::uint16_t, static_cast<std::uint16_t>(0x8408)>();
 
 }  // namespace
 
+constexpr std::array<std::uint32_t, 256> detail::kCrc32Table = ReflectedTable<std::uint32_t, 0xEDB88320u>();
+
 std::uint32_t Crc32Update(std::uint32_t state, std::string_view bytes) noexcept {
-  for (const char ch : bytes) {
-    state = kCrc32Table[(state ^ static_cast<unsigned char>(ch)) & 0xFF] ^ (state >> 8);
-  }
+  for (const char ch : bytes) state = Crc32Step(state, static_cast<unsigned char>(ch));
   return state;
 }
 

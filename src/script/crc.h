@@ -3,6 +3,7 @@
 // tables use the CRC-32 alone; the CRC script object streams files through both.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string_view>
 
@@ -26,5 +27,13 @@ std::uint16_t Crc16(std::string_view bytes) noexcept;
 
 // Continues a CRC-32 whose register (before the final complement) is `state`.
 std::uint32_t Crc32Update(std::uint32_t state, std::string_view bytes) noexcept;
+
+// One byte of the same, for loops that transform the bytes on their way in.
+namespace detail {
+extern const std::array<std::uint32_t, 256> kCrc32Table;
+}
+inline std::uint32_t Crc32Step(std::uint32_t state, unsigned char byte) noexcept {
+  return detail::kCrc32Table[(state ^ byte) & 0xFF] ^ (state >> 8);
+}
 
 }  // namespace kestrin

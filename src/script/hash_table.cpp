@@ -11,14 +11,15 @@
 
 namespace kestrin {
 
-std::uint32_t HashName(std::string_view name) noexcept {
+namespace {
+
+// The rest of a name from position i on, whose bytes before i were ASCII and are in state.
+std::uint32_t HashNameFrom(std::string_view name, std::size_t i, std::uint32_t state) noexcept {
   using velkoran::platform::CodePage;
   // Lower-cased a chunk at a time on the stack: no allocation for any name.
   const bool stepChars = velkoran::platform::ActiveCodePage() == CodePage::Cp932;
-  std::uint32_t state = 0xFFFFFFFFu;
   char chunk[64];
   std::size_t used = 0;
-  std::size_t i = 0;
   while (i < name.size()) {
     const auto c = static_cast<unsigned char>(name[i]);
     std::size_t step = 1;
@@ -42,6 +43,28 @@ std::uint32_t HashName(std::string_view name) noexcept {
   }
   state = Crc32Update(state, std::string_view(chunk, used));
   return ~state;
+}
+
+}  // namespace
+
+std::uint32_t HashName(std::string_view name, bool& ascii) noexcept {
+  // ASCII bytes fold the same in every code page: straight into the checksum.
+  std::uint32_t state = 0xFFFFFFFFu;
+  for (std::size_t i = 0; i < name.size(); ++i) {
+    const auto c = static_cast<unsigned char>(name[i]);
+    if (c >= 0x80) {
+      ascii = false;
+      return HashNameFrom(name, i, state);
+    }
+    state = Crc32Step(state, FoldAscii(c));
+  }
+  ascii = true;
+  return ~state;
+}
+
+std::uint32_t HashName(std::string_view name) noexcept {
+  bool ascii = false;
+  return HashName(name, ascii);
 }
 
 TCustomHashTable::TCustomHashTable(std::uint32_t bucketCount, bool ignoreCase)

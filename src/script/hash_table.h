@@ -21,6 +21,8 @@ namespace kestrin {
 // CRC-32 of the name lower-cased in the system code page (bytes inside a multi-byte
 // character are never changed).
 std::uint32_t HashName(std::string_view name) noexcept;
+// The same; ascii tells whether every byte is below 0x80 (then no code page changes it).
+std::uint32_t HashName(std::string_view name, bool& ascii) noexcept;
 
 class EHashTableError : public std::runtime_error {
  public:

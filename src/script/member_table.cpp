@@ -10,6 +10,17 @@
 
 namespace kestrin {
 
+std::uint32_t TJName::HashOfShared(const SharedString& text) noexcept {
+  SharedString::Buffer* buf = text.buffer();
+  if (buf == nullptr || buf->used != text.size()) return HashName(text.view());
+  if (buf->nameHash != 0) return buf->nameHash;
+  bool ascii = false;
+  const std::uint32_t hash = HashName(text.view(), ascii);
+  if (ascii) buf->nameHash = hash;
+  return hash;
+}
+
+
 namespace {
 
 constexpr std::uint32_t kIndexThreshold = 4;  // capacity past which a table keeps an index

@@ -48,7 +48,7 @@ class TJName {
   std::string_view Text() const noexcept { return text_; }
   std::uint32_t Hash() const noexcept {
     if (!hashed_) {
-      hash_ = HashName(text_);
+      hash_ = shared_ != nullptr ? HashOfShared(*shared_) : HashName(text_);
       hashed_ = true;
     }
     return hash_;
@@ -57,6 +57,10 @@ class TJName {
   SharedString Shared() const { return shared_ != nullptr ? *shared_ : SharedString(text_); }
 
  private:
+  // A text that is a whole buffer keeps its hash there: an object's key computed once and
+  // used for several reads and writes (`o[k] = o[k] + 1`) is hashed once.
+  static std::uint32_t HashOfShared(const SharedString& text) noexcept;
+
   std::string_view text_;
   const SharedString* shared_ = nullptr;
   mutable std::uint32_t hash_ = 0;

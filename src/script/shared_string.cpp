@@ -35,7 +35,7 @@ std::size_t UsableSize(std::size_t bytes) noexcept {
 // Every one-byte string shares one of 256 buffers that are never freed. Their count starts
 // so high that it cannot reach zero.
 constexpr std::uint32_t kPermanentRefs = 0x80000000u;
-constexpr std::size_t kOneByteStride = 16;
+constexpr std::size_t kOneByteStride = 32;  // header, the byte and its terminating zero
 
 char* MakeOneByteBuffers() {
   auto* block = static_cast<char*>(std::malloc(256 * kOneByteStride));
@@ -45,6 +45,7 @@ char* MakeOneByteBuffers() {
     buf->refs = kPermanentRefs;
     buf->used = 1;
     buf->capacity = 1;
+    buf->nameHash = 0;
     buf->data[0] = static_cast<char>(c);
     buf->data[1] = '\0';
   }
@@ -69,6 +70,7 @@ SharedString::Buffer* SharedString::Allocate(std::size_t capacity) {
   auto* buf = static_cast<Buffer*>(mem);
   buf->refs = 1;
   buf->used = 0;
+  buf->nameHash = 0;
   buf->capacity = static_cast<std::uint32_t>(bytes - offsetof(Buffer, data) - 1);
   return buf;
 }
@@ -114,6 +116,7 @@ SharedString SharedString::Concat(const SharedString& a, std::string_view b) {
     std::memcpy(buf->data + a.len_, b.data(), b.size());
     buf->data[total] = '\0';
     buf->used = static_cast<std::uint32_t>(total);
+    buf->nameHash = 0;
     return FromBuffer(buf, static_cast<std::uint32_t>(total));
   }
   // Strings that grow by appending get room to grow again; short ones get what the

@@ -86,6 +86,9 @@ class SharedString {
     std::uint32_t refs;
     std::uint32_t used;      // bytes written so far (the longest length any holder has)
     std::uint32_t capacity;  // bytes available in data
+    // HashName of the `used` bytes when they are ASCII and it was asked for (a text used
+    // as a key again and again), else 0. An append in place clears it.
+    std::uint32_t nameHash;
     char data[1];            // really `capacity` bytes, plus a terminating zero
   };
 

@@ -6,6 +6,8 @@
 
 #include "script/crc.h"
 #include "script/hash_table.h"
+#include "script/member_table.h"
+#include "platform/codepage.h"
 
 namespace kestrin {
 namespace {
@@ -30,6 +32,31 @@ TEST(HashName, LowerCasesBeforeHashing) {
   EXPECT_EQ(HashName(""), 0u);
   std::string longName(200, 'X');
   EXPECT_EQ(HashName(longName), Crc32(std::string(200, 'x')));
+}
+
+// A key text keeps its hash in its buffer: only while it is the whole buffer, only for
+// ASCII (the code page folds other bytes), and an append in place must not leave it stale.
+TEST(HashName, KeptInTheTextsBufferOnlyWhileItHolds) {
+  using velkoran::platform::CodePage;
+  const CodePage saved = velkoran::platform::ActiveCodePage();
+  const SharedString ab("aB");
+  EXPECT_EQ(TJName(ab).Hash(), HashName("ab"));
+  EXPECT_EQ(TJName(ab).Hash(), HashName("ab"));  // from the buffer now
+  const SharedString abc = SharedString::Concat(ab, "C");  // appends into ab's buffer
+  EXPECT_EQ(abc.buffer(), ab.buffer());
+  EXPECT_EQ(TJName(abc).Hash(), HashName("abc"));
+  EXPECT_EQ(TJName(ab).Hash(), HashName("ab"));
+  const SharedString mixed("\x83\x41X");  // CP932 keeps the trail byte "A", other pages fold it
+  velkoran::platform::SetActiveCodePage(CodePage::Cp932);
+  const std::uint32_t inCp932 = HashName(mixed.view());
+  EXPECT_EQ(TJName(mixed).Hash(), inCp932);
+  velkoran::platform::SetActiveCodePage(CodePage::Utf8);
+  EXPECT_EQ(TJName(mixed).Hash(), HashName(mixed.view()));
+  EXPECT_NE(HashName(mixed.view()), inCp932);
+  bool ascii = true;
+  EXPECT_EQ(HashName("\x83\x41X", ascii), HashName(mixed.view()));
+  EXPECT_FALSE(ascii);
+  velkoran::platform::SetActiveCodePage(saved);
 }
 
 TEST(HashTable, CaseSensitiveKeysShareABucket) {
