@@ -266,7 +266,8 @@ class TJEngine {
   static void NumericMiss(const TJExpr* n) noexcept {
     if (++n->FastMisses >= 8) n->Fast = kFastGeneral;
   }
-  TJNum Num(const TJExpr* n);
+  TJNum Num(const TJExpr* n) { return n->NumHandler(*this, n); }
+  friend struct NumericHandlers;
   // A leaf read in place, anything else by Num.
   [[gnu::always_inline]] TJNum NumOperand(const TJExpr* n) {
     if (n->Code == ecIdentifier) return NumOf(frameSlots_[n->LocalSlot]);

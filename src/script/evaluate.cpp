@@ -166,35 +166,172 @@ TJValue Operate(std::uint8_t code, const TJValue& a, const TJValue& b) {
   return r.Ok() ? r.Value() : Arithmetic(code, a, b);
 }
 
+}  // namespace
+
+// The evaluators of numeric tree nodes. Each is made for one operator and the forms of
+// its operands (a local's slot, a constant, another node), so a node runs without asking
+// what it is, and only inner nodes are called through their pointer.
+struct NumericHandlers {
+  enum Form { kSlot = 0, kConst = 1, kNode = 2 };
+
+  static int FormOf(const TJExpr* op) { return op->Code == ecIdentifier ? kSlot : op->Code == ecConstant ? kConst : kNode; }
+
+  template <int F>
+  [[gnu::always_inline]] static TJNum Fetch(TJEngine& e, const TJExpr* op) {
+    if constexpr (F == kSlot) {
+      return NumOf(e.frameSlots_[op->LocalSlot]);
+    } else if constexpr (F == kConst) {
+      return NumOf(*op->Constant);
+    } else {
+      return op->NumHandler(e, op);
+    }
+  }
+
+  static TJNum Slot(TJEngine& e, const TJExpr* n) { return Fetch<kSlot>(e, n); }
+  static TJNum Constant(TJEngine& e, const TJExpr* n) { return Fetch<kConst>(e, n); }
+
+  template <std::uint8_t Code, int L, int R>
+  static TJNum Arith(TJEngine& e, const TJExpr* n) {
+    const TJNum b = Fetch<R>(e, n->Operand2);
+    if (!b.Ok()) return b;
+    const TJNum a = Fetch<L>(e, n->Operand1);
+    if (!a.Ok()) return a;
+    return NumArith(Code, a, b);
+  }
+
+  template <std::uint8_t Code, int L, int R>
+  static TJNum Relation(TJEngine& e, const TJExpr* n) {
+    const TJNum b = Fetch<R>(e, n->Operand2);
+    if (!b.Ok()) return b;
+    const TJNum a = Fetch<L>(e, n->Operand1);
+    if (!a.Ok()) return a;
+    return NumCompare(Code, a, b);
+  }
+
+  static TJNum Not(TJEngine& e, const TJExpr* n) {
+    const TJNum a = Fetch<kNode>(e, n->Operand1);
+    return a.Ok() ? TJNum::Bool(!Truth(a)) : a;
+  }
+
+  template <std::uint8_t Code>
+  static TJNum Unary(TJEngine& e, const TJExpr* n) {
+    const TJNum a = Fetch<kNode>(e, n->Operand1);
+    return a.Ok() ? NumUnary(Code, a) : a;
+  }
+
+  static TJNum Conditional(TJEngine& e, const TJExpr* n) {
+    const ConditionalParts parts = PartsOfConditional(*n);
+    const TJNum otherwise = Fetch<kNode>(e, parts.otherwise);
+    if (!otherwise.Ok()) return otherwise;
+    const TJNum then = Fetch<kNode>(e, parts.then);
+    if (!then.Ok()) return then;
+    const TJNum condition = Fetch<kNode>(e, parts.condition);
+    if (!condition.Ok()) return condition;
+    return Truth(condition) ? then : otherwise;
+  }
+
+  // An element of an array in a local by an integer key.
+  template <int K>
+  static TJNum Index(TJEngine& e, const TJExpr* n) {
+    const TJValue& base = e.frameSlots_[n->Operand1->LocalSlot];
+    if (base.Kind() != jkObject) return TJNum::None();
+    const TJNum key = Fetch<K>(e, n->Operand2);
+    const TJArrayObject* array = TJArrayObject::Exactly(base.ObjValue());
+    if (key.kind != jkInteger || array == nullptr) return TJNum::None();
+    const TJValue* element = array->Element(key.i);
+    return element != nullptr ? NumOf(*element) : TJNum::None();
+  }
+
+  template <std::uint8_t Code>
+  static TJNumHandler ArithFor(int l, int r) {
+    static constexpr TJNumHandler kTable[3][3] = {
+        {Arith<Code, 0, 0>, Arith<Code, 0, 1>, Arith<Code, 0, 2>},
+        {Arith<Code, 1, 0>, Arith<Code, 1, 1>, Arith<Code, 1, 2>},
+        {Arith<Code, 2, 0>, Arith<Code, 2, 1>, Arith<Code, 2, 2>},
+    };
+    return kTable[l][r];
+  }
+  template <std::uint8_t Code>
+  static TJNumHandler RelationFor(int l, int r) {
+    static constexpr TJNumHandler kTable[3][3] = {
+        {Relation<Code, 0, 0>, Relation<Code, 0, 1>, Relation<Code, 0, 2>},
+        {Relation<Code, 1, 0>, Relation<Code, 1, 1>, Relation<Code, 1, 2>},
+        {Relation<Code, 2, 0>, Relation<Code, 2, 1>, Relation<Code, 2, 2>},
+    };
+    return kTable[l][r];
+  }
+
+  // The evaluator of a node whose operands are all numeric trees.
+  static TJNumHandler For(const TJExpr* n) {
+    const int l = n->Operand1 != nullptr ? FormOf(n->Operand1) : kNode;
+    const int r = n->Operand2 != nullptr ? FormOf(n->Operand2) : kNode;
+    switch (n->Code) {
+      case ecConstant: return Constant;
+      case ecIdentifier: return Slot;
+      case ecAdd: return ArithFor<ecAdd>(l, r);
+      case ecSubtract: return ArithFor<ecSubtract>(l, r);
+      case ecDivide: return ArithFor<ecDivide>(l, r);
+      case ecMultiply: return ArithFor<ecMultiply>(l, r);
+      case ecRemainder: return ArithFor<ecRemainder>(l, r);
+      case ecIntDivide: return ArithFor<ecIntDivide>(l, r);
+      case ecShl: return ArithFor<ecShl>(l, r);
+      case ecShr: return ArithFor<ecShr>(l, r);
+      case ecUShr: return ArithFor<ecUShr>(l, r);
+      case ecBitAnd: return ArithFor<ecBitAnd>(l, r);
+      case ecBitXor: return ArithFor<ecBitXor>(l, r);
+      case ecBitOr: return ArithFor<ecBitOr>(l, r);
+      case ecLess: return RelationFor<ecLess>(l, r);
+      case ecGreater: return RelationFor<ecGreater>(l, r);
+      case ecLessEqual: return RelationFor<ecLessEqual>(l, r);
+      case ecGreaterEqual: return RelationFor<ecGreaterEqual>(l, r);
+      case ecEqual: return RelationFor<ecEqual>(l, r);
+      case ecNotEqual: return RelationFor<ecNotEqual>(l, r);
+      case ecStrictEqual: return RelationFor<ecStrictEqual>(l, r);
+      case ecStrictNotEqual: return RelationFor<ecStrictNotEqual>(l, r);
+      case ecOr: return Relation<ecOr, kNode, kNode>;
+      case ecAnd: return Relation<ecAnd, kNode, kNode>;
+      case ecNot: return Not;
+      case ecPlus: return Unary<ecPlus>;
+      case ecMinus: return Unary<ecMinus>;
+      case ecBitNot: return Unary<ecBitNot>;
+      case ecConditional: return Conditional;
+      case ecIndex: return r == kSlot ? Index<kSlot> : r == kConst ? Index<kConst> : Index<kNode>;
+      default: return nullptr;
+    }
+  }
+};
+
+namespace {
+
 // Numeric trees stay this low: their evaluation needs no stack check.
 constexpr int kNumericHeight = 32;
 
-// Can the tree below n be evaluated as a numeric tree over the slots of `layout`?
+// Can the tree below n be evaluated as a numeric tree over the slots of `layout`? Every
+// node that can gets its evaluator.
 bool NumericTree(const TJExpr* n, const void* layout, int height) {
   if (n == nullptr || height == 0) return false;
   const std::uint8_t code = n->Code;
+  bool numeric = false;
   if (code == ecConstant) {
-    return n->Constant != nullptr &&
-           (n->Constant->Kind() == jkInteger || n->Constant->Kind() == jkNumber || n->Constant->Kind() == jkBoolean);
-  }
-  if (code == ecIdentifier) return layout != nullptr && n->LocalLayout == layout && n->LocalSlot >= 0;
-  if (IsArithmetic(code) || IsComparison(code)) {
-    return NumericTree(n->Operand1, layout, height - 1) && NumericTree(n->Operand2, layout, height - 1);
-  }
-  if (code == ecNot || code == ecPlus || code == ecMinus || code == ecBitNot) {
-    return NumericTree(n->Operand1, layout, height - 1);
-  }
-  if (code == ecIndex) {
+    numeric = n->Constant != nullptr && (n->Constant->Kind() == jkInteger || n->Constant->Kind() == jkNumber ||
+                                         n->Constant->Kind() == jkBoolean);
+  } else if (code == ecIdentifier) {
+    numeric = layout != nullptr && n->LocalLayout == layout && n->LocalSlot >= 0;
+  } else if (IsArithmetic(code) || IsComparison(code)) {
+    numeric = NumericTree(n->Operand1, layout, height - 1) && NumericTree(n->Operand2, layout, height - 1);
+  } else if (code == ecNot || code == ecPlus || code == ecMinus || code == ecBitNot) {
+    numeric = NumericTree(n->Operand1, layout, height - 1);
+  } else if (code == ecIndex) {
     // An element of an array held in a local.
-    return n->Operand1 != nullptr && n->Operand1->Code == ecIdentifier && NumericTree(n->Operand1, layout, height - 1) &&
-           NumericTree(n->Operand2, layout, height - 1);
-  }
-  if (code == ecConditional) {
+    numeric = n->Operand1 != nullptr && n->Operand1->Code == ecIdentifier && NumericTree(n->Operand1, layout, height - 1) &&
+              NumericTree(n->Operand2, layout, height - 1);
+  } else if (code == ecConditional) {
     const ConditionalParts parts = PartsOfConditional(*n);
-    return NumericTree(parts.condition, layout, height - 1) && NumericTree(parts.then, layout, height - 1) &&
-           NumericTree(parts.otherwise, layout, height - 1);
+    numeric = NumericTree(parts.condition, layout, height - 1) && NumericTree(parts.then, layout, height - 1) &&
+              NumericTree(parts.otherwise, layout, height - 1);
   }
-  return false;
+  if (numeric) n->NumHandler = NumericHandlers::For(n);
+  return numeric;
 }
 
 std::size_t ListLength(const TJExpr* last) {
@@ -216,81 +353,6 @@ bool TJEngine::ClassifyRoot(const TJExpr* n) {
   // An identifier's layout is its own already.
   if (numeric && n->Code != ecIdentifier) n->LocalLayout = frameLayout_;
   return numeric;
-}
-
-TJNum TJEngine::Num(const TJExpr* n) {
-  const std::uint8_t code = n->Code;
-  switch (code) {
-    case ecConstant:
-      return NumOf(*n->Constant);
-    case ecIdentifier:
-      return NumOf(frameSlots_[n->LocalSlot]);
-    case ecAdd:
-    case ecSubtract:
-    case ecDivide:
-    case ecMultiply:
-    case ecRemainder:
-    case ecIntDivide:
-    case ecShl:
-    case ecShr:
-    case ecUShr:
-    case ecBitAnd:
-    case ecBitXor:
-    case ecBitOr: {
-      const TJNum b = NumOperand(n->Operand2);
-      if (!b.Ok()) return b;
-      const TJNum a = NumOperand(n->Operand1);
-      if (!a.Ok()) return a;
-      return NumArith(code, a, b);
-    }
-    case ecLess:
-    case ecGreater:
-    case ecLessEqual:
-    case ecGreaterEqual:
-    case ecEqual:
-    case ecNotEqual:
-    case ecStrictEqual:
-    case ecStrictNotEqual:
-    case ecOr:
-    case ecAnd: {
-      const TJNum b = NumOperand(n->Operand2);
-      if (!b.Ok()) return b;
-      const TJNum a = NumOperand(n->Operand1);
-      if (!a.Ok()) return a;
-      return NumCompare(code, a, b);
-    }
-    case ecNot: {
-      const TJNum a = NumOperand(n->Operand1);
-      return a.Ok() ? TJNum::Bool(!Truth(a)) : a;
-    }
-    case ecPlus:
-    case ecMinus:
-    case ecBitNot: {
-      const TJNum a = NumOperand(n->Operand1);
-      return a.Ok() ? NumUnary(code, a) : a;
-    }
-    case ecConditional: {
-      const ConditionalParts parts = PartsOfConditional(*n);
-      const TJNum otherwise = NumOperand(parts.otherwise);
-      if (!otherwise.Ok()) return otherwise;
-      const TJNum then = NumOperand(parts.then);
-      if (!then.Ok()) return then;
-      const TJNum condition = NumOperand(parts.condition);
-      if (!condition.Ok()) return condition;
-      return Truth(condition) ? then : otherwise;
-    }
-    case ecIndex: {
-      const TJValue& base = frameSlots_[n->Operand1->LocalSlot];
-      if (base.Kind() != jkObject) return TJNum::None();
-      const TJNum key = NumOperand(n->Operand2);
-      const TJArrayObject* array = TJArrayObject::Exactly(base.ObjValue());
-      if (key.kind != jkInteger || array == nullptr) return TJNum::None();
-      const TJValue* element = array->Element(key.i);
-      return element != nullptr ? NumOf(*element) : TJNum::None();
-    }
-    default:
-      return TJNum::None();
-  }
 }
 
 // a[k] = value with an array in a local, an integer key and an uncounted value over an

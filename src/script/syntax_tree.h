@@ -107,6 +107,13 @@ enum TJStatementKind : std::uint8_t {
   skVar = 21,      // Sub first declarator
 };
 
+class TJEngine;
+struct TJNum;
+struct TJExpr;
+// The evaluator of a node in a numeric tree, chosen for its operator and the forms of its
+// operands (see TJEngine::Num).
+using TJNumHandler = TJNum (*)(TJEngine& engine, const TJExpr* node);
+
 struct TJExpr {
   std::uint8_t Code = ecEmpty;
   // The evaluator's verdict on this node as the root of a numeric tree (see
@@ -115,6 +122,10 @@ struct TJExpr {
   // (which clears the verdict when it marks the node) touch them.
   mutable std::uint8_t Fast = 0;
   mutable std::uint8_t FastMisses = 0;
+  // Member-name nodes (the b of a.b): the evaluator's inline cache, a shape and what the
+  // name is in objects of that shape (see TJEngine::ReadStandardMember); CacheKind here
+  // and the slot next to LocalSlot, so the node keeps to 128 bytes.
+  mutable std::uint8_t CacheKind = 0;
   // Identifier nodes: HashName(Name), computed once when the node is made, so lookups at
   // run time need not hash again. 0 elsewhere.
   std::uint32_t Hash = 0;
@@ -129,12 +140,11 @@ struct TJExpr {
   // identifiers name.
   mutable const void* LocalLayout = nullptr;
   mutable std::int32_t LocalSlot = -1;
-  // Member-name nodes (the b of a.b): the evaluator's inline cache, a shape and what the
-  // name is in objects of that shape (see TJEngine::ReadStandardMember).
-  mutable std::uint8_t CacheKind = 0;
   mutable std::uint32_t CacheMemberSlot = 0;
   mutable std::uint64_t CacheShapeId = 0;
   mutable const void* CacheMethod = nullptr;
+  // Nodes of a numeric tree: their evaluator, set when a tree holding them is examined.
+  mutable TJNumHandler NumHandler = nullptr;
   TJExpr* Operand1 = nullptr;
   TJExpr* Operand2 = nullptr;
   TJExpr* Operand3 = nullptr;
