@@ -131,7 +131,7 @@ TJValue TJEngine::CallScriptOn(TJFunction& f, TJObject* self, const TJValue* arg
     if (self == nullptr) self = f.This.Get();
     if (self == nullptr) self = table.GlobalObject();
     if (self != table.CurrentThis()) {
-      table.PushThis(self);
+      table.PushBorrowedThis(self);
       scope.pushedThis = true;
     }
     frame_ = &frame;

@@ -612,11 +612,11 @@ TJValue TJEngine::ReadModuleMember(TJFunction& module, const TJName& name) {
 // ---------------------------------------------------------------------------------------
 // Inline caches of dot access: a member-name node remembers a shape and what its name is
 // in objects of that shape (an entry's slot, an entry of the top layer, or a native method
-// of a class layer). Only objects whose dot access is TJObject's own use them; a shape
-// whose classes publish a property of the name is never remembered.
+// of a class layer, or a property a class publishes, which comes before them all). Only
+// objects whose dot access is TJObject's own use them.
 
 namespace {
-enum : std::uint8_t { kNotCached = 0, kSlot = 1, kTopSlot = 2, kNativeMethod = 3 };
+enum : std::uint8_t { kNotCached = 0, kSlot = 1, kTopSlot = 2, kNativeMethod = 3, kProperty = 4 };
 }
 
 bool TJEngine::FillMemberCache(TJObject& object, const TJExpr* member) {
@@ -624,9 +624,11 @@ bool TJEngine::FillMemberCache(TJObject& object, const TJExpr* member) {
   const TJShape* shape = store.Shape();
   if (shape->Dictionary()) return false;
   const TJName name = NameOf(member);
-  if (object.HasPublishedProperty(name)) return false;
-  const TJShape::Found found = store.Resolve(name);
-  if (found.slot >= 0) {
+  TJShape::Found found;
+  if (const TJPropertyInfo* p = object.FindPropertyInfo(name)) {
+    member->CacheKind = kProperty;
+    member->CacheMethod = p;
+  } else if (found = store.Resolve(name); found.slot >= 0) {
     member->CacheKind = shape->SlotAt(static_cast<std::size_t>(found.slot)).layer + 1 == shape->LayerCount() ? kTopSlot : kSlot;
     member->CacheMemberSlot = static_cast<std::uint32_t>(found.slot);
   } else if (found.method != nullptr) {
@@ -641,12 +643,28 @@ bool TJEngine::FillMemberCache(TJObject& object, const TJExpr* member) {
 
 bool TJEngine::ReadStandardMember(TJObject& object, const TJExpr* member, TJValue& out) {
   if (member->CacheShapeId != object.Members().Shape()->Id() && !FillMemberCache(object, member)) return false;
-  if (member->CacheKind == kNativeMethod) {
-    out = function_factory::Native(static_cast<const TJMethodInfo*>(member->CacheMethod)->Method, &object);
-  } else {
-    out = object.Members().Read(member->CacheMemberSlot, &object);
+  switch (member->CacheKind) {
+    case kNativeMethod:
+      out = function_factory::Native(static_cast<const TJMethodInfo*>(member->CacheMethod)->Method, &object);
+      return true;
+    case kProperty: {
+      // As TJObject::GetValue: a property of object type without an object gives way to
+      // the member of that name.
+      const auto* p = static_cast<const TJPropertyInfo*>(member->CacheMethod);
+      if (p->Get == nullptr) ThrowScriptError(errors::kSetOnly);
+      TJValue v = p->Get(object);
+      if (p->Type == TJPropertyType::Object && (v.Kind() != jkObject || v.ObjValue() == nullptr)) {
+        out = TJValue();
+        if (!object.ReadMember(NameOf(member), out)) ThrowScriptError(errors::kName, member->Name);
+        return true;
+      }
+      out = std::move(v);
+      return true;
+    }
+    default:
+      out = object.Members().Read(member->CacheMemberSlot, &object);
+      return true;
   }
-  return true;
 }
 
 bool TJEngine::WriteStandardMember(TJObject& object, const TJExpr* member, const TJValue& value) {
@@ -1027,11 +1045,11 @@ TJValue TJEngine::EvalCall(const TJExpr* n) {
       // A script class's method that the object still holds as the class's stand-in runs
       // with the object, no record made, when nothing the arguments do could see the
       // record (it would be bound to the object by this read).
-      TJValue& held = object->Members().Value(member->CacheMemberSlot);
-      if (held.Kind() == jkFunction && held.FuncValue() != nullptr && held.FuncValue()->StandIn != TJStandIn::None &&
-          ArgumentsRunNoScript(n->Operand2)) {
-        if (held.FuncValue()->StandIn == TJStandIn::Unbound) held = TJValue::Function(held.FuncValue()->BoundTwin);
-        const TJValue method = held;
+      TJValue* held = member->CacheKind != kProperty ? &object->Members().Value(member->CacheMemberSlot) : nullptr;
+      if (held != nullptr && held->Kind() == jkFunction && held->FuncValue() != nullptr &&
+          held->FuncValue()->StandIn != TJStandIn::None && ArgumentsRunNoScript(n->Operand2)) {
+        if (held->FuncValue()->StandIn == TJStandIn::Unbound) *held = TJValue::Function(held->FuncValue()->BoundTwin);
+        const TJValue method = *held;
         return CallWithArguments(*method.FuncValue(), object, n->Operand2);
       }
     }

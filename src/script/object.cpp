@@ -147,7 +147,6 @@ const TJPropertyInfo* TJObject::FindPropertyInfo(const TJName& name) const noexc
   return nullptr;
 }
 
-bool TJObject::HasPublishedProperty(const TJName& name) const noexcept { return FindPropertyInfo(name) != nullptr; }
 
 bool TJObject::GetPublishedProperty(const TJName& name, TJValue& out) {
   const TJPropertyInfo* p = FindPropertyInfo(name);

@@ -208,7 +208,9 @@ class TJObject {
   bool ReadMember(const TJName& name, TJValue& out);
 
   // --- published properties
-  bool HasPublishedProperty(const TJName& name) const noexcept;
+  bool HasPublishedProperty(const TJName& name) const noexcept { return FindPropertyInfo(name) != nullptr; }
+  // The published property of a name (the topmost class level's), or null.
+  const TJPropertyInfo* FindPropertyInfo(const TJName& name) const noexcept;
   bool GetPublishedProperty(const TJName& name, TJValue& out);
   bool SetPublishedProperty(const TJName& name, const TJValue& value);
   // Published property names, base classes first, each class in declaration order.
@@ -234,7 +236,6 @@ class TJObject {
   void GetKeysMethod(TJValueList& args, TJValue& result);
   void GetPropertiesMethod(TJValueList& args, TJValue& result);
   void GetMethodsMethod(TJValueList& args, TJValue& result);
-  const TJPropertyInfo* FindPropertyInfo(const TJName& name) const noexcept;
   // A member (entry or native method of a visible class layer) of the layer below the top.
   bool FindSuper(const TJName& name, TJValue* out);
   void NoteZeroCount() noexcept;

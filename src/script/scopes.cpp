@@ -79,7 +79,7 @@ TJSymbolTable::Found TJSymbolTable::LookupWhere(const TJName& name, TJValue& out
       return Found::Local;
     }
   }
-  TJObject* self = thisStack_.empty() ? nullptr : thisStack_.back();
+  TJObject* self = thisStack_.empty() ? nullptr : Untagged(thisStack_.back());
   if (self != nullptr && self->HasKey(name)) {
     self->GetValue(name, false, out);
     return self == globalObject_ ? Found::Global : Found::This;
@@ -138,7 +138,7 @@ void TJSymbolTable::EnumReferences(TJReferenceVisitor& visitor) const {
   visitTable(vars_);
   for (std::size_t i = 0; i < localDepth_; ++i) locals_[i]->EnumReferences(visitor);
   for (TJObject* o : thisStack_) {
-    if (o != nullptr) visitor.Visit(*o);
+    if (o != nullptr && o == Untagged(o)) visitor.Visit(*o);  // borrowed entries hold no count
   }
 }
 

@@ -97,7 +97,7 @@ class TJSymbolTable {
   // object and calls OnClear.
   void ClearTable();
 
-  TJObject* CurrentThis() const noexcept { return thisStack_.empty() ? globalObject_ : thisStack_.back(); }
+  TJObject* CurrentThis() const noexcept { return thisStack_.empty() ? globalObject_ : Untagged(thisStack_.back()); }
   TJObject* GlobalObject() const noexcept { return globalObject_; }
 
   // Where Lookup found a name.
@@ -128,16 +128,23 @@ class TJSymbolTable {
   }
   bool HasLocal() const noexcept { return localDepth_ > 0; }
   TJLocalScope& TopLocal() noexcept { return *locals_[localDepth_ - 1]; }
-  // The "this" stack counts the objects on it.
+  // The "this" stack counts the objects on it (but see PushBorrowedThis).
   void PushThis(TJObject* object) {
     thisStack_.push_back(object);
     if (object != nullptr) object->AddRef();
   }
+  // Pops a counted or a borrowed entry alike.
   void PopThis() noexcept {
     if (thisStack_.empty()) return;
     TJObject* o = thisStack_.back();
     thisStack_.pop_back();
-    if (o != nullptr) o->Release();
+    if (o != nullptr && o == Untagged(o)) o->Release();
+  }
+  // A script call's object, uncounted as its arguments are (TJLocalScope::Borrow): it is
+  // older than the call's frame, so no sweep of the call can free it. Marked in the
+  // pointer's lowest bit, so that clearing the table lets go of counted entries only.
+  void PushBorrowedThis(TJObject* object) {
+    thisStack_.push_back(reinterpret_cast<TJObject*>(reinterpret_cast<std::uintptr_t>(object) | 1u));
   }
   std::size_t ThisDepth() const noexcept { return thisStack_.size(); }
 
@@ -150,6 +157,10 @@ class TJSymbolTable {
   void EnumReferences(TJReferenceVisitor& visitor) const;
 
  private:
+  static TJObject* Untagged(TJObject* entry) noexcept {
+    return reinterpret_cast<TJObject*>(reinterpret_cast<std::uintptr_t>(entry) & ~std::uintptr_t{1});
+  }
+
   TJHash vars_;
   std::vector<std::unique_ptr<TJLocalScope>> locals_;
   std::size_t localDepth_ = 0;

@@ -282,6 +282,16 @@ TEST(Classes, MethodsOfAnEarlierRunCannotBeCalled) {
             "ECallError\nException: ECallError => call error\n");
 }
 
+// A published property (an array's length, Math.PI) and a member of the same name in
+// other objects, read through one member expression.
+TEST(Classes, PublishedPropertiesAndMembersThroughOneExpression) {
+  EXPECT_EQ(Output("function len(o) { return o.length; } function pi(o) { return o.PI; }"
+                   "var xs = [[1, 2], {length: 'own'}, [], [4, 5, 6], {length: 7}], s = '';"
+                   "for (i = 0; i < xs.length; i++) s += len(xs[i]) + ' ';"
+                   "println(s + pi(Math) + ' ' + pi({PI: 3})); try { pi({}); } catch (e) { println(e); }"),
+            "2 own 0 3 7 3.14159265358979 3\nENameError\n");
+}
+
 TEST(Classes, BaseConstructorRunsFirstWithTheSameArguments) {
   EXPECT_EQ(Output("var L = {s: ''}; class P { function P(a, b) { L.s += 'P' + a + b; } }"
                    "class Q extends P { function Q(a, b) { L.s += 'Q' + a + b; } } new Q(1, 2); println(L.s);"),
@@ -520,6 +530,18 @@ TEST(Lifetime, UnreachableObjectsAreFreedByTheEndOfTheRun) {
             "var kept = {inner: {}};");
   // Left: the global object's argument array, and the object held by `kept` and its inner one.
   EXPECT_EQ(host.Engine().ObjectFactory().ObjectCount(), 3u);
+}
+
+// A method's object is not counted by the call: it stays alive while the method runs even
+// when the method lets go of the last reference and makes garbage meanwhile.
+TEST(Lifetime, AMethodsObjectOutlivesItsLastReferenceDuringTheCall) {
+  EXPECT_EQ(Output("class C { v = 1; function C(v) { this.v = v; }"
+                   "  function drop() { held = null; for (i = 0; i < 500; i++) t = {n: i}; return this.v + this.zero(); }"
+                   "  function zero() { return 0; } function me() { held = null; junk = [1, 2]; return this; } }"
+                   "var held = new C(5); println(held.drop(), held); println(new C(6).drop(), new C(7).me().v);"
+                   "held = new C(8); var again = held.me(); println(again.v, held);"
+                   "var a = [new C(9)]; println(a.pop().drop(), a.length);"),
+            "5\n[C]\n6\n7\n8\n[C]\n9\n1\n");
 }
 
 TEST(Lifetime, CyclesThroughMethodValuesAreFreedByTheEndOfTheRun) {
