@@ -304,6 +304,7 @@ class TJEngine {
   // the general way.
   bool AssignLocalNumber(const TJExpr* n, TJNum& result);
   bool AssignElementNumber(const TJExpr* n, TJNum& result);
+  bool AssignMemberNumber(const TJExpr* n, TJNum& result);
   // The truth of a condition (if, loops).
   bool EvalCondition(const TJExpr* n);
   // An expression whose value nobody reads (an expression statement, a for's update).

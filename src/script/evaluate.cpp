@@ -15,6 +15,9 @@ namespace {
 
 TJName NameOf(const TJExpr* ident) { return TJName(ident->Name, ident->Hash); }
 
+// What a member-name node's inline cache holds (see FillMemberCache).
+enum : std::uint8_t { kNotCached = 0, kSlot = 1, kTopSlot = 2, kNativeMethod = 3, kProperty = 4 };
+
 // One operand an object whose text is "[" + its class name + "]", the other null.
 inline bool ObjectAgainstNull(const TJValue& a, const TJValue& b) {
   const TJValue& object = a.Kind() == jkObject ? a : b;
@@ -172,23 +175,23 @@ TJValue Operate(std::uint8_t code, const TJValue& a, const TJValue& b) {
 // its operands (a local's slot, a constant, another node), so a node runs without asking
 // what it is, and only inner nodes are called through their pointer.
 struct NumericHandlers {
-  enum Form { kSlot = 0, kConst = 1, kNode = 2 };
+  enum Form { kFormSlot = 0, kFormConst = 1, kFormNode = 2 };
 
-  static int FormOf(const TJExpr* op) { return op->Code == ecIdentifier ? kSlot : op->Code == ecConstant ? kConst : kNode; }
+  static int FormOf(const TJExpr* op) { return op->Code == ecIdentifier ? kFormSlot : op->Code == ecConstant ? kFormConst : kFormNode; }
 
   template <int F>
   [[gnu::always_inline]] static TJNum Fetch(TJEngine& e, const TJExpr* op) {
-    if constexpr (F == kSlot) {
+    if constexpr (F == kFormSlot) {
       return NumOf(e.frameSlots_[op->LocalSlot]);
-    } else if constexpr (F == kConst) {
+    } else if constexpr (F == kFormConst) {
       return NumOf(*op->Constant);
     } else {
       return op->NumHandler(e, op);
     }
   }
 
-  static TJNum Slot(TJEngine& e, const TJExpr* n) { return Fetch<kSlot>(e, n); }
-  static TJNum Constant(TJEngine& e, const TJExpr* n) { return Fetch<kConst>(e, n); }
+  static TJNum Slot(TJEngine& e, const TJExpr* n) { return Fetch<kFormSlot>(e, n); }
+  static TJNum Constant(TJEngine& e, const TJExpr* n) { return Fetch<kFormConst>(e, n); }
 
   template <std::uint8_t Code, int L, int R>
   static TJNum Arith(TJEngine& e, const TJExpr* n) {
@@ -209,32 +212,62 @@ struct NumericHandlers {
   }
 
   static TJNum Not(TJEngine& e, const TJExpr* n) {
-    const TJNum a = Fetch<kNode>(e, n->Operand1);
+    const TJNum a = Fetch<kFormNode>(e, n->Operand1);
     return a.Ok() ? TJNum::Bool(!Truth(a)) : a;
   }
 
   template <std::uint8_t Code>
   static TJNum Unary(TJEngine& e, const TJExpr* n) {
-    const TJNum a = Fetch<kNode>(e, n->Operand1);
+    const TJNum a = Fetch<kFormNode>(e, n->Operand1);
     return a.Ok() ? NumUnary(Code, a) : a;
   }
 
   static TJNum Conditional(TJEngine& e, const TJExpr* n) {
     const ConditionalParts parts = PartsOfConditional(*n);
-    const TJNum otherwise = Fetch<kNode>(e, parts.otherwise);
+    const TJNum otherwise = Fetch<kFormNode>(e, parts.otherwise);
     if (!otherwise.Ok()) return otherwise;
-    const TJNum then = Fetch<kNode>(e, parts.then);
+    const TJNum then = Fetch<kFormNode>(e, parts.then);
     if (!then.Ok()) return then;
-    const TJNum condition = Fetch<kNode>(e, parts.condition);
+    const TJNum condition = Fetch<kFormNode>(e, parts.condition);
     if (!condition.Ok()) return condition;
     return Truth(condition) ? then : otherwise;
   }
 
-  // An element of an array in a local by an integer key.
+  // A local, or a member of `this` or of an object in a local as the member node's cache
+  // finds it (what the general read gives, without its effects: a native method, a
+  // method's stand-in or a cache miss answer null); n as PeekableBase accepted it.
+  static TJValue* Peek(TJEngine& e, const TJExpr* n) {
+    if (n->Code == ecIdentifier) return &e.frameSlots_[n->LocalSlot];
+    const TJExpr* base = n->Operand1;
+    TJObject* object = nullptr;
+    if (base->Code == ecThis) {
+      object = e.tables_.CurrentThis();
+    } else {
+      const TJValue& v = e.frameSlots_[base->LocalSlot];
+      if (v.Kind() != jkObject) return nullptr;
+      object = v.ObjValue();
+    }
+    if (object == nullptr || !object->StandardMemberAccess()) return nullptr;
+    const TJExpr* member = n->Operand2;
+    if ((member->CacheKind != kSlot && member->CacheKind != kTopSlot) ||
+        member->CacheShapeId != object->Members().Shape()->Id()) {
+      return nullptr;
+    }
+    TJValue* v = &object->Members().Value(member->CacheMemberSlot);
+    return v->Kind() == jkFunction ? nullptr : v;
+  }
+
+  static TJNum Member(TJEngine& e, const TJExpr* n) {
+    const TJValue* v = Peek(e, n);
+    return v != nullptr ? NumOf(*v) : TJNum::None();
+  }
+
+  // An element of an array in a local or a member by an integer key.
   template <int K>
   static TJNum Index(TJEngine& e, const TJExpr* n) {
-    const TJValue& base = e.frameSlots_[n->Operand1->LocalSlot];
-    if (base.Kind() != jkObject) return TJNum::None();
+    const TJValue* baseValue = Peek(e, n->Operand1);
+    if (baseValue == nullptr || baseValue->Kind() != jkObject) return TJNum::None();
+    const TJValue& base = *baseValue;
     const TJNum key = Fetch<K>(e, n->Operand2);
     const TJArrayObject* array = TJArrayObject::Exactly(base.ObjValue());
     if (key.kind != jkInteger || array == nullptr) return TJNum::None();
@@ -263,8 +296,8 @@ struct NumericHandlers {
 
   // The evaluator of a node whose operands are all numeric trees.
   static TJNumHandler For(const TJExpr* n) {
-    const int l = n->Operand1 != nullptr ? FormOf(n->Operand1) : kNode;
-    const int r = n->Operand2 != nullptr ? FormOf(n->Operand2) : kNode;
+    const int l = n->Operand1 != nullptr ? FormOf(n->Operand1) : kFormNode;
+    const int r = n->Operand2 != nullptr ? FormOf(n->Operand2) : kFormNode;
     switch (n->Code) {
       case ecConstant: return Constant;
       case ecIdentifier: return Slot;
@@ -288,14 +321,15 @@ struct NumericHandlers {
       case ecNotEqual: return RelationFor<ecNotEqual>(l, r);
       case ecStrictEqual: return RelationFor<ecStrictEqual>(l, r);
       case ecStrictNotEqual: return RelationFor<ecStrictNotEqual>(l, r);
-      case ecOr: return Relation<ecOr, kNode, kNode>;
-      case ecAnd: return Relation<ecAnd, kNode, kNode>;
+      case ecOr: return Relation<ecOr, kFormNode, kFormNode>;
+      case ecAnd: return Relation<ecAnd, kFormNode, kFormNode>;
       case ecNot: return Not;
       case ecPlus: return Unary<ecPlus>;
       case ecMinus: return Unary<ecMinus>;
       case ecBitNot: return Unary<ecBitNot>;
       case ecConditional: return Conditional;
-      case ecIndex: return r == kSlot ? Index<kSlot> : r == kConst ? Index<kConst> : Index<kNode>;
+      case ecIndex: return r == kFormSlot ? Index<kFormSlot> : r == kFormConst ? Index<kFormConst> : Index<kFormNode>;
+      case ecMember: return Member;
       default: return nullptr;
     }
   }
@@ -305,6 +339,19 @@ namespace {
 
 // Numeric trees stay this low: their evaluation needs no stack check.
 constexpr int kNumericHeight = 32;
+
+// A local of the layout, or a dot member of `this` or of such a local (NumericHandlers::Peek).
+bool PeekableBase(const TJExpr* n, const void* layout) {
+  const auto local = [layout](const TJExpr* e) {
+    return e != nullptr && e->Code == ecIdentifier && layout != nullptr && e->LocalLayout == layout && e->LocalSlot >= 0;
+  };
+  if (n == nullptr) return false;
+  if (n->Code == ecIdentifier) return local(n);
+  if (n->Code != ecMember || n->Operand2 == nullptr || n->Operand2->Code != ecIdentifier || n->Operand1 == nullptr) {
+    return false;
+  }
+  return n->Operand1->Code == ecThis ? layout != nullptr : local(n->Operand1);
+}
 
 // Can the tree below n be evaluated as a numeric tree over the slots of `layout`? Every
 // node that can gets its evaluator.
@@ -322,9 +369,10 @@ bool NumericTree(const TJExpr* n, const void* layout, int height) {
   } else if (code == ecNot || code == ecPlus || code == ecMinus || code == ecBitNot) {
     numeric = NumericTree(n->Operand1, layout, height - 1);
   } else if (code == ecIndex) {
-    // An element of an array held in a local.
-    numeric = n->Operand1 != nullptr && n->Operand1->Code == ecIdentifier && NumericTree(n->Operand1, layout, height - 1) &&
-              NumericTree(n->Operand2, layout, height - 1);
+    // An element of an array held in a local or a member.
+    numeric = PeekableBase(n->Operand1, layout) && NumericTree(n->Operand2, layout, height - 1);
+  } else if (code == ecMember) {
+    numeric = PeekableBase(n, layout);
   } else if (code == ecConditional) {
     const ConditionalParts parts = PartsOfConditional(*n);
     numeric = NumericTree(parts.condition, layout, height - 1) && NumericTree(parts.then, layout, height - 1) &&
@@ -362,11 +410,13 @@ bool TJEngine::AssignElementNumber(const TJExpr* n, TJNum& result) {
   const TJExpr* target = n->Operand1;
   const TJExpr* value = n->Operand2;
   if (target == nullptr || target->Code != ecIndex || value == nullptr || value->Fast == kFastGeneral) return false;
-  const TJValue* base = LocalSlotOf(target->Operand1);
+  const TJExpr* baseNode = target->Operand1;
   const TJExpr* key = target->Operand2;
-  if (base == nullptr || base->Kind() != jkObject || key == nullptr || !NumericRoot(value) || !NumericRoot(key)) {
+  if (baseNode == nullptr || key == nullptr || !NumericRoot(baseNode) || !NumericRoot(value) || !NumericRoot(key)) {
     return false;
   }
+  const TJValue* base = NumericHandlers::Peek(*this, baseNode);
+  if (base == nullptr || base->Kind() != jkObject) return false;
   TJArrayObject* array = TJArrayObject::Exactly(base->ObjValue());
   if (array == nullptr) return false;
   const TJNum v = NumOperand(value);
@@ -380,6 +430,28 @@ bool TJEngine::AssignElementNumber(const TJExpr* n, TJNum& result) {
     return false;
   }
   result = v;
+  return true;
+}
+
+// o.m = value and o.m op= value with o `this` or a local: in place when the member node's
+// cache finds the member in the top layer holding an uncounted value (where the general
+// way writes the slot too); a cache miss is left to the general way, which fills it.
+bool TJEngine::AssignMemberNumber(const TJExpr* n, TJNum& result) {
+  const TJExpr* target = n->Operand1;
+  const TJExpr* value = n->Operand2;
+  if (target == nullptr || target->Code != ecMember || value == nullptr || value->Fast == kFastGeneral) return false;
+  if (!NumericRoot(target) || !NumericRoot(value)) return false;
+  const TJNum v = NumOperand(value);
+  if (!v.Ok()) {
+    NumericMiss(value);
+    return false;
+  }
+  TJValue* slot = NumericHandlers::Peek(*this, target);
+  if (slot == nullptr || target->Operand2->CacheKind != kTopSlot || slot->Kind() >= jkString) return false;
+  const TJNum r = n->Code == ecAssign ? v : NumArith(CompoundOperator(n->Code), NumOf(*slot), v);
+  if (!r.Ok()) return false;
+  *slot = r.Value();
+  result = r;
   return true;
 }
 
@@ -413,7 +485,7 @@ void TJEngine::ExecExpression(const TJExpr* n) {
   const std::uint8_t code = n->Code;
   if (code == ecAssign) {
     TJNum r;
-    if (!AssignLocalNumber(n, r) && !AssignElementNumber(n, r)) {
+    if (!AssignLocalNumber(n, r) && !AssignElementNumber(n, r) && !AssignMemberNumber(n, r)) {
       CheckStack();
       AssignValue(n);
     }
@@ -428,6 +500,8 @@ void TJEngine::ExecExpression(const TJExpr* n) {
       return;
     }
   } else if (code >= ecMulAssign && code <= ecOrAssign) {
+    TJNum r;
+    if (AssignMemberNumber(n, r)) return;
     TJValue* slot = LocalSlotOf(n->Operand1);
     const TJExpr* value = n->Operand2;
     if (slot != nullptr && (slot->Kind() | 1) == jkNumber && value != nullptr && NumericRoot(value)) {
@@ -615,10 +689,6 @@ TJValue TJEngine::ReadModuleMember(TJFunction& module, const TJName& name) {
 // of a class layer, or a property a class publishes, which comes before them all). Only
 // objects whose dot access is TJObject's own use them.
 
-namespace {
-enum : std::uint8_t { kNotCached = 0, kSlot = 1, kTopSlot = 2, kNativeMethod = 3, kProperty = 4 };
-}
-
 bool TJEngine::FillMemberCache(TJObject& object, const TJExpr* member) {
   const TJMemberStore& store = object.Members();
   const TJShape* shape = store.Shape();
@@ -748,8 +818,8 @@ TJValue TJEngine::MemberOf(const TJValue& base, const TJExpr* n) {
 
 TJValue TJEngine::EvalMemberRead(const TJExpr* n) {
   CheckStack();
-  // An element of an array in a local by a numeric key, read in place.
-  if (n->Code == ecIndex && NumericRoot(n)) {
+  // An element of an array by a numeric key, or a number in a member, read in place.
+  if (n->Code != ecSuperMember && NumericRoot(n)) {
     const TJNum r = Num(n);
     if (r.Ok()) return r.Value();
     NumericMiss(n);
@@ -878,7 +948,9 @@ void TJEngine::WriteTarget(const Target& t, const TJValue& value) {
 TJValue TJEngine::EvalAssign(const TJExpr* n) {
   CheckStack();
   TJNum number;
-  if (AssignLocalNumber(n, number) || AssignElementNumber(n, number)) return number.Value();
+  if (AssignLocalNumber(n, number) || AssignElementNumber(n, number) || AssignMemberNumber(n, number)) {
+    return number.Value();
+  }
   return AssignValue(n);
 }
 
