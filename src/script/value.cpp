@@ -219,7 +219,7 @@ double ToNumber(const TJValue& v) {
   }
 }
 
-SharedString ToText(const TJValue& v) {
+SharedString ToTextOf(const TJValue& v) {
   switch (v.Kind()) {
     case jkUndefined:
       return SharedString("undefined");

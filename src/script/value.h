@@ -239,7 +239,9 @@ bool SameKind(const TJValue& a, const TJValue& b) noexcept;
 bool SameFunction(const TJValue& a, const TJValue& b) noexcept;
 std::int32_t ToInteger(const TJValue& v);
 double ToNumber(const TJValue& v);
-SharedString ToText(const TJValue& v);
+SharedString ToTextOf(const TJValue& v);
+// Strings (the operands of every concatenation) answer without a call.
+inline SharedString ToText(const TJValue& v) { return v.Kind() == jkString ? v.StrValue() : ToTextOf(v); }
 bool ToBooleanOf(const TJValue& v) noexcept;
 // Booleans (the result of every comparison) answer without a call.
 inline bool ToBoolean(const TJValue& v) noexcept {
