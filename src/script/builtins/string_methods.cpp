@@ -39,7 +39,7 @@ std::int32_t LastIndexOfAny(std::string_view text, std::string_view chars, velko
   return found;
 }
 
-std::string Slice(std::string_view text, std::int32_t start, std::int32_t end) {
+std::string_view Slice(std::string_view text, std::int32_t start, std::int32_t end) {
   const auto len = static_cast<std::int64_t>(text.size());
   std::int64_t s = start, e = end;
   if (s < 0) s += len;
@@ -47,17 +47,17 @@ std::string Slice(std::string_view text, std::int32_t start, std::int32_t end) {
   if (s < 0 || s >= e) return {};
   e = std::min(e, len);
   if (s >= e) return {};
-  return std::string(text.substr(static_cast<std::size_t>(s), static_cast<std::size_t>(e - s)));
+  return text.substr(static_cast<std::size_t>(s), static_cast<std::size_t>(e - s));
 }
 
-std::string Substr(std::string_view text, std::int32_t start, std::int64_t count) {
+std::string_view Substr(std::string_view text, std::int32_t start, std::int64_t count) {
   const auto len = static_cast<std::int64_t>(text.size());
   std::int64_t s = start;
   if (s < 0) s += len;
   if (s < 0) s = 0;
   if (s >= len || count == 0) return {};
   const std::int64_t n = count < 0 ? len - s : std::min(count, len - s);
-  return std::string(text.substr(static_cast<std::size_t>(s), static_cast<std::size_t>(n)));
+  return text.substr(static_cast<std::size_t>(s), static_cast<std::size_t>(n));
 }
 
 std::string Tagged(std::string_view text, std::string_view tag) {

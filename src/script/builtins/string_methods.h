@@ -27,11 +27,11 @@ std::int32_t LastIndexOfAny(std::string_view text, std::string_view chars, velko
                             std::int32_t limit = INT32_MAX);
 
 // slice/substring: negative positions have the length added once; empty when start >= end
-// or start is still negative.
-std::string Slice(std::string_view text, std::int32_t start, std::int32_t end);
+// or start is still negative. A view into text.
+std::string_view Slice(std::string_view text, std::int32_t start, std::int32_t end);
 // substr: `count` bytes from start (negative start has the length added once; still
-// negative takes them from 0); count < 0 means unlimited.
-std::string Substr(std::string_view text, std::int32_t start, std::int64_t count);
+// negative takes them from 0); count < 0 means unlimited. A view into text.
+std::string_view Substr(std::string_view text, std::int32_t start, std::int64_t count);
 
 // "<" + tag + ">" + text + "</" + tag + ">"; with an attribute: <TAG ATTR="value">.
 std::string Tagged(std::string_view text, std::string_view tag);

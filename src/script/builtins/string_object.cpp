@@ -14,6 +14,11 @@ constexpr std::int32_t kNoLimit = 2147483647;
 
 TJValue TextValue(std::string_view s) { return TJValue::Text(s); }
 
+// A part of text (a view into it): the whole shares text's buffer, the rest is copied.
+TJValue PartValue(const SharedString& text, std::string_view part) {
+  return part.size() == text.size() ? TJValue::Text(text) : TJValue::Text(part);
+}
+
 }  // namespace
 
 const TJClassInfo& TJStringObject::Info() {
@@ -165,7 +170,7 @@ void TJStringObject::SliceMethod(TJValueList& args, TJValue& result) {
   if (!TJValueList::Has1(&args)) return;
   const auto len = static_cast<std::int32_t>(text_.size());
   const std::int32_t end = TJValueList::Has2(&args) ? ToInteger(args[1]) : len;
-  result = TextValue(strings::Slice(text_, ToInteger(args[0]), end));
+  result = PartValue(text_, strings::Slice(text_, ToInteger(args[0]), end));
 }
 
 void TJStringObject::SubstringMethod(TJValueList& args, TJValue& result) { SliceMethod(args, result); }
@@ -173,7 +178,7 @@ void TJStringObject::SubstringMethod(TJValueList& args, TJValue& result) { Slice
 void TJStringObject::SubstrMethod(TJValueList& args, TJValue& result) {
   if (!TJValueList::Has1(&args)) return;
   const std::int64_t count = TJValueList::Has2(&args) ? ToInteger(args[1]) : -1;
-  result = TextValue(strings::Substr(text_, ToInteger(args[0]), count < 0 && TJValueList::Has2(&args) ? 0 : count));
+  result = PartValue(text_, strings::Substr(text_, ToInteger(args[0]), count < 0 && TJValueList::Has2(&args) ? 0 : count));
 }
 
 // ---------------------------------------------------------------- regular expressions
