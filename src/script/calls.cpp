@@ -194,7 +194,7 @@ TJObject* TJEngine::CreateObject(std::string_view className, const TJValueList* 
   return CreateScriptObject(TJName(className), args, 0);
 }
 
-TJObject* TJEngine::CreateScriptObject(const TJName& name, const TJValueList* args, int depth) {
+TJObject* TJEngine::CreateScriptObject(const TJName& name, const TJValueList* args, int depth, std::size_t room) {
   CheckStack();
   TJObject* object = nullptr;
   ClassPlan* plan = nullptr;
@@ -210,9 +210,11 @@ TJObject* TJEngine::CreateScriptObject(const TJName& name, const TJValueList* ar
     // A class that derives from itself, directly or through others, never ends.
     if (depth > 1000) ThrowScriptError(errors::kTooDeep);
     const ClassParts parts = PartsOfClass(*static_cast<const TJStatement*>(cls.FuncValue()->Definition));
-    object = parts.base != nullptr ? CreateScriptObject(TJName(parts.base->Name, parts.base->Hash), args, depth + 1)
-                                   : factory_.CreatePlainObject();
     plan = &PlanOf(*cls.FuncValue(), name);
+    // Members beyond the two an object holds itself go right behind it, in one allocation.
+    if (depth == 0 && plan->members > 2) room = plan->members;
+    object = parts.base != nullptr ? CreateScriptObject(TJName(parts.base->Name, parts.base->Hash), args, depth + 1, room)
+                                   : factory_.CreatePlainObject(room);
     object->RegisterName(*plan->info);
     const TJValue* standIn = plan->standIns.data();
     for (const TJStatement* m = parts.firstMember; m != nullptr; m = m->Next) {
@@ -254,6 +256,7 @@ TJObject* TJEngine::CreateScriptObject(const TJName& name, const TJValueList* ar
       }
     }
   }
+  if (plan != nullptr) plan->members = static_cast<std::uint32_t>(members.SlotCount());
   return object;
 }
 

@@ -193,6 +193,7 @@ class TJEngine {
     // The constructor's slot (or -1) in objects of the shape with this id, for info's name.
     std::uint64_t constructorShape = 0;
     std::int32_t constructorSlot = -1;
+    std::uint32_t members = 0;  // how many the last instance had when made
   };
 
   // --- statements (exec.cpp)
@@ -247,7 +248,8 @@ class TJEngine {
   ClassPlan& PlanOf(TJFunction& cls, const TJName& className);
   TJValue CallAutomation(TJFunction& f, TJValueList& args);
   // className carries the HashName the parser stored, when it comes from a node.
-  TJObject* CreateScriptObject(const TJName& className, const TJValueList* args, int depth);
+  // room: member values the most derived class's instances had before (0: not known).
+  TJObject* CreateScriptObject(const TJName& className, const TJValueList* args, int depth, std::size_t room = 0);
 
   // --- numeric trees (evaluate.cpp)
   // A tree of arithmetic, comparisons, logic and conditionals over locals of the running

@@ -32,9 +32,10 @@ void TJMemberStore::DestroyValues() noexcept {
   if (count_ == 0) return;
   TJValue* values = Data();
   const std::size_t count = count_;
-  const bool onHeap = onHeap_;
+  const bool onHeap = onHeap_ && room_ == 0;
   count_ = 0;
   onHeap_ = false;
+  room_ = 0;
   // Releasing only moves counts (nothing is freed here), so one pass does both.
   for (std::size_t i = 0; i < count; ++i) {
     ReleaseValue(values[i]);
@@ -50,6 +51,15 @@ void TJMemberStore::MoveTo(const TJShape* shape) noexcept {
 
 void TJMemberStore::MakeRoom() {
   const std::size_t count = count_;
+  if (room_ != 0) {
+    if (count < room_) return;
+    // Outgrown: to the heap, with the capacity the heap would have at this count.
+    auto* values = static_cast<TJValue*>(::operator new(sizeof(TJValue) * HeapCapacity(count + 1)));
+    MoveValues(heap_, values, count);
+    heap_ = values;
+    room_ = 0;
+    return;
+  }
   if (count < kInline) return;
   // On the heap, full exactly when count_ is a power of two (from kInline on).
   if (onHeap_ && HeapCapacity(count) != count) return;
@@ -67,7 +77,7 @@ void TJMemberStore::DropSlot(std::size_t slot) noexcept {
   const std::size_t last = count_ - 1;
   if (slot != last) values[slot] = std::move(values[last]);
   std::destroy_at(values + last);
-  if (count_ == kInline + 1) {
+  if (count_ == kInline + 1 && room_ == 0) {
     MoveValues(values, reinterpret_cast<TJValue*>(inline_), kInline);
     ::operator delete(values);
     onHeap_ = false;

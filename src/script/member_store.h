@@ -86,6 +86,15 @@ class TJMemberStore {
 
   void Watch() noexcept { watched_ = true; }
 
+  // Room for `capacity` values that the caller keeps alive as long as the store (memory
+  // right behind the object, made with it): the values live there from the first one on,
+  // and move to the heap only when they outgrow it. Only for an empty store.
+  void UseRoom(TJValue* room, std::uint8_t capacity) noexcept {
+    heap_ = room;
+    onHeap_ = true;
+    room_ = capacity;
+  }
+
  private:
   // Objects of one or two members (the usual small records) keep them in the store itself.
   static constexpr std::uint32_t kInline = 2;
@@ -104,7 +113,8 @@ class TJMemberStore {
   const TJShape* shape_;
   std::uint32_t count_ = 0;  // values held: the shape's slot count
   bool watched_ = false;
-  bool onHeap_ = false;
+  bool onHeap_ = false;   // the values are at heap_ (owned unless room_ says otherwise)
+  std::uint8_t room_ = 0;  // heap_ is the caller's room for this many values
   union {
     TJValue* heap_;  // past kInline: room for the next power of two of count_
     alignas(TJValue) unsigned char inline_[kInline * sizeof(TJValue)];

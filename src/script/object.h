@@ -119,6 +119,9 @@ class TJObject {
   virtual ~TJObject();
   TJObject(const TJObject&) = delete;
   TJObject& operator=(const TJObject&) = delete;
+  // An object may have been made with room for its members behind it (the factory's
+  // CreatePlainObject): freed without a size.
+  static void operator delete(void* p) noexcept { ::operator delete(p); }
 
   static const TJClassInfo& Info();
 

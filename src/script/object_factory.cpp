@@ -37,6 +37,21 @@ TJObject* TJObjectFactory::CreateObject(std::string_view name, const TJValueList
 
 TJObject* TJObjectFactory::CreatePlainObject() { return Adopt(Instantiate(plainClass_, nullptr)); }
 
+TJObject* TJObjectFactory::CreatePlainObject(std::size_t room) {
+  if (room == 0 || room > 255 || plainClass_ != &TJObject::Info()) return CreatePlainObject();
+  void* block = ::operator new(sizeof(TJObject) + room * sizeof(TJValue));
+  TJObject* o = nullptr;
+  try {
+    o = ::new (block) TJObject(this, nullptr);
+  } catch (...) {
+    ::operator delete(block);
+    throw;
+  }
+  o->members_.UseRoom(reinterpret_cast<TJValue*>(static_cast<char*>(block) + sizeof(TJObject)),
+                      static_cast<std::uint8_t>(room));
+  return Adopt(std::unique_ptr<TJObject>(o));
+}
+
 TJObject* TJObjectFactory::CreateArray(const TJValueList* args) { return Adopt(Instantiate(arrayClass_, args)); }
 
 std::unique_ptr<TJObject> TJObjectFactory::CreateDetached(std::string_view name, const TJValueList* args) {

@@ -44,6 +44,9 @@ class TJObjectFactory {
   // The same as CreateObject("Object") and CreateObject("Array", args) without asking the
   // registry by name (literals, a call's arguments).
   TJObject* CreatePlainObject();
+  // A plain object with room for `room` member values right behind it (a script class
+  // whose instances had that many members before), when "Object" is TJObject itself.
+  TJObject* CreatePlainObject(std::size_t room);
   TJObject* CreateArray(const TJValueList* args);
   // Lists an object created by other means (a script class's base, say) the same way.
   TJObject* Adopt(std::unique_ptr<TJObject> object);

@@ -323,6 +323,18 @@ TEST(Classes, PublishedPropertiesAndMembersThroughOneExpression) {
             "2 own 0 3 7 3.14159265358979 3\nENameError\n");
 }
 
+// Instances made after the first keep their members right behind them; members added by
+// name beyond that room (and past what a shared layout holds) move elsewhere intact.
+TEST(Classes, InstancesGrowPastTheRoomTheirClassGaveThem) {
+  EXPECT_EQ(Output("class P { a = 1; b = 2; c = 3; function P() {} function sum() { return this.a + this.b + this.c; } }"
+                   "class Q extends P { d = 4; function Q() { this.a = 10; } function sum() { return super.sum() + this.d; } }"
+                   "var ps = [], i, j, s = 0; for (i = 0; i < 4; i++) { ps.push(new P()); ps.push(new Q()); }"
+                   "for (i = 0; i < ps.length; i++) { for (j = 0; j < 3 * i; j++) ps[i]['x' + j] = j; }"
+                   "for (i = 0; i < ps.length; i++) { s += ps[i].sum(); for (j = 0; j < 3 * i; j++) s += ps[i]['x' + j]; }"
+                   "println(s, ps[7].hasKey('x20'), ps[7].getKeys().length, new Q().sum());"),
+            "688\ntrue\n170\n19\n");
+}
+
 TEST(Classes, BaseConstructorRunsFirstWithTheSameArguments) {
   EXPECT_EQ(Output("var L = {s: ''}; class P { function P(a, b) { L.s += 'P' + a + b; } }"
                    "class Q extends P { function Q(a, b) { L.s += 'Q' + a + b; } } new Q(1, 2); println(L.s);"),

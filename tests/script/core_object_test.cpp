@@ -279,6 +279,31 @@ TEST(MemberStores, ManyMembersAndRemovals) {
   EXPECT_EQ(v.IntValue(), 2);
 }
 
+// An object made with room for three values behind it: removals inside the room, growth
+// past it onto the heap; values and the counts they hold stay right.
+TEST(MemberStores, RoomBehindTheObject) {
+  TJObjectFactory f;
+  TJObject* held = f.CreateObject("Object");
+  TJObject* o = f.CreatePlainObject(3);
+  o->SetValue("h", TJValue::Object(held), true);
+  for (int i = 0; i < 2; ++i) o->SetValue(TJName("r" + std::to_string(i)), TJValue::Integer(i), true);
+  EXPECT_TRUE(o->TopMembers().Remove(TJName("r0")));
+  for (int i = 2; i < 12; ++i) o->SetValue(TJName("r" + std::to_string(i)), TJValue::Integer(i), true);
+  EXPECT_TRUE(o->TopMembers().Remove(TJName("r5")));
+  TJValue v;
+  for (int i = 1; i < 12; ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(o->HasKey(TJName("r" + std::to_string(i))), i != 5);
+    if (i != 5) {
+      o->GetValue(TJName("r" + std::to_string(i)), false, v);
+      EXPECT_EQ(v.IntValue(), i);
+    }
+  }
+  EXPECT_EQ(held->RefCount(), 1);
+  o->ClearMembers();
+  EXPECT_EQ(held->RefCount(), 0);
+}
+
 TEST(ValueLists, CountingListsCountObjects) {
   TJObjectFactory f;
   TJObject* o = f.CreateObject("Object");
