@@ -21,6 +21,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <new>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -290,16 +291,27 @@ class TJEngine {
   // whether the slot holds a borrowed argument does not matter then.
   void StoreLocal(TJValue* slot, const TJValue& v) {
     if (slot->Kind() < jkString && v.Kind() < jkString) {
-      *slot = v;
+      ::new (static_cast<void*>(slot)) TJValue(v);
     } else {
       frameScope_->Assign(static_cast<std::size_t>(slot - frameSlots_), v);
     }
   }
   void StoreNum(TJValue* slot, TJNum v) {
     if (slot->Kind() < jkString) {
-      *slot = v.Value();
+      Overwrite(slot, v);
     } else {
       frameScope_->Assign(static_cast<std::size_t>(slot - frameSlots_), v.Value());
+    }
+  }
+  // Puts a number into a value that holds nothing counted (kind below jkString): made in
+  // place, with no destructor to run for what was there.
+  static void Overwrite(TJValue* slot, TJNum v) noexcept {
+    if (v.kind == jkInteger) {
+      ::new (static_cast<void*>(slot)) TJValue(TJValue::Integer(v.i));
+    } else if (v.kind == jkNumber) {
+      ::new (static_cast<void*>(slot)) TJValue(TJValue::Number(v.d));
+    } else {
+      ::new (static_cast<void*>(slot)) TJValue(TJValue::Boolean(v.b));
     }
   }
   // An assignment to a local whose value is a numeric tree; false: not done, evaluate it
@@ -310,7 +322,23 @@ class TJEngine {
   // The truth of a condition (if, loops).
   bool EvalCondition(const TJExpr* n);
   // An expression whose value nobody reads (an expression statement, a for's update).
-  void ExecExpression(const TJExpr* n);
+  // A numeric tree assigned to a local, the commonest statement of a loop, is checked here.
+  void ExecExpression(const TJExpr* n) {
+    if (n == nullptr || n->Code != ecAssign || !AssignLocalInline(n)) ExecOtherExpression(n);
+  }
+  bool AssignLocalInline(const TJExpr* n) {
+    const TJExpr* value = n->Operand2;
+    const TJExpr* target = n->Operand1;
+    if (value == nullptr || value->Fast != kFastNumeric || value->LocalLayout != frameLayout_ || target == nullptr ||
+        target->Code != ecIdentifier || target->LocalLayout != frameLayout_ || target->LocalSlot < 0) {
+      return false;
+    }
+    const TJNum r = NumOperand(value);
+    if (!r.Ok()) return false;  // the general way counts the miss
+    StoreNum(frameSlots_ + target->LocalSlot, r);
+    return true;
+  }
+  void ExecOtherExpression(const TJExpr* n);
 
   // --- expressions (evaluate.cpp)
   TJValue Eval(const TJExpr* node);

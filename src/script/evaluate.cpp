@@ -450,7 +450,7 @@ bool TJEngine::AssignMemberNumber(const TJExpr* n, TJNum& result) {
   if (slot == nullptr || target->Operand2->CacheKind != kTopSlot || slot->Kind() >= jkString) return false;
   const TJNum r = n->Code == ecAssign ? v : NumArith(CompoundOperator(n->Code), NumOf(*slot), v);
   if (!r.Ok()) return false;
-  *slot = r.Value();
+  Overwrite(slot, r);
   result = r;
   return true;
 }
@@ -480,7 +480,7 @@ bool TJEngine::EvalCondition(const TJExpr* n) {
 
 // The forms handled here are told apart by comparisons (predicted per form) rather than
 // a second dispatch before Eval's.
-void TJEngine::ExecExpression(const TJExpr* n) {
+void TJEngine::ExecOtherExpression(const TJExpr* n) {
   if (n == nullptr) return;
   const std::uint8_t code = n->Code;
   if (code == ecAssign) {
@@ -496,7 +496,7 @@ void TJEngine::ExecExpression(const TJExpr* n) {
     TJValue* slot = LocalSlotOf(n->Operand1);
     if (slot != nullptr && slot->Kind() == jkInteger) {
       const bool up = code == ecPreIncrement || code == ecPostIncrement;
-      *slot = TJValue::Integer(Wrap(static_cast<std::int64_t>(slot->IntValue()) + (up ? 1 : -1)));
+      Overwrite(slot, TJNum::Int(Wrap(static_cast<std::int64_t>(slot->IntValue()) + (up ? 1 : -1))));
       return;
     }
   } else if (code >= ecMulAssign && code <= ecOrAssign) {
@@ -508,7 +508,7 @@ void TJEngine::ExecExpression(const TJExpr* n) {
       const TJNum v = NumOperand(value);
       const TJNum r = v.Ok() ? NumArith(CompoundOperator(code), NumOf(*slot), v) : v;
       if (r.Ok()) {
-        *slot = r.Value();
+        Overwrite(slot, r);
         return;
       }
       NumericMiss(value);

@@ -100,6 +100,10 @@ TJEngine::Completion TJEngine::ExecChainLoop(const TJStatement* s, bool inLoop) 
       if (c != Completion::Normal) return c;
       continue;
     }
+    if (s->Kind == skExpression) {
+      ExecExpression(s->Expr);
+      continue;
+    }
     const Completion c = ExecStatement(s, inLoop);
     if (c != Completion::Normal) return c;
   }

@@ -17,6 +17,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <new>
 #include <string>
 #include <string_view>
 #include <typeinfo>
@@ -71,7 +72,7 @@ class TJValueList {
   // Replaces a value in place when neither it nor the new one is counted (no object).
   bool SetUncounted(std::size_t pos, const TJValue& v) noexcept {
     if (pos >= items_.size() || items_[pos].Kind() >= jkString || v.Kind() >= jkString) return false;
-    items_[pos] = v;
+    ::new (static_cast<void*>(&items_[pos])) TJValue(v);  // nothing to let go of
     return true;
   }
   void Delete(std::size_t pos);
