@@ -155,11 +155,11 @@ inline std::uint8_t CompoundOperator(std::uint8_t code) {
   return kOperator[code - ecMulAssign];
 }
 
-inline bool IsArithmetic(std::uint8_t code) {
+constexpr bool IsArithmetic(std::uint8_t code) {
   return (code >= ecAdd && code <= ecIntDivide) || (code >= ecShl && code <= ecUShr) ||
          (code >= ecBitAnd && code <= ecBitOr);
 }
-inline bool IsComparison(std::uint8_t code) {
+constexpr bool IsComparison(std::uint8_t code) {
   return code == ecOr || code == ecAnd || (code >= ecLess && code <= ecStrictNotEqual);
 }
 
@@ -193,22 +193,18 @@ struct NumericHandlers {
   static TJNum Slot(TJEngine& e, const TJExpr* n) { return Fetch<kFormSlot>(e, n); }
   static TJNum Constant(TJEngine& e, const TJExpr* n) { return Fetch<kFormConst>(e, n); }
 
+  // A binary arithmetic operator, relation, equality, `||` or `&&`.
   template <std::uint8_t Code, int L, int R>
-  static TJNum Arith(TJEngine& e, const TJExpr* n) {
+  static TJNum Binary(TJEngine& e, const TJExpr* n) {
     const TJNum b = Fetch<R>(e, n->Operand2);
     if (!b.Ok()) return b;
     const TJNum a = Fetch<L>(e, n->Operand1);
     if (!a.Ok()) return a;
-    return NumArith(Code, a, b);
-  }
-
-  template <std::uint8_t Code, int L, int R>
-  static TJNum Relation(TJEngine& e, const TJExpr* n) {
-    const TJNum b = Fetch<R>(e, n->Operand2);
-    if (!b.Ok()) return b;
-    const TJNum a = Fetch<L>(e, n->Operand1);
-    if (!a.Ok()) return a;
-    return NumCompare(Code, a, b);
+    if constexpr (IsComparison(Code)) {
+      return NumCompare(Code, a, b);
+    } else {
+      return NumArith(Code, a, b);
+    }
   }
 
   static TJNum Not(TJEngine& e, const TJExpr* n) {
@@ -276,20 +272,11 @@ struct NumericHandlers {
   }
 
   template <std::uint8_t Code>
-  static TJNumHandler ArithFor(int l, int r) {
+  static TJNumHandler BinaryFor(int l, int r) {
     static constexpr TJNumHandler kTable[3][3] = {
-        {Arith<Code, 0, 0>, Arith<Code, 0, 1>, Arith<Code, 0, 2>},
-        {Arith<Code, 1, 0>, Arith<Code, 1, 1>, Arith<Code, 1, 2>},
-        {Arith<Code, 2, 0>, Arith<Code, 2, 1>, Arith<Code, 2, 2>},
-    };
-    return kTable[l][r];
-  }
-  template <std::uint8_t Code>
-  static TJNumHandler RelationFor(int l, int r) {
-    static constexpr TJNumHandler kTable[3][3] = {
-        {Relation<Code, 0, 0>, Relation<Code, 0, 1>, Relation<Code, 0, 2>},
-        {Relation<Code, 1, 0>, Relation<Code, 1, 1>, Relation<Code, 1, 2>},
-        {Relation<Code, 2, 0>, Relation<Code, 2, 1>, Relation<Code, 2, 2>},
+        {Binary<Code, 0, 0>, Binary<Code, 0, 1>, Binary<Code, 0, 2>},
+        {Binary<Code, 1, 0>, Binary<Code, 1, 1>, Binary<Code, 1, 2>},
+        {Binary<Code, 2, 0>, Binary<Code, 2, 1>, Binary<Code, 2, 2>},
     };
     return kTable[l][r];
   }
@@ -301,28 +288,28 @@ struct NumericHandlers {
     switch (n->Code) {
       case ecConstant: return Constant;
       case ecIdentifier: return Slot;
-      case ecAdd: return ArithFor<ecAdd>(l, r);
-      case ecSubtract: return ArithFor<ecSubtract>(l, r);
-      case ecDivide: return ArithFor<ecDivide>(l, r);
-      case ecMultiply: return ArithFor<ecMultiply>(l, r);
-      case ecRemainder: return ArithFor<ecRemainder>(l, r);
-      case ecIntDivide: return ArithFor<ecIntDivide>(l, r);
-      case ecShl: return ArithFor<ecShl>(l, r);
-      case ecShr: return ArithFor<ecShr>(l, r);
-      case ecUShr: return ArithFor<ecUShr>(l, r);
-      case ecBitAnd: return ArithFor<ecBitAnd>(l, r);
-      case ecBitXor: return ArithFor<ecBitXor>(l, r);
-      case ecBitOr: return ArithFor<ecBitOr>(l, r);
-      case ecLess: return RelationFor<ecLess>(l, r);
-      case ecGreater: return RelationFor<ecGreater>(l, r);
-      case ecLessEqual: return RelationFor<ecLessEqual>(l, r);
-      case ecGreaterEqual: return RelationFor<ecGreaterEqual>(l, r);
-      case ecEqual: return RelationFor<ecEqual>(l, r);
-      case ecNotEqual: return RelationFor<ecNotEqual>(l, r);
-      case ecStrictEqual: return RelationFor<ecStrictEqual>(l, r);
-      case ecStrictNotEqual: return RelationFor<ecStrictNotEqual>(l, r);
-      case ecOr: return Relation<ecOr, kFormNode, kFormNode>;
-      case ecAnd: return Relation<ecAnd, kFormNode, kFormNode>;
+      case ecAdd: return BinaryFor<ecAdd>(l, r);
+      case ecSubtract: return BinaryFor<ecSubtract>(l, r);
+      case ecDivide: return BinaryFor<ecDivide>(l, r);
+      case ecMultiply: return BinaryFor<ecMultiply>(l, r);
+      case ecRemainder: return BinaryFor<ecRemainder>(l, r);
+      case ecIntDivide: return BinaryFor<ecIntDivide>(l, r);
+      case ecShl: return BinaryFor<ecShl>(l, r);
+      case ecShr: return BinaryFor<ecShr>(l, r);
+      case ecUShr: return BinaryFor<ecUShr>(l, r);
+      case ecBitAnd: return BinaryFor<ecBitAnd>(l, r);
+      case ecBitXor: return BinaryFor<ecBitXor>(l, r);
+      case ecBitOr: return BinaryFor<ecBitOr>(l, r);
+      case ecLess: return BinaryFor<ecLess>(l, r);
+      case ecGreater: return BinaryFor<ecGreater>(l, r);
+      case ecLessEqual: return BinaryFor<ecLessEqual>(l, r);
+      case ecGreaterEqual: return BinaryFor<ecGreaterEqual>(l, r);
+      case ecEqual: return BinaryFor<ecEqual>(l, r);
+      case ecNotEqual: return BinaryFor<ecNotEqual>(l, r);
+      case ecStrictEqual: return BinaryFor<ecStrictEqual>(l, r);
+      case ecStrictNotEqual: return BinaryFor<ecStrictNotEqual>(l, r);
+      case ecOr: return Binary<ecOr, kFormNode, kFormNode>;
+      case ecAnd: return Binary<ecAnd, kFormNode, kFormNode>;
       case ecNot: return Not;
       case ecPlus: return Unary<ecPlus>;
       case ecMinus: return Unary<ecMinus>;
