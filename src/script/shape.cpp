@@ -1,6 +1,7 @@
 #include "script/shape.h"
 
 #include <algorithm>
+#include <new>
 
 #include "script/class_info.h"
 #include "script/member_table.h"
@@ -17,14 +18,17 @@ std::uint64_t gNextShapeId = 1;
 
 // A slot's name against a name of the same hash. Member names are short: compared here
 // byte by byte rather than by a call to the library's memcmp.
-inline bool SameName(const SharedString& slotName, std::string_view name) noexcept {
-  const std::string_view mine = slotName.view();
+inline bool SameText(std::string_view mine, std::string_view name) noexcept {
   if (mine.size() != name.size()) return false;
   if (mine.size() > 24) return mine == name;
   for (std::size_t i = 0; i < mine.size(); ++i) {
     if (mine[i] != name[i]) return false;
   }
   return true;
+}
+
+inline bool SameName(const SharedString& slotName, std::string_view name) noexcept {
+  return SameText(slotName.view(), name);
 }
 
 bool Publishes(const TJClassInfo* cls) noexcept { return cls != nullptr && !cls->Properties().empty(); }
@@ -183,6 +187,26 @@ std::int32_t TJShape::FindInLayer(std::string_view name, std::uint32_t hash, std
 }
 
 TJShape::Found TJShape::Resolve(std::string_view name, std::uint32_t hash) const noexcept {
+  // A dictionary shape changes; a shared one never does (nor its classes' methods).
+  if (dictionary_ || name.size() > kRememberedText) return ResolveNow(name, hash);
+  if (remembered_) {
+    const Remembered& r = remembered_[hash % kRemembered];
+    if (r.used && r.hash == hash && SameText(std::string_view(r.text, r.size), name)) return r.found;
+  } else {
+    remembered_.reset(new (std::nothrow) Remembered[kRemembered]);
+    if (!remembered_) return ResolveNow(name, hash);
+  }
+  const Found found = ResolveNow(name, hash);
+  Remembered& r = remembered_[hash % kRemembered];
+  r.hash = hash;
+  r.size = static_cast<std::uint8_t>(name.size());
+  std::copy(name.begin(), name.end(), r.text);
+  r.found = found;
+  r.used = true;
+  return found;
+}
+
+TJShape::Found TJShape::ResolveNow(std::string_view name, std::uint32_t hash) const noexcept {
   std::int32_t best = -1;
   const auto consider = [&](std::size_t i) {
     const Slot& s = slots_[i];

@@ -91,7 +91,8 @@ class TJShape {
 
   // The slot of a name in one layer (from the bottom), or -1.
   std::int32_t FindInLayer(std::string_view name, std::uint32_t hash, std::size_t layer) const noexcept;
-  // The topmost entry or visible native method of a name.
+  // The topmost entry or visible native method of a name (remembered per shared shape: a
+  // dot expression that meets objects of several shapes asks again at every change).
   Found Resolve(std::string_view name, std::uint32_t hash) const noexcept;
 
  private:
@@ -100,6 +101,18 @@ class TJShape {
   const TJShape* Child(bool isLayer, const TJClassInfo* cls, bool visible, std::string_view name, std::uint32_t hash,
                        std::uint32_t layer) const noexcept;
   void BuildIndex() const;
+  Found ResolveNow(std::string_view name, std::uint32_t hash) const noexcept;
+
+  // Names resolved in this shape, by hash; names longer than kRememberedText are not kept.
+  static constexpr std::size_t kRememberedText = 23;
+  struct Remembered {
+    std::uint32_t hash = 0;
+    std::uint8_t size = 0;
+    bool used = false;
+    char text[kRememberedText];
+    Found found;
+  };
+  static constexpr std::size_t kRemembered = 16;
 
   // What this shape added to its parent (for finding it again among the parent's children).
   bool isLayerStep_ = false;
@@ -114,6 +127,7 @@ class TJShape {
   mutable std::vector<const TJShape*> children_;
   // Open addressing over slot numbers + 1 by hash, once a shape has many slots.
   mutable std::vector<std::uint32_t> index_;
+  mutable std::unique_ptr<Remembered[]> remembered_;
 };
 
 }  // namespace kestrin

@@ -304,6 +304,22 @@ TEST(MemberStores, RoomBehindTheObject) {
   EXPECT_EQ(held->RefCount(), 0);
 }
 
+// A shared shape remembers where names resolved: many names asked again and again (more
+// than it keeps, so they displace each other) keep their answers, present or absent.
+TEST(MemberStores, ResolvedNamesStayRight) {
+  TJObjectFactory f;
+  TJObject* o = f.CreateObject("Object");
+  for (int i = 0; i < 20; ++i) o->SetValue(TJName("k" + std::to_string(i)), TJValue::Integer(i), true);
+  for (int round = 0; round < 3; ++round) {
+    for (int i = 0; i < 60; ++i) {
+      SCOPED_TRACE(i);
+      EXPECT_EQ(o->HasKey(TJName("k" + std::to_string(i))), i < 20);
+    }
+  }
+  EXPECT_TRUE(o->HasKey(TJName("toString")));
+  EXPECT_FALSE(o->HasKey(TJName("ToStrinG")));
+}
+
 TEST(ValueLists, CountingListsCountObjects) {
   TJObjectFactory f;
   TJObject* o = f.CreateObject("Object");
