@@ -33,6 +33,7 @@ ScriptSession::ScriptSession(WindowLogic& logic, platform::UserQuestions* questi
   kestrin_->OnNewObject = [this](kestrin::TKestrin&, kestrin::TJObject& object) {
     if (auto* velko = dynamic_cast<TVelkoran*>(&object)) velko->Bind(this);
   };
+  kestrin_->ReportValueTemporaries = false;  // only Velkoran objects are of interest
   kestrin_->Engine().OnPoll = [](kestrin::TJEngine&) { QCoreApplication::processEvents(); };
 }
 

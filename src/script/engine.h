@@ -147,6 +147,9 @@ class TJEngine {
   std::function<void(std::string_view text)> OnStdout;
   // Every object the factory creates (after the engine's own connections).
   std::function<void(TJEngine& engine, TJObject& object)> OnNewObject;
+  // False: OnNewObject does not need the temporary objects that stand for a string value
+  // while one of its members runs, so the engine may do without them (string_calls.cpp).
+  bool ReportValueTemporaries = true;
   // Called while a script runs, at most every PollInterval of run time, so a host can
   // process its events and set AbortRequested.
   std::function<void(TJEngine& engine)> OnPoll;

@@ -32,6 +32,7 @@ TKestrin::~TKestrin() { Clear(); }
 // The engine reports objects only while the host listens: without a listener it may do
 // without the temporary objects of string members (string_calls.cpp).
 void TKestrin::ConnectObjectReports() {
+  engine_.ReportValueTemporaries = ReportValueTemporaries;
   if (!OnNewObject) {
     engine_.OnNewObject = nullptr;
     return;

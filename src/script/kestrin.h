@@ -55,6 +55,9 @@ class TKestrin {
   std::function<void(TKestrin& sender, std::string_view text)> OnDebugout;
   // Taken into account when Compile or Run begins.
   std::function<void(TKestrin& sender, TJObject& object)> OnNewObject;
+  // False when OnNewObject only looks for objects of the host's own classes: string
+  // values' members then run without a temporary String object (and are much faster).
+  bool ReportValueTemporaries = true;
 
  private:
   void Output(std::string_view text);

@@ -54,7 +54,7 @@ class TJEngine::ScratchText {
 
 bool TJEngine::StringMembersDirect() {
   static const TJClassInfo* const builtIn = &TJStringObject::Info();
-  if (OnNewObject || textScratchBusy_ || factory_.StringClass() != builtIn) return false;
+  if ((OnNewObject && ReportValueTemporaries) || textScratchBusy_ || factory_.StringClass() != builtIn) return false;
   if (!textScratch_) textScratch_ = std::make_unique<TJStringObject>(&factory_, nullptr);
   return true;
 }

@@ -450,6 +450,21 @@ TEST(HostComponent, EveryObjectIsReportedOnce) {
   EXPECT_EQ(reported, 4);  // the String and Number temporaries, the object and the array
 }
 
+// A host that watches only its own classes lets string members run without temporaries;
+// the script sees the same either way.
+TEST(HostComponent, AHostMayDeclineValueTemporaries) {
+  const char* script = "var s = 'abc'; println(s.length, s.charAt(1), s.toUpperCase(), s[2]); var o = {};";
+  for (const bool temporaries : {true, false}) {
+    SCOPED_TRACE(temporaries);
+    TKestrin host;
+    int reported = 0;
+    host.OnNewObject = [&reported](TKestrin&, TJObject&) { ++reported; };
+    host.ReportValueTemporaries = temporaries;
+    EXPECT_EQ(Lines(RunScript(host, script).output), "3\nb\nABC\nc\n");
+    EXPECT_EQ(reported, temporaries ? 5 : 1);  // four String temporaries, then the object
+  }
+}
+
 TEST(HostComponent, FunctionsOfAnEarlierProgramCannotBeCalled) {
   TKestrin host;
   RunScript(host, "function f() { return 1; } Math['keep'] = f; println(Math['keep']());");
