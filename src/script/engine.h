@@ -346,7 +346,7 @@ class TJEngine {
   // --- expressions (evaluate.cpp)
   TJValue Eval(const TJExpr* node);
   // Operands that are constants or names need no trip through the full dispatch.
-  TJValue Operand(const TJExpr* n) {
+  [[gnu::always_inline]] TJValue Operand(const TJExpr* n) {
     if (n != nullptr) {
       if (n->Code == ecConstant && n->Constant) return *n->Constant;
       if (n->Code == ecIdentifier) return EvalIdentifier(n);
@@ -366,7 +366,7 @@ class TJEngine {
   // A bare name. Inside the function that the node belongs to, its slot in the call's
   // local scope (function_layout.h), else no local at all; outside, the local scope by
   // name. Then (EvalNonLocal) the rest of the lookup.
-  TJValue EvalIdentifier(const TJExpr* n) {
+  [[gnu::always_inline]] TJValue EvalIdentifier(const TJExpr* n) {
     if (n->LocalLayout == frameLayout_ && frameLayout_ != nullptr) {
       if (n->LocalSlot >= 0) {
         const TJValue& v = frameSlots_[n->LocalSlot];
@@ -380,7 +380,7 @@ class TJEngine {
   // A bare name that no local scope holds: at the level of a module (no method's
   // "this"), the slot among the module's variables that the node remembers, valid while
   // the member epoch is unchanged (nothing could have come to hide it); else the lookup.
-  TJValue EvalNonLocal(const TJExpr* n) {
+  [[gnu::always_inline]] TJValue EvalNonLocal(const TJExpr* n) {
     TJSymbolTable& t = tables_.Current();
     if (n->CacheEpoch == MemberEpoch() && n->CacheTable == &t && t.CurrentThis() == t.GlobalObject()) {
       const TJHash& vars = t.Vars();

@@ -164,7 +164,7 @@ constexpr bool IsComparison(std::uint8_t code) {
 }
 
 // A binary arithmetic operator on values: the number cases here, the rest by the routine.
-TJValue Operate(std::uint8_t code, const TJValue& a, const TJValue& b) {
+[[gnu::always_inline]] inline TJValue Operate(std::uint8_t code, const TJValue& a, const TJValue& b) {
   const TJNum r = NumArith(code, NumOf(a), NumOf(b));
   return r.Ok() ? r.Value() : Arithmetic(code, a, b);
 }
@@ -472,7 +472,12 @@ void TJEngine::ExecOtherExpression(const TJExpr* n) {
   const std::uint8_t code = n->Code;
   if (code == ecAssign) {
     TJNum r;
-    if (!AssignLocalNumber(n, r) && !AssignElementNumber(n, r) && !AssignMemberNumber(n, r)) {
+    const std::uint8_t target = n->Operand1 != nullptr ? n->Operand1->Code : std::uint8_t{ecEmpty};
+    const bool done = target == ecIdentifier ? AssignLocalNumber(n, r)
+                      : target == ecIndex    ? AssignElementNumber(n, r)
+                      : target == ecMember   ? AssignMemberNumber(n, r)
+                                             : false;
+    if (!done) {
       CheckStack();
       AssignValue(n);
     }
@@ -488,7 +493,7 @@ void TJEngine::ExecOtherExpression(const TJExpr* n) {
     }
   } else if (code >= ecMulAssign && code <= ecOrAssign) {
     TJNum r;
-    if (AssignMemberNumber(n, r)) return;
+    if (n->Operand1 != nullptr && n->Operand1->Code == ecMember && AssignMemberNumber(n, r)) return;
     TJValue* slot = LocalSlotOf(n->Operand1);
     const TJExpr* value = n->Operand2;
     if (slot != nullptr && (slot->Kind() | 1) == jkNumber && value != nullptr && NumericRoot(value)) {
