@@ -197,6 +197,9 @@ TJShape::Found TJShape::Resolve(std::string_view name, std::uint32_t hash) const
     if (!remembered_) return ResolveNow(name, hash);
   }
   const Found found = ResolveNow(name, hash);
+  // Names a shape lacks (bare names inside methods that are variables, say) are many and
+  // cheap to miss again: kept are only those a dot expression can remember.
+  if (found.slot < 0 && found.method == nullptr) return found;
   Remembered& r = remembered_[hash % kRemembered];
   r.hash = hash;
   r.size = static_cast<std::uint8_t>(name.size());
