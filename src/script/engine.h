@@ -225,6 +225,27 @@ class TJEngine {
   Completion ExecWith(const TJStatement& s, bool inLoop);
   Completion ExecImport(const TJStatement& s);
 
+  // --- loop plans (loop_plans.cpp)
+  // The plan of a loop's body for the running function, or null: the loop runs the
+  // general way.
+  const TJLoopPlan* LoopPlanFor(const TJStatement& loop, const TJStatement* body);
+  // A planned loop: the condition first unless it is a do ... while; the update after each
+  // pass (for).
+  Completion RunPlannedLoop(const TJLoopPlan& plan, const TJExpr* condition, const TJExpr* update, bool conditionFirst);
+  // One pass over the steps. quiet: nothing has run since the last statement's Tick that
+  // could raise an abort or leave objects to sweep, so the next Tick only counts.
+  Completion RunSteps(const TJLoopPlan& plan, bool& quiet);
+  bool PlannedCondition(const TJExpr* n, bool& quiet);
+  void PlannedTick(bool& quiet) {
+    if (quiet && pollCountdown_ > 1) {
+      --pollCountdown_;
+      return;
+    }
+    // After the clock's look the host may have done anything: the next Tick is a full one.
+    quiet = pollCountdown_ > 1;
+    Tick();
+  }
+
   // --- frames (engine.cpp)
   // Every statement checks for an abort and frees what the frame's earlier statements left
   // unreferenced; every 64th also looks at the clock for the host's poll.

@@ -81,6 +81,9 @@ void TJLocalLayout::CollectTarget(const TJExpr* e) {
 
 void TJLocalLayout::MarkChain(const TJStatement* s) const {
   for (; s != nullptr; s = s->Next) {
+    // A loop's plan names the slots of the layout it was made for.
+    s->PlanState = 0;
+    s->Plan.reset();
     MarkExpr(s->Expr);
     MarkChain(s->Sub);
     MarkChain(s->Sub2);

@@ -152,13 +152,37 @@ struct TJExpr {
   std::string Name;                   // identifier nodes only
 };
 
+struct TJStatement;
+
+// One step of a loop plan: a statement of the loop's body, or a piece of an expression
+// statement (the operands of a comma), in the form the evaluator chose for it.
+struct TJLoopStep {
+  std::uint8_t Op = 0;       // the evaluator's form (loop_plans.cpp)
+  bool Tick = false;         // a statement begins here: the chain's per-statement work runs
+  std::uint8_t Operator = 0;  // compound assignments: the arithmetic operator
+  std::int32_t Slot = -1;    // a local target's slot in Layout
+  const TJExpr* Expr = nullptr;
+  const TJStatement* Statement = nullptr;
+};
+
+// The evaluator's plan for the body of a loop in a function: its statements as a list of
+// steps, made for one local layout when the loop first runs; the layout that marks the
+// loop (function_layout.cpp) drops it.
+struct TJLoopPlan {
+  const void* Layout = nullptr;
+  std::vector<TJLoopStep> Steps;
+};
+
 struct TJStatement {
   std::uint8_t Kind = skEmpty;
+  // Loops: 0 not planned yet, 1 planned (Plan), 2 runs the general way.
+  mutable std::uint8_t PlanState = 0;
   TJExpr* Expr = nullptr;
   TJStatement* Prev = nullptr;
   TJStatement* Next = nullptr;
   TJStatement* Sub = nullptr;
   TJStatement* Sub2 = nullptr;
+  mutable std::unique_ptr<TJLoopPlan> Plan;
 };
 
 // ---------------------------------------------------------------------------------------

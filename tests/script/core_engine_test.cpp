@@ -166,6 +166,36 @@ TEST(NumericTrees, LocalsAssignedInPlaceKeepTheirMeaning) {
             "-2147483604 285\n42 10\n9,3,9,7,9,11,9,15,9,19,9,23,9,27,9,31,9,35,9,39,\n5 1\n7 2\n9 3\n4\n");
 }
 
+// Loops in a function run their bodies as plans of steps; at module level the same loops
+// take the general way. Comma statements, break, continue, bodies of one statement, locals
+// that turn to strings and arrays mid-loop, wrapping, element and member stores, nested
+// loops of every kind: the same text both ways.
+TEST(LoopPlans, AgreeWithTheGeneralWay) {
+  const std::string body =
+      "s = ''; a = [0, 0, 0]; o = {m: 1};"
+      "for (i = 0; i < 12; i++) {"
+      "  x = i * 1.5, y = i % 3;"
+      "  if (y == 0) continue;"
+      "  if (i == 10) { break; } else a[y] = x;"
+      "  z = x; z += y; z -= 0.25; k = i; k++; k--; ++k; o.m = o.m * 2 + k;"
+      "  if (i == 5) z = 'str';"
+      "  if (i == 7) z = [i, o];"
+      "  s += (typeof z) + ','; if (i != 7) s += z;"
+      "  w = 0; do { w += 2; if (w > 4) break; } while (w < 10);"
+      "  t = 2147483647; t = t + i;"
+      "  while (t > 2147483600 && w < 9) { w++; t = t - 1; }"
+      "  for (n = 0; n < 3; n++) w += n;"
+      "  while (n < 6) n++;"
+      "  s += w + ';' + t + ';' + k + ';' + n + ';' + a.join(',') + ';' + o.m + '|';"
+      "}";
+  const std::string script = "function f() { " + body + " return s; } var inFunction = f();"
+                             "var s, a, o, i, x, y, z, k, w, t, n; " + body +
+                             "println(inFunction == s ? 'same' : inFunction + ' | ' + s);"
+                             "function r(n) { for (i = 0; i < 10; i++) { j = i * 2; if (j > n) return j; } return 0 - 1; }"
+                             "println(r(5), r(100));";
+  EXPECT_EQ(Output(script), "same\n6\n-1\n");
+}
+
 TEST(Scoping, FunctionsMakeLocalsAndSeeModuleVariables) {
   EXPECT_EQ(Output("var x = 1; function f() { x = 2; return x; } println(f(), x);"
                    "var y = 3; function g() { return y + 1; } println(g());"),

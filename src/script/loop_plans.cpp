@@ -1,0 +1,205 @@
+// Loop plans: the body of a loop in a function as a list of steps chosen once, so a pass
+// does not walk the statement chain, ask each statement what it is and do the chain's
+// per-statement work in full where nothing could have changed since the last statement.
+// Every step keeps the general way for the values its form does not take.
+#include "script/evaluator_internals.h"
+
+namespace kestrin {
+
+using namespace evaluator;
+
+namespace {
+
+enum StepOp : std::uint8_t {
+  kNothing,        // the Tick of the block around the body
+  kAssignLocal,    // local = numeric tree
+  kCompoundLocal,  // local op= numeric tree
+  kStepLocal,      // local++ and the like, as a statement
+  kAssignStore,    // a[k] = ..., o.m = ...
+  kExpression,     // any other expression statement (or piece of one)
+  kIf,             // if with a condition worth trying as a numeric tree
+  kStatement,      // any other statement
+};
+
+bool IsLocalOf(const TJExpr* n, const void* layout) {
+  return n != nullptr && n->Code == ecIdentifier && n->LocalLayout == layout && n->LocalSlot >= 0;
+}
+
+// The steps of an expression statement; a comma's operands run left to right as steps of
+// their own (only the first begins the statement).
+void AddExpressionSteps(const TJExpr* e, const TJStatement* s, bool tick, const void* layout,
+                        std::vector<TJLoopStep>& steps) {
+  if (e != nullptr && e->Code == ecComma) {
+    AddExpressionSteps(e->Operand1, s, tick, layout, steps);
+    AddExpressionSteps(e->Operand2, s, false, layout, steps);
+    return;
+  }
+  TJLoopStep step;
+  step.Tick = tick;
+  step.Expr = e;
+  step.Statement = s;
+  step.Op = kExpression;
+  if (e != nullptr && e->Operand2 != nullptr && IsLocalOf(e->Operand1, layout)) {
+    if (e->Code == ecAssign) {
+      step.Op = kAssignLocal;
+    } else if (e->Code >= ecMulAssign && e->Code <= ecOrAssign) {
+      step.Op = kCompoundLocal;
+      step.Operator = CompoundOperator(e->Code);
+    }
+    step.Slot = e->Operand1->LocalSlot;
+  } else if (e != nullptr && e->Code >= ecPreIncrement && e->Code <= ecPostDecrement && IsLocalOf(e->Operand1, layout)) {
+    step.Op = kStepLocal;
+    step.Slot = e->Operand1->LocalSlot;
+    step.Operator = e->Code == ecPreIncrement || e->Code == ecPostIncrement ? 1 : 0;
+  } else if (e != nullptr && e->Code == ecAssign && e->Operand1 != nullptr &&
+             (e->Operand1->Code == ecIndex || e->Operand1->Code == ecMember)) {
+    step.Op = kAssignStore;
+  }
+  steps.push_back(step);
+}
+
+}  // namespace
+
+const TJLoopPlan* TJEngine::LoopPlanFor(const TJStatement& loop, const TJStatement* body) {
+  if (loop.PlanState == 1 && loop.Plan->Layout == frameLayout_) return loop.Plan.get();
+  if (loop.PlanState != 0 || frameLayout_ == nullptr) return nullptr;
+  loop.PlanState = 2;
+  // The chain a pass runs: ExecChain(body) ticks once for the body, once more per
+  // statement when the body is a block.
+  auto plan = std::make_unique<TJLoopPlan>();
+  plan->Layout = frameLayout_;
+  const TJStatement* chain = body;
+  if (body != nullptr && body->Kind == skBlock && body->Next == nullptr) {
+    plan->Steps.push_back(TJLoopStep{kNothing, true});
+    chain = body->Sub;
+  }
+  for (const TJStatement* s = chain; s != nullptr; s = s->Next) {
+    // try, catch and finally pair up along their chain: such bodies keep the chain.
+    if (s->Kind == skTry || s->Kind == skCatch || s->Kind == skFinally) return nullptr;
+    if (s->Kind == skExpression) {
+      AddExpressionSteps(s->Expr, s, true, frameLayout_, plan->Steps);
+    } else {
+      TJLoopStep step;
+      step.Op = s->Kind == skIf ? kIf : kStatement;
+      step.Tick = true;
+      step.Expr = s->Expr;
+      step.Statement = s;
+      plan->Steps.push_back(step);
+    }
+  }
+  loop.Plan = std::move(plan);
+  loop.PlanState = 1;
+  return loop.Plan.get();
+}
+
+bool TJEngine::PlannedCondition(const TJExpr* n, bool& quiet) {
+  if (NumericRoot(n)) {
+    const TJNum r = Num(n);
+    if (r.Ok()) return Truth(r);
+    NumericMiss(n);
+  }
+  quiet = false;
+  return ToBoolean(Eval(n));
+}
+
+TJEngine::Completion TJEngine::RunPlannedLoop(const TJLoopPlan& plan, const TJExpr* condition, const TJExpr* update,
+                                             bool conditionFirst) {
+  bool quiet = false;
+  if (conditionFirst && condition != nullptr && !PlannedCondition(condition, quiet)) return Completion::Normal;
+  for (;;) {
+    const Completion c = RunSteps(plan, quiet);
+    if (c == Completion::Break) break;
+    if (c == Completion::Return) return c;
+    if (update != nullptr) {
+      quiet = false;
+      ExecExpression(update);
+    }
+    if (condition != nullptr && !PlannedCondition(condition, quiet)) break;
+  }
+  return Completion::Normal;
+}
+
+TJEngine::Completion TJEngine::RunSteps(const TJLoopPlan& plan, bool& quiet) {
+  for (const TJLoopStep& step : plan.Steps) {
+    if (step.Tick) PlannedTick(quiet);
+    const TJExpr* e = step.Expr;
+    switch (step.Op) {
+      case kNothing:
+        continue;
+      case kAssignLocal: {
+        const TJExpr* value = e->Operand2;
+        if (NumericRoot(value)) {
+          const TJNum r = NumOperand(value);
+          if (r.Ok()) {
+            TJValue* slot = frameSlots_ + step.Slot;
+            if (slot->Kind() < jkString) {
+              Overwrite(slot, r);
+              continue;
+            }
+            frameScope_->Assign(static_cast<std::size_t>(step.Slot), r.Value());
+            quiet = false;
+            continue;
+          }
+          NumericMiss(value);
+          quiet = false;
+          CheckStack();
+          AssignValue(e);
+          continue;
+        }
+        break;
+      }
+      case kCompoundLocal: {
+        TJValue* slot = frameSlots_ + step.Slot;
+        const TJExpr* value = e->Operand2;
+        if ((slot->Kind() | 1) == jkNumber && NumericRoot(value)) {
+          const TJNum v = NumOperand(value);
+          const TJNum r = v.Ok() ? NumArith(step.Operator, NumOf(*slot), v) : v;
+          if (r.Ok()) {
+            Overwrite(slot, r);
+            continue;
+          }
+        }
+        break;
+      }
+      case kStepLocal: {
+        TJValue* slot = frameSlots_ + step.Slot;
+        if (slot->Kind() == jkInteger) {
+          Overwrite(slot, TJNum::Int(Wrap(static_cast<std::int64_t>(slot->IntValue()) + (step.Operator != 0 ? 1 : -1))));
+          continue;
+        }
+        break;
+      }
+      case kAssignStore: {
+        TJNum r;
+        if (e->Operand1->Code == ecIndex ? AssignElementNumber(e, r) : AssignMemberNumber(e, r)) continue;
+        quiet = false;
+        CheckStack();
+        AssignValue(e);
+        continue;
+      }
+      case kIf: {
+        const IfParts parts = PartsOfIf(*step.Statement);
+        const TJStatement* branch = PlannedCondition(parts.condition, quiet) ? parts.then : parts.otherwise;
+        if (branch == nullptr) continue;
+        quiet = false;
+        const Completion c = ExecChain(branch, true);
+        if (c != Completion::Normal) return c;
+        continue;
+      }
+      case kStatement: {
+        quiet = false;
+        const Completion c = ExecStatement(step.Statement, true);
+        if (c != Completion::Normal) return c;
+        continue;
+      }
+      default:
+        break;
+    }
+    // The general way (kExpression, and the forms above for values they do not take).
+    quiet = false;
+    ExecExpression(e);
+  }
+  return Completion::Normal;
+}
+
+}  // namespace kestrin
