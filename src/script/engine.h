@@ -441,6 +441,9 @@ class TJEngine {
   bool CallStringMethod(const TJValue& base, const TJExpr* member, const TJExpr* lastArgument, TJValue& result);
   // A property or an element of a string value; false: through a temporary String object.
   bool ReadStringMember(const TJValue& base, const TJExpr* member, bool bracket, const TJValue& key, TJValue& out);
+  // --- calls of native functions without an argument list (native_calls.cpp)
+  // The evaluator of a call of Math's functions in a numeric tree (see MathCallTree).
+  static TJNum NumMathCall(TJEngine& engine, const TJExpr* call);
   void EvalArguments(const TJExpr* lastCell, TJValueList& out);
   TJValue EvalNew(const TJExpr* node);
   TJValue EvalObjectLiteral(const TJExpr* node);

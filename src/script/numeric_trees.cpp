@@ -3,6 +3,7 @@
 // falling back to the general evaluation (evaluate.cpp) for any value they do not take.
 #include "script/builtins/array.h"
 #include "script/evaluator_internals.h"
+#include "script/native_calls.h"
 
 namespace kestrin {
 
@@ -154,6 +155,7 @@ struct NumericHandlers {
       case ecConditional: return Conditional;
       case ecIndex: return r == kFormSlot ? Index<kFormSlot> : r == kFormConst ? Index<kFormConst> : Index<kFormNode>;
       case ecMember: return Member;
+      case ecCall: return TJEngine::NumMathCall;
       default: return nullptr;
     }
   }
@@ -197,6 +199,11 @@ bool NumericTree(const TJExpr* n, const void* layout, int height) {
     numeric = PeekableBase(n->Operand1, layout) && NumericTree(n->Operand2, layout, height - 1);
   } else if (code == ecMember) {
     numeric = PeekableBase(n, layout);
+  } else if (code == ecCall) {
+    // Math's functions of one or two numbers (native_calls.cpp).
+    const TJExpr* last = n->Operand2;
+    numeric = MathCallTree(n) && NumericTree(last->Operand2, layout, height - 1) &&
+              (last->Operand1 == nullptr || NumericTree(last->Operand1->Operand2, layout, height - 1));
   } else if (code == ecConditional) {
     const ConditionalParts parts = PartsOfConditional(*n);
     numeric = NumericTree(parts.condition, layout, height - 1) && NumericTree(parts.then, layout, height - 1) &&

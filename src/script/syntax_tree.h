@@ -143,6 +143,8 @@ struct TJExpr {
   mutable std::uint32_t CacheMemberSlot = 0;
   mutable std::uint64_t CacheShapeId = 0;
   mutable const void* CacheMethod = nullptr;
+  // (Call nodes of Math's functions in a numeric tree keep the method in CacheMethod and
+  // its function in CacheTable: see MathCallTree.)
   // Nodes of a numeric tree: their evaluator, set when a tree holding them is examined.
   mutable TJNumHandler NumHandler = nullptr;
   TJExpr* Operand1 = nullptr;

@@ -8,29 +8,22 @@
 
 namespace kestrin {
 
+// A Math function of one number or of two (one of the two is set), computed as its
+// method computes it; a floating-point fault raises the method's error.
+struct TJMathFunction {
+  TJValue (*one)(const TJValue& x);
+  TJValue (*two)(const TJValue& x, const TJValue& y);
+};
+
 class TJMathObject : public TJObject {
  public:
   TJMathObject(TJObjectFactory* factory, const TJValueList* args);
   static const TJClassInfo& Info();
+  // The function behind one of the class's methods; null for random and for the methods
+  // of other classes. Lets the engine call it without an argument list.
+  static const TJMathFunction* FunctionOf(const TJMethodInfo* method) noexcept;
 
  private:
-  void AbsMethod(TJValueList& args, TJValue& result);
-  void ExpMethod(TJValueList& args, TJValue& result);
-  void LogMethod(TJValueList& args, TJValue& result);
-  void SqrtMethod(TJValueList& args, TJValue& result);
-  void CeilMethod(TJValueList& args, TJValue& result);
-  void FloorMethod(TJValueList& args, TJValue& result);
-  void RoundMethod(TJValueList& args, TJValue& result);
-  void SinMethod(TJValueList& args, TJValue& result);
-  void CosMethod(TJValueList& args, TJValue& result);
-  void TanMethod(TJValueList& args, TJValue& result);
-  void AsinMethod(TJValueList& args, TJValue& result);
-  void AcosMethod(TJValueList& args, TJValue& result);
-  void AtanMethod(TJValueList& args, TJValue& result);
-  void Atan2Method(TJValueList& args, TJValue& result);
-  void MaxMethod(TJValueList& args, TJValue& result);
-  void MinMethod(TJValueList& args, TJValue& result);
-  void PowMethod(TJValueList& args, TJValue& result);
   void RandomMethod(TJValueList& args, TJValue& result);
 
   std::mt19937_64 random_;
