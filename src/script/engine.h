@@ -442,8 +442,12 @@ class TJEngine {
   // A property or an element of a string value; false: through a temporary String object.
   bool ReadStringMember(const TJValue& base, const TJExpr* member, bool bracket, const TJValue& key, TJValue& out);
   // --- calls of native functions without an argument list (native_calls.cpp)
-  // The evaluator of a call of Math's functions in a numeric tree (see MathCallTree).
+  // The evaluator of a call of Math's functions in a numeric tree (see MathCallTree), and
+  // the built-in parts of a numeric tree on a value the tree has read: the character code
+  // (TextCallTree), the length of a text or an array (LengthTree); None: the general way.
   static TJNum NumMathCall(TJEngine& engine, const TJExpr* call);
+  TJNum NumCharCodeAt(const TJValue& text, const TJExpr* call);
+  TJNum NumLengthOf(const TJValue& base, const TJExpr* member);
   void EvalArguments(const TJExpr* lastCell, TJValueList& out);
   TJValue EvalNew(const TJExpr* node);
   TJValue EvalObjectLiteral(const TJExpr* node);

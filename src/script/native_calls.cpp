@@ -39,6 +39,18 @@ bool MathCallTree(const TJExpr* call) noexcept {
   return true;
 }
 
+bool TextCallTree(const TJExpr* call) noexcept {
+  const TJExpr* callee = call->Operand1;
+  return callee != nullptr && callee->Code == ecMember && callee->Operand1 != nullptr && callee->Operand2 != nullptr &&
+         callee->Operand2->Code == ecIdentifier && callee->Operand2->Name == "charCodeAt" &&
+         CountArguments(call->Operand2) == 1;
+}
+
+bool LengthTree(const TJExpr* member) noexcept {
+  return member->Operand1 != nullptr && member->Operand1->Code != ecThis && member->Operand2 != nullptr &&
+         member->Operand2->Code == ecIdentifier && member->Operand2->Name == "length";
+}
+
 // The general way evaluates the name, finds the method through the member node's cache,
 // then the arguments, last first; none of that has an effect here, and a fault raises
 // the error the method raises. Anything unexpected (the name now holds another object,

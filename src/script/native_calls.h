@@ -1,5 +1,5 @@
-// Calls of native functions that the engine makes without an argument list
-// (native_calls.cpp).
+// Calls of native functions, and built-in values, that numeric trees work out without an
+// argument list or a boxed result (native_calls.cpp).
 #pragma once
 
 #include "script/syntax_tree.h"
@@ -10,5 +10,10 @@ namespace kestrin {
 // name in front a bare name: a call a numeric tree may hold (TJEngine::NumMathCall
 // evaluates it, and checks that the name still leads to the built-in function).
 bool MathCallTree(const TJExpr* call) noexcept;
+// X.charCodeAt(k): the character code of a text, when X holds one (TJEngine::NumCharCodeAt).
+bool TextCallTree(const TJExpr* call) noexcept;
+// X.length other than this.length: the length of a text or an array, when X holds one
+// (TJEngine::NumLengthOf).
+bool LengthTree(const TJExpr* member) noexcept;
 
 }  // namespace kestrin

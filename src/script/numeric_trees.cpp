@@ -96,6 +96,20 @@ struct NumericHandlers {
     return v != nullptr ? NumOf(*v) : TJNum::None();
   }
 
+  // s.charCodeAt(k), and the length of a string or an array, on a value read as Peek
+  // reads it (native_calls.cpp); any other `length` as Member reads it.
+  static TJNum TextCall(TJEngine& e, const TJExpr* n) {
+    const TJValue* text = Peek(e, n->Operand1->Operand1);
+    return text != nullptr ? e.NumCharCodeAt(*text, n) : TJNum::None();
+  }
+  static TJNum Length(TJEngine& e, const TJExpr* n) {
+    if (const TJValue* base = Peek(e, n->Operand1)) {
+      const TJNum length = e.NumLengthOf(*base, n->Operand2);
+      if (length.Ok()) return length;
+    }
+    return n->Operand1->Code == ecIdentifier ? Member(e, n) : TJNum::None();
+  }
+
   // An element of an array in a local or a member by an integer key.
   template <int K>
   static TJNum Index(TJEngine& e, const TJExpr* n) {
@@ -154,8 +168,8 @@ struct NumericHandlers {
       case ecBitNot: return Unary<ecBitNot>;
       case ecConditional: return Conditional;
       case ecIndex: return r == kFormSlot ? Index<kFormSlot> : r == kFormConst ? Index<kFormConst> : Index<kFormNode>;
-      case ecMember: return Member;
-      case ecCall: return TJEngine::NumMathCall;
+      case ecMember: return LengthTree(n) ? Length : Member;
+      case ecCall: return MathCallTree(n) ? TJEngine::NumMathCall : TextCall;
       default: return nullptr;
     }
   }
@@ -198,12 +212,17 @@ bool NumericTree(const TJExpr* n, const void* layout, int height) {
     // An element of an array held in a local or a member.
     numeric = PeekableBase(n->Operand1, layout) && NumericTree(n->Operand2, layout, height - 1);
   } else if (code == ecMember) {
-    numeric = PeekableBase(n, layout);
+    numeric = PeekableBase(n, layout) || (LengthTree(n) && PeekableBase(n->Operand1, layout));
   } else if (code == ecCall) {
-    // Math's functions of one or two numbers (native_calls.cpp).
+    // Math's functions of one or two numbers, a text's character codes (native_calls.cpp).
     const TJExpr* last = n->Operand2;
-    numeric = MathCallTree(n) && NumericTree(last->Operand2, layout, height - 1) &&
-              (last->Operand1 == nullptr || NumericTree(last->Operand1->Operand2, layout, height - 1));
+    if (MathCallTree(n)) {
+      numeric = NumericTree(last->Operand2, layout, height - 1) &&
+                (last->Operand1 == nullptr || NumericTree(last->Operand1->Operand2, layout, height - 1));
+    } else {
+      numeric = TextCallTree(n) && PeekableBase(n->Operand1->Operand1, layout) &&
+                NumericTree(last->Operand2, layout, height - 1);
+    }
   } else if (code == ecConditional) {
     const ConditionalParts parts = PartsOfConditional(*n);
     numeric = NumericTree(parts.condition, layout, height - 1) && NumericTree(parts.then, layout, height - 1) &&

@@ -6,6 +6,7 @@
 // of the call: the same routine, the same results and errors. What the member name is in a
 // String object is remembered in the member node. A method read as a value (`f = s.charAt`)
 // still gets its temporary, since the record keeps the object it belongs to.
+#include "script/builtins/array.h"
 #include "script/builtins/string_object.h"
 #include "script/engine.h"
 
@@ -121,6 +122,30 @@ bool TJEngine::ReadStringMember(const TJValue& base, const TJExpr* member, bool 
     default:
       return false;  // a method as a value, or an error: through the temporary
   }
+}
+
+// ---------------------------------------------------------------------------------------
+// In a numeric tree (see TextCallTree and LengthTree)
+
+// As CallStringMethod: with a host watching new objects, or "String" naming another
+// class, the general way makes a temporary String object, so it must run.
+TJNum TJEngine::NumCharCodeAt(const TJValue& text, const TJExpr* call) {
+  if (text.Kind() != jkString || !StringMembersDirect() || StringMemberKind(call->Operand1->Operand2) != kTextCharCodeAt) {
+    return TJNum::None();
+  }
+  const TJNum position = NumOperand(call->Operand2->Operand2);
+  // Outside the text the code is NaN, which is no number here: the general way gives it.
+  return position.Ok() ? NumOf(TJStringObject::CharCodeAtOf(text.StrView(), position.Value())) : position;
+}
+
+// An array's published length comes before any member of that name, as a text's does.
+TJNum TJEngine::NumLengthOf(const TJValue& base, const TJExpr* member) {
+  if (base.Kind() == jkString) {
+    if (!StringMembersDirect() || StringMemberKind(member) != kTextLength) return TJNum::None();
+    return TJNum::Int(static_cast<std::int32_t>(base.StrView().size()));
+  }
+  const TJArrayObject* array = base.Kind() == jkObject ? TJArrayObject::Exactly(base.ObjValue()) : nullptr;
+  return array != nullptr ? TJNum::Int(static_cast<std::int32_t>(array->Length())) : TJNum::None();
 }
 
 }  // namespace kestrin

@@ -495,6 +495,20 @@ TEST(HostComponent, AHostMayDeclineValueTemporaries) {
   }
 }
 
+// The same holds where a function works a text's code and length out as numbers.
+TEST(HostComponent, AHostSeesTheTemporariesOfTextCodesInsideFunctions) {
+  const char* script = "function f(s) { n = s.charCodeAt(1) + s.length; return n; } println(f('abc'));";
+  for (const bool temporaries : {true, false}) {
+    SCOPED_TRACE(temporaries);
+    TKestrin host;
+    int reported = 0;
+    host.OnNewObject = [&reported](TKestrin&, TJObject&) { ++reported; };
+    host.ReportValueTemporaries = temporaries;
+    EXPECT_EQ(Lines(RunScript(host, script).output), "101\n");
+    EXPECT_EQ(reported, temporaries ? 2 : 0);
+  }
+}
+
 TEST(HostComponent, FunctionsOfAnEarlierProgramCannotBeCalled) {
   TKestrin host;
   RunScript(host, "function f() { return 1; } Math['keep'] = f; println(Math['keep']());");

@@ -114,6 +114,50 @@ try { s.length = 2; } catch (e) { println(e); }
   EXPECT_GT(reported, 20);
 }
 
+// Inside functions, character codes and lengths of texts and arrays are worked out as
+// numbers; values of other kinds (an object with such members, a number) get what the
+// general read gives (outputs taken from it).
+TEST(TextScripts, CodesAndLengthsInsideFunctions) {
+  const char* script = R"js(
+class Reader {
+  text = null; pos = 0; items = null;
+  function Reader(t) { this.text = t; this.items = [1, 2]; }
+  function sum() {
+    s = 0;
+    while (this.pos < this.text.length) {
+      s = s * 3 + this.text.charCodeAt(this.pos);
+      this.pos++;
+    }
+    return s + this.items.length * 1000;
+  }
+}
+function codes(t, k) {
+  a = t.charCodeAt(k) + t.length;
+  b = t.charCodeAt(k + 10);
+  return [a, b];
+}
+class Other {
+  length = 7;
+  function charCodeAt(k) { return k * 2; }
+}
+function others(o, list) {
+  n = o.charCodeAt(5) + o.length + list.length;
+  list.push(3);
+  m = list.length;
+  p = { length: 4 };
+  q = p.length + 1;
+  return [n, m, q];
+}
+println(new Reader("hello").sum());
+println(codes("abc", 1).join(" "));
+println(codes("abc", -1).join(" "));
+try { println(codes(12345, 1).join(" ")); } catch (e) { println(e); }
+println(others(new Other(), [1]).join(" "));
+println(others("xyzxyz", []).join(" "));
+)js";
+  EXPECT_EQ(Output(script), "14558\n101 NaN\n100 NaN\nENameError\n18 2 5\n128 1 5\n");
+}
+
 // A host may register its own class under "String": string values then go through it.
 TEST(TextScripts, AHostClassNamedStringServesStringValues) {
   TKestrin host;
