@@ -233,7 +233,8 @@ class TJEngine {
   // pass (for).
   Completion RunPlannedLoop(const TJLoopPlan& plan, const TJExpr* condition, const TJExpr* update, bool conditionFirst);
   // One pass over the steps. quiet: nothing has run since the last statement's Tick that
-  // could raise an abort or leave objects to sweep, so the next Tick only counts.
+  // could raise an abort or leave objects to sweep, so the next Tick only counts. A pass
+  // that cannot reach the clock's look counts all its Ticks at once.
   Completion RunSteps(const TJLoopPlan& plan, bool& quiet);
   bool PlannedCondition(const TJExpr* n, bool& quiet);
   void PlannedTick(bool& quiet) {
@@ -250,9 +251,12 @@ class TJEngine {
   // Every statement checks for an abort and frees what the frame's earlier statements left
   // unreferenced; every 64th also looks at the clock for the host's poll.
   void Tick() {
+    TickUncounted();
+    if (--pollCountdown_ == 0) SlowTick();
+  }
+  void TickUncounted() {
     if (AbortRequested) throw EJAbort();
     if (factory_.ZeroListSize() > frame_->scanFrom) SweepAtBoundary();
-    if (--pollCountdown_ == 0) SlowTick();
   }
   void SweepAtBoundary();
   [[noreturn]] static void StackExhausted();
@@ -295,6 +299,28 @@ class TJEngine {
   }
   TJNum Num(const TJExpr* n) { return n->NumHandler(*this, n); }
   friend struct NumericHandlers;
+  friend struct TypedHandlers;
+  // A numeric root's typed evaluator (CacheKind of the root; see numeric_trees.cpp): the
+  // types its leaves held when it was examined are assumed, so the nodes pass doubles and
+  // truths in registers. A root whose typed evaluator does not answer once keeps to the
+  // general numeric form.
+  enum : std::uint8_t { kUntyped = 0, kTypedDouble = 1, kTypedTruth = 2 };
+  // The value of a numeric root of the running function.
+  [[gnu::always_inline]] TJNum RootNum(const TJExpr* n) {
+    if (n->CacheKind == kTypedDouble) {
+      const double d = n->DoubleHandler(*this, n);
+      if (d == d) return TJNum::Double(d);
+      n->CacheKind = kUntyped;
+    } else if (n->CacheKind == kTypedTruth) {
+      const int t = n->TruthHandler(*this, n);
+      if (t >= 0) return TJNum::Bool(t != 0);
+      n->CacheKind = kUntyped;
+    }
+    return NumOperand(n);
+  }
+  // The truth of a numeric root of the running function, or -1 (not a number or boolean);
+  // evaluator_internals.h.
+  int RootTruth(const TJExpr* n);
   // A leaf read in place, anything else by Num.
   [[gnu::always_inline]] TJNum NumOperand(const TJExpr* n) {
     if (n->Code == ecIdentifier) return NumOf(frameSlots_[n->LocalSlot]);
@@ -357,7 +383,7 @@ class TJEngine {
         target->Code != ecIdentifier || target->LocalLayout != frameLayout_ || target->LocalSlot < 0) {
       return false;
     }
-    const TJNum r = NumOperand(value);
+    const TJNum r = NumOperand(value);  // (RootNum here would make ExecStatement's frame bigger)
     if (!r.Ok()) return false;  // the general way counts the miss
     StoreNum(frameSlots_ + target->LocalSlot, r);
     return true;

@@ -48,7 +48,7 @@ TJValue TJEngine::Evaluate(const TJExpr* node) { return Eval(node); }
 TJValue TJEngine::EvalArithmetic(const TJExpr* n) {
   CheckStack();
   if (NumericRoot(n)) {
-    const TJNum r = Num(n);
+    const TJNum r = RootNum(n);
     if (r.Ok()) return r.Value();
     NumericMiss(n);
   }
@@ -60,7 +60,7 @@ TJValue TJEngine::EvalArithmetic(const TJExpr* n) {
 TJValue TJEngine::EvalComparison(const TJExpr* n) {
   CheckStack();
   if (NumericRoot(n)) {
-    const TJNum r = Num(n);
+    const TJNum r = RootNum(n);
     if (r.Ok()) return r.Value();
     NumericMiss(n);
   }

@@ -152,3 +152,17 @@ constexpr bool IsComparison(std::uint8_t code) {
 }
 
 }  // namespace kestrin::evaluator
+
+namespace kestrin {
+
+[[gnu::always_inline]] inline int TJEngine::RootTruth(const TJExpr* n) {
+  if (n->CacheKind == kTypedTruth) {
+    const int t = n->TruthHandler(*this, n);
+    if (t >= 0) return t;
+    n->CacheKind = kUntyped;
+  }
+  const TJNum r = Num(n);
+  return r.Ok() ? evaluator::Truth(r) : -1;
+}
+
+}  // namespace kestrin

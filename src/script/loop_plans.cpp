@@ -87,6 +87,7 @@ const TJLoopPlan* TJEngine::LoopPlanFor(const TJStatement& loop, const TJStateme
       plan->Steps.push_back(step);
     }
   }
+  for (const TJLoopStep& step : plan->Steps) plan->Ticks += step.Tick ? 1 : 0;
   loop.Plan = std::move(plan);
   loop.PlanState = 1;
   return loop.Plan.get();
@@ -94,8 +95,8 @@ const TJLoopPlan* TJEngine::LoopPlanFor(const TJStatement& loop, const TJStateme
 
 bool TJEngine::PlannedCondition(const TJExpr* n, bool& quiet) {
   if (NumericRoot(n)) {
-    const TJNum r = Num(n);
-    if (r.Ok()) return Truth(r);
+    const int t = RootTruth(n);
+    if (t >= 0) return t != 0;
     NumericMiss(n);
   }
   quiet = false;
@@ -119,9 +120,19 @@ TJEngine::Completion TJEngine::RunPlannedLoop(const TJLoopPlan& plan, const TJEx
   return Completion::Normal;
 }
 
-TJEngine::Completion TJEngine::RunSteps(const TJLoopPlan& plan, bool& quiet) {
+TJEngine::Completion TJEngine::RunSteps(const TJLoopPlan& plan, bool& quietAcross) {
+  bool quiet = quietAcross;
+  const bool counted = pollCountdown_ > plan.Ticks;
+  if (counted) pollCountdown_ -= plan.Ticks;
   for (const TJLoopStep& step : plan.Steps) {
-    if (step.Tick) PlannedTick(quiet);
+    if (step.Tick) {
+      if (!counted) {
+        PlannedTick(quiet);
+      } else if (!quiet) {
+        TickUncounted();
+        quiet = true;
+      }
+    }
     const TJExpr* e = step.Expr;
     switch (step.Op) {
       case kNothing:
@@ -129,7 +140,7 @@ TJEngine::Completion TJEngine::RunSteps(const TJLoopPlan& plan, bool& quiet) {
       case kAssignLocal: {
         const TJExpr* value = e->Operand2;
         if (NumericRoot(value)) {
-          const TJNum r = NumOperand(value);
+          const TJNum r = RootNum(value);
           if (r.Ok()) {
             TJValue* slot = frameSlots_ + step.Slot;
             if (slot->Kind() < jkString) {
@@ -152,7 +163,7 @@ TJEngine::Completion TJEngine::RunSteps(const TJLoopPlan& plan, bool& quiet) {
         TJValue* slot = frameSlots_ + step.Slot;
         const TJExpr* value = e->Operand2;
         if ((slot->Kind() | 1) == jkNumber && NumericRoot(value)) {
-          const TJNum v = NumOperand(value);
+          const TJNum v = RootNum(value);
           const TJNum r = v.Ok() ? NumArith(step.Operator, NumOf(*slot), v) : v;
           if (r.Ok()) {
             Overwrite(slot, r);
@@ -183,13 +194,19 @@ TJEngine::Completion TJEngine::RunSteps(const TJLoopPlan& plan, bool& quiet) {
         if (branch == nullptr) continue;
         quiet = false;
         const Completion c = ExecChain(branch, true);
-        if (c != Completion::Normal) return c;
+        if (c != Completion::Normal) {
+          quietAcross = false;
+          return c;
+        }
         continue;
       }
       case kStatement: {
         quiet = false;
         const Completion c = ExecStatement(step.Statement, true);
-        if (c != Completion::Normal) return c;
+        if (c != Completion::Normal) {
+          quietAcross = false;
+          return c;
+        }
         continue;
       }
       default:
@@ -199,6 +216,7 @@ TJEngine::Completion TJEngine::RunSteps(const TJLoopPlan& plan, bool& quiet) {
     quiet = false;
     ExecExpression(e);
   }
+  quietAcross = quiet;
   return Completion::Normal;
 }
 

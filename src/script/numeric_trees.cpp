@@ -175,6 +175,140 @@ struct NumericHandlers {
   }
 };
 
+// Typed evaluators: when a tree is examined, the kinds its locals and constants hold then
+// are taken as what they will hold, and arithmetic that will then give a double passes
+// doubles between its nodes (NaN: not answered), comparisons and logic pass truths (-1: not
+// answered). Every operand is still checked: an integer where a double was expected, a
+// boolean, anything else makes the node not answer, and its root is then evaluated by the
+// general numeric handlers (the tree has no effects). Each typed node gives exactly what
+// NumArith/NumCompare give for the kinds it answers for.
+struct TypedHandlers {
+  enum Form { kSlot = 0, kConst = 1, kTyped = 2, kNode = 3 };
+  static constexpr double kMiss = __builtin_nan("");
+
+  // An operand as a double, and whether it was one (else an integer).
+  [[gnu::always_inline]] static bool FromValue(const TJValue& s, double& v, bool& isDouble) {
+    if (s.Kind() == jkNumber) {
+      v = s.NumValue();
+      isDouble = true;
+      return true;
+    }
+    if (s.Kind() == jkInteger) {
+      v = s.IntValue();
+      isDouble = false;
+      return true;
+    }
+    return false;
+  }
+  template <int F>
+  [[gnu::always_inline]] static bool Fetch(TJEngine& e, const TJExpr* op, double& v, bool& isDouble) {
+    if constexpr (F == kSlot) {
+      return FromValue(e.frameSlots_[op->LocalSlot], v, isDouble);
+    } else if constexpr (F == kConst) {
+      return FromValue(*op->Constant, v, isDouble);
+    } else if constexpr (F == kTyped) {
+      v = op->DoubleHandler(e, op);
+      isDouble = true;
+      return v == v;
+    } else {
+      const TJNum r = op->NumHandler(e, op);
+      if (r.kind == jkNumber) {
+        v = r.d;
+        isDouble = true;
+        return true;
+      }
+      v = r.i;
+      isDouble = false;
+      return r.kind == jkInteger;
+    }
+  }
+
+  // + - * / giving a double: two integers add, subtract and multiply as integers (not
+  // answered here); a zero divisor is left to the operator routine.
+  template <std::uint8_t Code, int L, int R>
+  static double Arith(TJEngine& e, const TJExpr* n) {
+    double a, b;
+    bool ad, bd;
+    if (!Fetch<R>(e, n->Operand2, b, bd) || !Fetch<L>(e, n->Operand1, a, ad)) return kMiss;
+    if constexpr (Code == ecDivide) {
+      return b != 0 ? a / b : kMiss;
+    } else {
+      if (!(ad | bd)) return kMiss;
+      return Code == ecAdd ? a + b : Code == ecSubtract ? a - b : a * b;
+    }
+  }
+
+  template <int F>
+  static double Minus(TJEngine& e, const TJExpr* n) {
+    double a;
+    bool ad;
+    return Fetch<F>(e, n->Operand1, a, ad) && ad ? -a : kMiss;
+  }
+
+  // A relation of any two numbers; an equality of two of the same kind (an integer and a
+  // double compare as texts: the routine).
+  template <std::uint8_t Code, int L, int R>
+  static int Compare(TJEngine& e, const TJExpr* n) {
+    double a, b;
+    bool ad, bd;
+    if (!Fetch<R>(e, n->Operand2, b, bd) || !Fetch<L>(e, n->Operand1, a, ad)) return -1;
+    if constexpr (Code >= ecEqual) {
+      if (ad != bd) return -1;
+    }
+    return CompareDoubles(Code, a, b) ? 1 : 0;
+  }
+
+  // Operands of logic: a typed comparison or logic node, or any numeric node's truth.
+  template <int F>
+  [[gnu::always_inline]] static int TruthOf(TJEngine& e, const TJExpr* op) {
+    if constexpr (F == kTyped) {
+      return op->TruthHandler(e, op);
+    } else {
+      const TJNum r = op->NumHandler(e, op);
+      return r.Ok() ? Truth(r) : -1;
+    }
+  }
+
+  template <std::uint8_t Code, int L, int R>
+  static int Logic(TJEngine& e, const TJExpr* n) {
+    const int b = TruthOf<R>(e, n->Operand2);
+    if (b < 0) return -1;
+    const int a = TruthOf<L>(e, n->Operand1);
+    if (a < 0) return -1;
+    return Code == ecOr ? (a | b) : (a & b);
+  }
+
+  template <int F>
+  static int Not(TJEngine& e, const TJExpr* n) {
+    const int a = TruthOf<F>(e, n->Operand1);
+    return a < 0 ? -1 : 1 - a;
+  }
+
+  template <typename Handler, template <std::uint8_t, int, int> class Make, std::uint8_t Code>
+  static Handler For(int l, int r) {
+    static constexpr Handler kTable[4][4] = {
+        {Make<Code, 0, 0>::f, Make<Code, 0, 1>::f, Make<Code, 0, 2>::f, Make<Code, 0, 3>::f},
+        {Make<Code, 1, 0>::f, Make<Code, 1, 1>::f, Make<Code, 1, 2>::f, Make<Code, 1, 3>::f},
+        {Make<Code, 2, 0>::f, Make<Code, 2, 1>::f, Make<Code, 2, 2>::f, Make<Code, 2, 3>::f},
+        {Make<Code, 3, 0>::f, Make<Code, 3, 1>::f, Make<Code, 3, 2>::f, Make<Code, 3, 3>::f},
+    };
+    return kTable[l][r];
+  }
+  template <std::uint8_t Code, int L, int R>
+  struct MakeArith {
+    static constexpr TJDoubleHandler f = Arith<Code, L, R>;
+  };
+  template <std::uint8_t Code, int L, int R>
+  struct MakeCompare {
+    static constexpr TJTruthHandler f = Compare<Code, L, R>;
+  };
+  template <std::uint8_t Code, int L, int R>
+  struct MakeLogic {
+    // Operands of logic are typed truths or nodes.
+    static constexpr TJTruthHandler f = Logic<Code, L == kTyped ? kTyped : kNode, R == kTyped ? kTyped : kNode>;
+  };
+};
+
 namespace {
 
 // Numeric trees stay this low: their evaluation needs no stack check.
@@ -232,6 +366,84 @@ bool NumericTree(const TJExpr* n, const void* layout, int height) {
   return numeric;
 }
 
+// What a node of a numeric tree is taken to give when its typed evaluators are chosen.
+enum Spec { kSpecOther, kSpecInt, kSpecDouble, kSpecTruth };
+
+int KindSpec(const TJValue& v) { return v.Kind() == jkNumber ? kSpecDouble : v.Kind() == jkInteger ? kSpecInt : kSpecOther; }
+
+// How a typed node reads an operand that is taken to give `spec`.
+int TypedForm(const TJExpr* op, int spec) {
+  if (op->Code == ecIdentifier) return TypedHandlers::kSlot;
+  if (op->Code == ecConstant) return TypedHandlers::kConst;
+  return spec == kSpecDouble || spec == kSpecTruth ? TypedHandlers::kTyped : TypedHandlers::kNode;
+}
+
+TJDoubleHandler ArithFor(std::uint8_t code, int l, int r) {
+  using T = TypedHandlers;
+  switch (code) {
+    case ecAdd: return T::For<TJDoubleHandler, T::MakeArith, ecAdd>(l, r);
+    case ecSubtract: return T::For<TJDoubleHandler, T::MakeArith, ecSubtract>(l, r);
+    case ecMultiply: return T::For<TJDoubleHandler, T::MakeArith, ecMultiply>(l, r);
+    default: return T::For<TJDoubleHandler, T::MakeArith, ecDivide>(l, r);
+  }
+}
+
+TJTruthHandler CompareFor(std::uint8_t code, int l, int r) {
+  using T = TypedHandlers;
+  switch (code) {
+    case ecLess: return T::For<TJTruthHandler, T::MakeCompare, ecLess>(l, r);
+    case ecGreater: return T::For<TJTruthHandler, T::MakeCompare, ecGreater>(l, r);
+    case ecLessEqual: return T::For<TJTruthHandler, T::MakeCompare, ecLessEqual>(l, r);
+    case ecGreaterEqual: return T::For<TJTruthHandler, T::MakeCompare, ecGreaterEqual>(l, r);
+    case ecEqual: return T::For<TJTruthHandler, T::MakeCompare, ecEqual>(l, r);
+    case ecNotEqual: return T::For<TJTruthHandler, T::MakeCompare, ecNotEqual>(l, r);
+    case ecStrictEqual: return T::For<TJTruthHandler, T::MakeCompare, ecStrictEqual>(l, r);
+    case ecStrictNotEqual: return T::For<TJTruthHandler, T::MakeCompare, ecStrictNotEqual>(l, r);
+    case ecOr: return T::For<TJTruthHandler, T::MakeLogic, ecOr>(l, r);
+    default: return T::For<TJTruthHandler, T::MakeLogic, ecAnd>(l, r);
+  }
+}
+
+// Chooses the typed evaluators of a numeric tree for the kinds its locals hold now (only
+// nodes whose parents are typed, or the root, are ever called typed): what n gives. A
+// node taken to give a double or a truth has its typed evaluator, leaves aside.
+int Specialise(const TJExpr* n, const TJValue* slots) {
+  using T = TypedHandlers;
+  const std::uint8_t code = n->Code;
+  if (code == ecConstant) return KindSpec(*n->Constant);
+  if (code == ecIdentifier) return KindSpec(slots[n->LocalSlot]);
+  if (IsArithmetic(code)) {
+    const int l = Specialise(n->Operand1, slots);
+    const int r = Specialise(n->Operand2, slots);
+    const bool additive = code == ecAdd || code == ecSubtract || code == ecMultiply;
+    if (l != kSpecTruth && r != kSpecTruth &&
+        (code == ecDivide || (additive && (l == kSpecDouble || r == kSpecDouble)))) {
+      n->DoubleHandler = ArithFor(code, TypedForm(n->Operand1, l), TypedForm(n->Operand2, r));
+      return kSpecDouble;
+    }
+    return l == kSpecInt && r == kSpecInt ? kSpecInt : kSpecOther;
+  }
+  if (code == ecMinus) {
+    const int a = Specialise(n->Operand1, slots);
+    if (a != kSpecDouble) return a == kSpecInt ? kSpecInt : kSpecOther;
+    static constexpr TJDoubleHandler kMinus[] = {T::Minus<0>, T::Minus<1>, T::Minus<2>, T::Minus<3>};
+    n->DoubleHandler = kMinus[TypedForm(n->Operand1, a)];
+    return kSpecDouble;
+  }
+  if (IsComparison(code)) {
+    const int l = Specialise(n->Operand1, slots);
+    const int r = Specialise(n->Operand2, slots);
+    n->TruthHandler = CompareFor(code, TypedForm(n->Operand1, l), TypedForm(n->Operand2, r));
+    return kSpecTruth;
+  }
+  if (code == ecNot) {
+    const int a = Specialise(n->Operand1, slots);
+    n->TruthHandler = a == kSpecTruth ? T::Not<T::kTyped> : T::Not<T::kNode>;
+    return kSpecTruth;
+  }
+  return kSpecOther;
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------------------
@@ -240,6 +452,10 @@ bool NumericTree(const TJExpr* n, const void* layout, int height) {
 bool TJEngine::ClassifyRoot(const TJExpr* n) {
   const bool numeric = NumericTree(n, frameLayout_, kNumericHeight);
   n->Fast = numeric ? kFastNumeric : kFastGeneral;
+  if (numeric && n->Code != ecIdentifier && n->Code != ecConstant) {
+    const int spec = Specialise(n, frameSlots_);
+    n->CacheKind = spec == kSpecDouble ? kTypedDouble : spec == kSpecTruth ? kTypedTruth : kUntyped;
+  }
   // An identifier's layout is its own already.
   if (numeric && n->Code != ecIdentifier) n->LocalLayout = frameLayout_;
   return numeric;
@@ -313,8 +529,8 @@ bool TJEngine::AssignLocalNumber(const TJExpr* n, TJNum& result) {
 
 bool TJEngine::EvalCondition(const TJExpr* n) {
   if (n != nullptr && NumericRoot(n)) {
-    const TJNum r = Num(n);
-    if (r.Ok()) return Truth(r);
+    const int t = RootTruth(n);
+    if (t >= 0) return t != 0;
     NumericMiss(n);
   }
   return ToBoolean(Eval(n));

@@ -113,6 +113,10 @@ struct TJExpr;
 // The evaluator of a node in a numeric tree, chosen for its operator and the forms of its
 // operands (see TJEngine::Num).
 using TJNumHandler = TJNum (*)(TJEngine& engine, const TJExpr* node);
+// Typed evaluators of numeric tree nodes (see numeric_trees.cpp): a double (NaN: not
+// answered, ask the node's TJNumHandler), a truth (0 or 1; -1: not answered).
+using TJDoubleHandler = double (*)(TJEngine& engine, const TJExpr* node);
+using TJTruthHandler = int (*)(TJEngine& engine, const TJExpr* node);
 
 struct TJExpr {
   std::uint8_t Code = ecEmpty;
@@ -124,7 +128,8 @@ struct TJExpr {
   mutable std::uint8_t FastMisses = 0;
   // Member-name nodes (the b of a.b): the evaluator's inline cache, a shape and what the
   // name is in objects of that shape (see TJEngine::ReadStandardMember); CacheKind here
-  // and the slot next to LocalSlot, so the node keeps to 128 bytes.
+  // and the slot next to LocalSlot, so the node keeps to 128 bytes. Operator nodes that
+  // are the root of a numeric tree: which typed evaluator the root uses (TJEngine::RootNum).
   mutable std::uint8_t CacheKind = 0;
   // Identifier nodes: HashName(Name), computed once when the node is made, so lookups at
   // run time need not hash again. 0 elsewhere.
@@ -142,9 +147,15 @@ struct TJExpr {
   mutable std::int32_t LocalSlot = -1;
   mutable std::uint32_t CacheMemberSlot = 0;
   mutable std::uint64_t CacheShapeId = 0;
-  mutable const void* CacheMethod = nullptr;
-  // (Call nodes of Math's functions in a numeric tree keep the method in CacheMethod and
-  // its function in CacheTable: see MathCallTree.)
+  // Member-name nodes: the native method of the inline cache. Operator nodes of a numeric
+  // tree (which are never member names): their typed evaluator, a double for arithmetic,
+  // a truth for comparisons and logic. (Call nodes of Math's functions in a numeric tree
+  // keep the method in CacheMethod and its function in CacheTable: see MathCallTree.)
+  union {
+    mutable const void* CacheMethod = nullptr;
+    mutable TJDoubleHandler DoubleHandler;
+    mutable TJTruthHandler TruthHandler;
+  };
   // Nodes of a numeric tree: their evaluator, set when a tree holding them is examined.
   mutable TJNumHandler NumHandler = nullptr;
   TJExpr* Operand1 = nullptr;
@@ -173,6 +184,7 @@ struct TJLoopStep {
 struct TJLoopPlan {
   const void* Layout = nullptr;
   std::vector<TJLoopStep> Steps;
+  std::uint32_t Ticks = 0;  // steps that begin a statement
 };
 
 struct TJStatement {

@@ -166,6 +166,41 @@ TEST(NumericTrees, LocalsAssignedInPlaceKeepTheirMeaning) {
             "-2147483604 285\n42 10\n9,3,9,7,9,11,9,15,9,19,9,23,9,27,9,31,9,35,9,39,\n5 1\n7 2\n9 3\n4\n");
 }
 
+// Typed evaluation takes the kinds a tree's locals hold when it is first examined: every
+// expression in functions examined with each pair of operand kinds (and with an integer
+// and a double) and then run with each pair, as a value, a condition and a return value,
+// against the same at module level.
+TEST(NumericTrees, TypedEvaluationAgreesWithTheGeneralWay) {
+  const char* expressions[] = {
+      "a + b * 2.5 - a / b", "a * b - (a - b)", "-(a * 1.5) + b", "a / b", "a < b * 1.0", "(a + 0.5) <= b",
+      "a == b", "a != b * 1.0", "a === b", "(a < b) && (b >= a * 2.0)", "(a > b) || !(a <= b)", "!(a * 1.5 == b)",
+  };
+  const char* vals = "[3, 0, 2.5, 0.0, true, '12', 2147483647, 1e300 * 1e300, 0.0 - 1e300 * 1e300]";
+  const int count = 9;
+  for (const char* e : expressions) {
+    SCOPED_TRACE(e);
+    const std::string expr = e;
+    const std::string body = "r = " + expr + "; if (" + expr + ") q = 't'; else q = 'f'; return r + q + (" + expr + ");";
+    std::string script = "var vals = " + std::string(vals) + ", fs = [], gs = [], inFunction = '', atModule = '';";
+    for (int k = 0; k < count * count; ++k) {
+      script += "function f" + std::to_string(k) + "(a, b) { " + body + " } fs.push(f" + std::to_string(k) + ");";
+      script += "function g" + std::to_string(k) + "(a, b) { " + body + " } gs.push(g" + std::to_string(k) + ");";
+    }
+    script +=
+        "var i, j, a, b, r, q;"
+        "for (i = 0; i < vals.length; i++) for (j = 0; j < vals.length; j++) {"
+        "  a = vals[i]; b = vals[j];"
+        "  try { gs[i * vals.length + j](3, 2.5); } catch (x) {}"
+        "  try { inFunction += fs[i * vals.length + j](a, b) + ','; } catch (x) { inFunction += x + ','; }"
+        "  try { inFunction += gs[i * vals.length + j](a, b) + ','; } catch (x) { inFunction += x + ','; }"
+        "  try { r = " + expr + "; if (" + expr + ") q = 't'; else q = 'f'; atModule += r + q + (" + expr + ") + ','; } catch (x) { atModule += x + ','; }"
+        "  try { r = " + expr + "; if (" + expr + ") q = 't'; else q = 'f'; atModule += r + q + (" + expr + ") + ','; } catch (x) { atModule += x + ','; }"
+        "}"
+        "println(inFunction == atModule ? 'same' : inFunction + ' | ' + atModule);";
+    EXPECT_EQ(Output(script), "same\n");
+  }
+}
+
 // Loops in a function run their bodies as plans of steps; at module level the same loops
 // take the general way. Comma statements, break, continue, bodies of one statement, locals
 // that turn to strings and arrays mid-loop, wrapping, element and member stores, nested
