@@ -474,6 +474,9 @@ class TJEngine {
   static TJNum NumMathCall(TJEngine& engine, const TJExpr* call);
   TJNum NumCharCodeAt(const TJValue& text, const TJExpr* call);
   TJNum NumLengthOf(const TJValue& base, const TJExpr* member);
+  // o.m(args) for a native method m of an object used as a table: false when the caller
+  // must go the general way (nothing evaluated then).
+  bool CallTableMethod(TJObject& object, const TJExpr* member, const TJExpr* lastArgument, TJValue& result);
   void EvalArguments(const TJExpr* lastCell, TJValueList& out);
   TJValue EvalNew(const TJExpr* node);
   TJValue EvalObjectLiteral(const TJExpr* node);

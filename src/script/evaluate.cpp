@@ -645,6 +645,7 @@ TJValue TJEngine::EvalCall(const TJExpr* n) {
         return CallWithArguments(*method.FuncValue(), object, n->Operand2);
       }
     }
+    if (TJValue r; object != nullptr && CallTableMethod(*object, member, n->Operand2, r)) return r;
     callee = MemberOf(base, calleeNode);
   } else {
     callee = Operand(calleeNode);

@@ -77,4 +77,24 @@ TJNum TJEngine::NumMathCall(TJEngine& e, const TJExpr* call) {
   return x.Ok() ? NumOf(f->two(x.Value(), y.Value())) : x;
 }
 
+// An object used as a table has a shape of its own that changes in place, so the member
+// node cannot remember what a name is there; its class's native methods (hasKey, say)
+// used to be read as a record bound to the object and called through it. The name is
+// resolved as that read resolves it (published properties first, then the table's own
+// entry, then the class's methods), and a native method is called on the object.
+bool TJEngine::CallTableMethod(TJObject& object, const TJExpr* member, const TJExpr* lastArgument, TJValue& result) {
+  if (member == nullptr || member->Code != ecIdentifier || !object.StandardMemberAccess() ||
+      !object.Members().Shape()->Dictionary()) {
+    return false;
+  }
+  const TJName name(member->Name, member->Hash);
+  if (object.FindPropertyInfo(name) != nullptr) return false;
+  const TJShape::Found found = object.Members().Resolve(name);
+  if (found.slot >= 0 || found.method == nullptr) return false;
+  TJValueList args;
+  EvalArguments(lastArgument, args);
+  found.method->Method(object, args, result);
+  return true;
+}
+
 }  // namespace kestrin

@@ -196,6 +196,22 @@ TEST(Math, PowerRule) {
   EXPECT_NEAR(*MathPower(2, 0.5), 1.4142135623730951, 1e-15);
 }
 
+// Objects used as tables (many names, or one removed) call their class's methods as other
+// objects do; an own entry of the method's name comes first (outputs of the general path).
+TEST(Objects, MethodsOfObjectsUsedAsTables) {
+  EXPECT_EQ(Output("function fill(o, n) { for (i = 0; i < n; i++) o['k' + i] = i; return o; }"
+                   "function mine(k) { return 'own ' + k; }"
+                   "t = fill({}, 40);"
+                   "println(t.hasKey('k39') + ' ' + t.hasKey('k40') + ' ' + t.hasKey('hasKey'));"
+                   "t.hasKey = mine; println(t.hasKey('k1'));"
+                   "u = { a: 1, b: 2 }; delete u.a;"
+                   "println(u.hasKey('a') + ' ' + u.hasKey('b') + ' ' + u.toString());"
+                   "try { u.nosuch(1); } catch (e) { println(e); }"
+                   "w = fill(new Array(), 40); println(w.hasKey('k3') + ' ' + w.length);"
+                   "w.push(5); println(w.length + ' ' + w.pop());"),
+            "true false true\nown k1\ntrue true [Object]\nENameError\ntrue 0\n0 5\n");
+}
+
 // Whole exponents: the product of the squares for the exponent's bits, bit for bit as
 // the plain loop gives it, also where the squares fall to zero or into the subnormals.
 TEST(Math, WholePowersAreTheProductOfTheSquares) {
