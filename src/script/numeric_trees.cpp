@@ -183,7 +183,8 @@ struct NumericHandlers {
 // general numeric handlers (the tree has no effects). Each typed node gives exactly what
 // NumArith/NumCompare give for the kinds it answers for.
 struct TypedHandlers {
-  enum Form { kSlot = 0, kConst = 1, kTyped = 2, kNode = 3 };
+  // kPair: + - * / of two leaves taken to give a double, worked out inline (no call).
+  enum Form { kSlot = 0, kConst = 1, kTyped = 2, kNode = 3, kPair = 4 };
   static constexpr double kMiss = __builtin_nan("");
 
   // An operand as a double, and whether it was one (else an integer).
@@ -210,6 +211,13 @@ struct TypedHandlers {
       v = op->DoubleHandler(e, op);
       isDouble = true;
       return v == v;
+    } else if constexpr (F == kPair) {
+      double a, b;
+      bool ad, bd;
+      if (!Leaf(e, op->Operand2, b, bd) || !Leaf(e, op->Operand1, a, ad)) return false;
+      v = ArithOf(op->Code, a, ad, b, bd);
+      isDouble = true;
+      return v == v;
     } else {
       const TJNum r = op->NumHandler(e, op);
       if (r.kind == jkNumber) {
@@ -223,19 +231,23 @@ struct TypedHandlers {
     }
   }
 
+  [[gnu::always_inline]] static bool Leaf(TJEngine& e, const TJExpr* op, double& v, bool& isDouble) {
+    return FromValue(op->Code == ecIdentifier ? e.frameSlots_[op->LocalSlot] : *op->Constant, v, isDouble);
+  }
+
   // + - * / giving a double: two integers add, subtract and multiply as integers (not
   // answered here); a zero divisor is left to the operator routine.
+  [[gnu::always_inline]] static double ArithOf(std::uint8_t code, double a, bool ad, double b, bool bd) {
+    if (code == ecDivide) return b != 0 ? a / b : kMiss;
+    if (!(ad | bd)) return kMiss;
+    return code == ecAdd ? a + b : code == ecSubtract ? a - b : a * b;
+  }
   template <std::uint8_t Code, int L, int R>
   static double Arith(TJEngine& e, const TJExpr* n) {
     double a, b;
     bool ad, bd;
     if (!Fetch<R>(e, n->Operand2, b, bd) || !Fetch<L>(e, n->Operand1, a, ad)) return kMiss;
-    if constexpr (Code == ecDivide) {
-      return b != 0 ? a / b : kMiss;
-    } else {
-      if (!(ad | bd)) return kMiss;
-      return Code == ecAdd ? a + b : Code == ecSubtract ? a - b : a * b;
-    }
+    return ArithOf(Code, a, ad, b, bd);
   }
 
   template <int F>
@@ -284,15 +296,21 @@ struct TypedHandlers {
     return a < 0 ? -1 : 1 - a;
   }
 
+  template <typename Handler, template <std::uint8_t, int, int> class Make, std::uint8_t Code, int L>
+  static constexpr Handler Row(int r) {
+    constexpr Handler kRow[5] = {Make<Code, L, 0>::f, Make<Code, L, 1>::f, Make<Code, L, 2>::f, Make<Code, L, 3>::f,
+                                 Make<Code, L, 4>::f};
+    return kRow[r];
+  }
   template <typename Handler, template <std::uint8_t, int, int> class Make, std::uint8_t Code>
   static Handler For(int l, int r) {
-    static constexpr Handler kTable[4][4] = {
-        {Make<Code, 0, 0>::f, Make<Code, 0, 1>::f, Make<Code, 0, 2>::f, Make<Code, 0, 3>::f},
-        {Make<Code, 1, 0>::f, Make<Code, 1, 1>::f, Make<Code, 1, 2>::f, Make<Code, 1, 3>::f},
-        {Make<Code, 2, 0>::f, Make<Code, 2, 1>::f, Make<Code, 2, 2>::f, Make<Code, 2, 3>::f},
-        {Make<Code, 3, 0>::f, Make<Code, 3, 1>::f, Make<Code, 3, 2>::f, Make<Code, 3, 3>::f},
-    };
-    return kTable[l][r];
+    switch (l) {
+      case kSlot: return Row<Handler, Make, Code, kSlot>(r);
+      case kConst: return Row<Handler, Make, Code, kConst>(r);
+      case kTyped: return Row<Handler, Make, Code, kTyped>(r);
+      case kNode: return Row<Handler, Make, Code, kNode>(r);
+      default: return Row<Handler, Make, Code, kPair>(r);
+    }
   }
   template <std::uint8_t Code, int L, int R>
   struct MakeArith {
@@ -305,7 +323,11 @@ struct TypedHandlers {
   template <std::uint8_t Code, int L, int R>
   struct MakeLogic {
     // Operands of logic are typed truths or nodes.
-    static constexpr TJTruthHandler f = Logic<Code, L == kTyped ? kTyped : kNode, R == kTyped ? kTyped : kNode>;
+    static constexpr TJTruthHandler f = Logic<Code, L == kTyped ? kTyped : kNode, R == kTyped ? kTyped : kNode>;  // (TruthForm)
+  };
+  template <std::uint8_t Code, int L, int R>
+  struct MakeMinus {
+    static constexpr TJDoubleHandler f = Minus<L>;
   };
 };
 
@@ -371,12 +393,19 @@ enum Spec { kSpecOther, kSpecInt, kSpecDouble, kSpecTruth };
 
 int KindSpec(const TJValue& v) { return v.Kind() == jkNumber ? kSpecDouble : v.Kind() == jkInteger ? kSpecInt : kSpecOther; }
 
-// How a typed node reads an operand that is taken to give `spec`.
+bool IsLeaf(const TJExpr* op) { return op->Code == ecIdentifier || op->Code == ecConstant; }
+
+// How a typed node reads a number operand that is taken to give `spec`.
 int TypedForm(const TJExpr* op, int spec) {
   if (op->Code == ecIdentifier) return TypedHandlers::kSlot;
   if (op->Code == ecConstant) return TypedHandlers::kConst;
-  return spec == kSpecDouble || spec == kSpecTruth ? TypedHandlers::kTyped : TypedHandlers::kNode;
+  if (spec != kSpecDouble) return TypedHandlers::kNode;
+  return IsArithmetic(op->Code) && IsLeaf(op->Operand1) && IsLeaf(op->Operand2) ? TypedHandlers::kPair
+                                                                                : TypedHandlers::kTyped;
 }
+
+// How logic reads an operand's truth: a typed truth, or any node's number.
+int TruthForm(int spec) { return spec == kSpecTruth ? TypedHandlers::kTyped : TypedHandlers::kNode; }
 
 TJDoubleHandler ArithFor(std::uint8_t code, int l, int r) {
   using T = TypedHandlers;
@@ -426,19 +455,19 @@ int Specialise(const TJExpr* n, const TJValue* slots) {
   if (code == ecMinus) {
     const int a = Specialise(n->Operand1, slots);
     if (a != kSpecDouble) return a == kSpecInt ? kSpecInt : kSpecOther;
-    static constexpr TJDoubleHandler kMinus[] = {T::Minus<0>, T::Minus<1>, T::Minus<2>, T::Minus<3>};
-    n->DoubleHandler = kMinus[TypedForm(n->Operand1, a)];
+    n->DoubleHandler = T::For<TJDoubleHandler, T::MakeMinus, ecMinus>(TypedForm(n->Operand1, a), 0);
     return kSpecDouble;
   }
   if (IsComparison(code)) {
     const int l = Specialise(n->Operand1, slots);
     const int r = Specialise(n->Operand2, slots);
-    n->TruthHandler = CompareFor(code, TypedForm(n->Operand1, l), TypedForm(n->Operand2, r));
+    const bool logic = code == ecOr || code == ecAnd;
+    n->TruthHandler = logic ? CompareFor(code, TruthForm(l), TruthForm(r))
+                            : CompareFor(code, TypedForm(n->Operand1, l), TypedForm(n->Operand2, r));
     return kSpecTruth;
   }
   if (code == ecNot) {
-    const int a = Specialise(n->Operand1, slots);
-    n->TruthHandler = a == kSpecTruth ? T::Not<T::kTyped> : T::Not<T::kNode>;
+    n->TruthHandler = TruthForm(Specialise(n->Operand1, slots)) == T::kTyped ? T::Not<T::kTyped> : T::Not<T::kNode>;
     return kSpecTruth;
   }
   return kSpecOther;

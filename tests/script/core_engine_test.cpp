@@ -174,6 +174,7 @@ TEST(NumericTrees, TypedEvaluationAgreesWithTheGeneralWay) {
   const char* expressions[] = {
       "a + b * 2.5 - a / b", "a * b - (a - b)", "-(a * 1.5) + b", "a / b", "a < b * 1.0", "(a + 0.5) <= b",
       "a == b", "a != b * 1.0", "a === b", "(a < b) && (b >= a * 2.0)", "(a > b) || !(a <= b)", "!(a * 1.5 == b)",
+      "(a * 0.5) || (b < a)", "(a < b) == (b >= a)", "!(a * 0.5) && b / 2", "(a < b) * 1.5 + (a - b * 0.5)",
   };
   const char* vals = "[3, 0, 2.5, 0.0, true, '12', 2147483647, 1e300 * 1e300, 0.0 - 1e300 * 1e300]";
   const int count = 9;
