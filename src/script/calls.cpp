@@ -81,24 +81,47 @@ TJValue TJEngine::CallAutomation(TJFunction& f, TJValueList& args) {
 
 TJValue TJEngine::CallScript(TJFunction& f, TJValueList& args) { return CallScriptOn(f, nullptr, args.begin(), args.Count()); }
 
+// A function of another module runs with that module's table current (rare: kept out of
+// the usual call's frame).
+TJValue TJEngine::CallScriptInModule(TJFunction& f, TJObject* self, const TJValue* args, std::size_t count) {
+  const TJCurrentTableScope inModule(tables_, f.ScopeName);
+  return CallScriptOn(f, self, args, count);
+}
+
+// The `arguments` array of a call whose body can read it (rare: kept out of the usual
+// call's frame).
+void TJEngine::BindArgumentsArray(TJLocalScope& locals, std::size_t slot, const TJValue* args, std::size_t count) {
+  TJValueList list;
+  list.Reserve(count);
+  for (std::size_t i = 0; i < count; ++i) list.Add(args[i]);
+  locals.Assign(slot, TJValue::Object(factory_.CreateArray(&list)));
+}
+
+TJValue TJEngine::CallWithArgumentList(TJFunction& f, TJObject* self, const TJExpr* lastCell) {
+  TJValueList args;
+  EvalArguments(lastCell, args);
+  return CallScriptOn(f, self, args.begin(), args.Count());
+}
+
 TJValue TJEngine::CallScriptOn(TJFunction& f, TJObject* self, const TJValue* args, std::size_t count) {
   // A function of an earlier run may belong to a tree that no longer exists.
   if (f.Generation != generation_ || f.Info == nullptr) ThrowScriptError(errors::kCallFailed);
+  // Functions usually run in the module that is current already (the same name buffer).
+  if (!f.ScopeName.empty() && f.ScopeName.buffer() != tables_.CurrentName().buffer() &&
+      f.ScopeName.view() != tables_.CurrentName().view()) {
+    return CallScriptInModule(f, self, args, count);
+  }
   CheckStack();
   if (runDepth_ > kMaxCallDepth) ThrowScriptError(errors::kTooDeep);
   const auto& info = *static_cast<const FunctionInfo*>(f.Info);
-
-  // Functions usually run in the module that is current already (the same name buffer).
-  const bool switchTable = !f.ScopeName.empty() && f.ScopeName.buffer() != tables_.CurrentName().buffer() &&
-                           f.ScopeName.view() != tables_.CurrentName().view();
-  const SharedString saved = switchTable ? tables_.CurrentName() : SharedString();
-  if (switchTable) tables_.SetCurrent(f.ScopeName);
   TJSymbolTable& table = tables_.Current();
 
   Frame frame;
   frame.serialMark = factory_.NextSerial();
   frame.scanFrom = factory_.ZeroListSize();
 
+  // Restored on every way out; an exception skips the sweep below, so what this call
+  // made waits for the enclosing frame.
   struct Scope {
     TJEngine& e;
     TJSymbolTable& table;
@@ -106,8 +129,6 @@ TJValue TJEngine::CallScriptOn(TJFunction& f, TJObject* self, const TJValue* arg
     const TJLocalLayout* outerLayout;
     TJValue* outerSlots;
     TJLocalScope* outerScope;
-    const SharedString& saved;
-    bool switched;
     bool pushedThis = false;
     ~Scope() {
       if (pushedThis) table.PopThis();
@@ -117,14 +138,11 @@ TJValue TJEngine::CallScriptOn(TJFunction& f, TJObject* self, const TJValue* arg
       e.frameSlots_ = outerSlots;
       e.frameScope_ = outerScope;
       --e.runDepth_;
-      if (switched) e.tables_.SetCurrent(saved);
     }
   };
   TJValue result;
   {
-    // Restored on every way out; an exception skips the sweep below, so what this call
-    // made waits for the enclosing frame.
-    Scope scope{*this, table, frame_, frameLayout_, frameSlots_, frameScope_, saved, switchTable};
+    Scope scope{*this, table, frame_, frameLayout_, frameSlots_, frameScope_};
     TJLocalScope& locals = table.PushLocal(&info.layout);
     // A plain function's "this" is the global object; when that is on top already (a call
     // from module level or from another plain function) nothing needs pushing.
@@ -141,11 +159,7 @@ TJValue TJEngine::CallScriptOn(TJFunction& f, TJObject* self, const TJValue* arg
     ++runDepth_;
 
     if (info.layout.ArgumentsSlot() >= 0) {
-      TJValueList list;
-      list.Reserve(count);
-      for (std::size_t i = 0; i < count; ++i) list.Add(args[i]);
-      TJObject* arguments = factory_.CreateArray(&list);
-      locals.Assign(static_cast<std::size_t>(info.layout.ArgumentsSlot()), TJValue::Object(arguments));
+      BindArgumentsArray(locals, static_cast<std::size_t>(info.layout.ArgumentsSlot()), args, count);
     }
     // Parameters without an argument stay unbound.
     const std::vector<std::int32_t>& params = info.layout.ParameterSlots();
@@ -171,6 +185,7 @@ TJEngine::ClassPlan& TJEngine::PlanOf(TJFunction& cls, const TJName& className) 
   if (plan->info == nullptr || plan->info->Name().view() != name) {
     plan->info = &factory_.ScriptClassInfo(name, className.Hash());
     plan->constructorShape = 0;
+    plan->path.Clear();
   }
   // The records of a class's methods belong to the module current at `new`.
   const SharedString& scope = tables_.CurrentName();
@@ -215,16 +230,36 @@ TJObject* TJEngine::CreateScriptObject(const TJName& name, const TJValueList* ar
     if (depth == 0 && plan->members > 2) room = plan->members;
     object = parts.base != nullptr ? CreateScriptObject(TJName(parts.base->Name, parts.base->Hash), args, depth + 1, room)
                                    : factory_.CreatePlainObject(room);
-    object->RegisterName(*plan->info);
+    // The level and its members move the object along the shapes the class's last
+    // instance went through, where it is at the same shape; else by name, remembered.
+    TJMemberStore& store = object->Members();
+    TJShapePath& path = plan->path;
+    if (const TJShape* next = path.Next(0, store.Shape())) {
+      store.FollowLayer(next);
+    } else {
+      const TJShape* from = store.Shape();
+      object->RegisterName(*plan->info);
+      path.Record(0, from, store.Shape());
+    }
     const TJValue* standIn = plan->standIns.data();
+    std::size_t step = 1;
+    const auto add = [&](const TJExpr* name, const TJValue& value) {
+      if (const TJShape* next = path.Next(step, store.Shape())) {
+        store.FollowSlot(next, value);
+      } else {
+        const TJShape* from = store.Shape();
+        store.Set(0, TJName(name->Name, name->Hash), value);
+        path.Record(step, from, store.Shape());
+      }
+      ++step;
+    };
     for (const TJStatement* m = parts.firstMember; m != nullptr; m = m->Next) {
       if (m->Kind == skFunction) {
-        const TJExpr* member = PartsOfFunction(*m).name;
-        object->TopMembers().Set(TJName(member->Name, member->Hash), *standIn++);
+        add(PartsOfFunction(*m).name, *standIn++);
       } else if (m->Kind == skDeclarator) {
         const DeclaratorParts member = PartsOfDeclarator(*m);
         const TJValue init = member.initialiser != nullptr ? Eval(member.initialiser) : TJValue::Null();
-        object->TopMembers().Set(TJName(member.name->Name, member.name->Hash), init);
+        add(member.name, init);
       }
     }
   }

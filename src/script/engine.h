@@ -198,6 +198,7 @@ class TJEngine {
     std::uint64_t constructorShape = 0;
     std::int32_t constructorSlot = -1;
     std::uint32_t members = 0;  // how many the last instance had when made
+    TJShapePath path;           // the shapes of the last instance's level (member_store.h)
   };
 
   // --- statements (exec.cpp)
@@ -271,8 +272,12 @@ class TJEngine {
   TJValue CallScript(TJFunction& f, const TJValue* args, std::size_t count) { return CallScriptOn(f, nullptr, args, count); }
   // The same with `this` given (null: the record's own, else the global object).
   TJValue CallScriptOn(TJFunction& f, TJObject* self, const TJValue* args, std::size_t count);
+  [[gnu::noinline]] TJValue CallScriptInModule(TJFunction& f, TJObject* self, const TJValue* args, std::size_t count);
+  [[gnu::noinline]] void BindArgumentsArray(TJLocalScope& locals, std::size_t slot, const TJValue* args, std::size_t count);
   // Runs a call's arguments (last cell given) into a script function.
   TJValue CallWithArguments(TJFunction& f, TJObject* self, const TJExpr* lastCell);
+  // Three arguments or more: a list (kept out of the frames of the usual calls).
+  [[gnu::noinline]] TJValue CallWithArgumentList(TJFunction& f, TJObject* self, const TJExpr* lastCell);
   // The plan of a class value (its Info), ready for the module current now.
   ClassPlan& PlanOf(TJFunction& cls, const TJName& className);
   TJValue CallAutomation(TJFunction& f, TJValueList& args);
@@ -425,11 +430,13 @@ class TJEngine {
     return EvalNonLocal(n);
   }
   // A bare name that no local scope holds: at the level of a module (no method's
-  // "this"), the slot among the module's variables that the node remembers, valid while
-  // the member epoch is unchanged (nothing could have come to hide it); else the lookup.
+  // "this"), or inside a method whose object cannot hide it (ThisLacks), the slot among the
+  // module's variables that the node remembers, valid while the member epoch is unchanged
+  // (nothing could have come to hide it); else the lookup.
   [[gnu::always_inline]] TJValue EvalNonLocal(const TJExpr* n) {
     TJSymbolTable& t = tables_.Current();
-    if (n->CacheEpoch == MemberEpoch() && n->CacheTable == &t && t.CurrentThis() == t.GlobalObject()) {
+    if (n->CacheEpoch == MemberEpoch() && n->CacheTable == &t &&
+        (t.CurrentThis() == t.GlobalObject() || ThisLacks(n, *t.CurrentThis()))) {
       const TJHash& vars = t.Vars();
       if (n->CacheSlot < vars.Count()) {
         const TJMember& m = vars.Entry(n->CacheSlot);
@@ -439,6 +446,15 @@ class TJEngine {
     return EvalIdentifierSlow(n, false);
   }
   TJValue EvalIdentifierSlow(const TJExpr* node, bool withLocals);
+  // Objects of a shared shape lack or hold a name for good, so a bare-name node remembers
+  // (in CacheShapeId, unused on such nodes otherwise) the shape of the last method's
+  // object found without its name; objects of that shape cannot hide a module variable.
+  static bool ThisLacks(const TJExpr* n, const TJObject& self) noexcept {
+    return n->CacheShapeId != 0 && self.Members().Shape()->Id() == n->CacheShapeId && self.StandardMemberAccess();
+  }
+  static void NoteThisLacks(const TJExpr* n, const TJObject& self) noexcept {
+    if (!self.Members().Shape()->Dictionary() && self.StandardMemberAccess()) n->CacheShapeId = self.Members().Shape()->Id();
+  }
   // The slot of an identifier that is a bound local of the running function, or null.
   TJValue* BoundLocal(const TJExpr* n) noexcept {
     TJValue* slot = LocalSlotOf(n);

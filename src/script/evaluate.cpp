@@ -132,7 +132,9 @@ TJValue TJEngine::EvalIdentifierSlow(const TJExpr* n, bool withLocals) {
   const TJName name = NameOf(n);
   switch (t.LookupWhere(name, v, withLocals)) {
     case TJSymbolTable::Found::Vars:
-      if (t.CurrentThis() == t.GlobalObject()) {
+      // Inside a method the variable may be one the global object hides at module level.
+      if (t.CurrentThis() == t.GlobalObject() || t.GlobalObject() == nullptr || !t.GlobalObject()->HasKey(name)) {
+        if (t.CurrentThis() != t.GlobalObject()) NoteThisLacks(n, *t.CurrentThis());
         const std::int64_t slot = t.Vars().IndexOf(n->Name, n->Hash);
         if (slot >= 0) {
           n->CacheEpoch = MemberEpoch();
@@ -671,9 +673,7 @@ TJValue TJEngine::CallWithArguments(TJFunction& f, TJObject* self, const TJExpr*
     two[0] = Operand(last->Operand1->Operand2);
     return CallScriptOn(f, self, two, 2);
   }
-  TJValueList args;
-  EvalArguments(last, args);
-  return CallScriptOn(f, self, args.begin(), args.Count());
+  return CallWithArgumentList(f, self, last);
 }
 
 TJValue TJEngine::EvalNew(const TJExpr* n) {

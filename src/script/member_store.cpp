@@ -125,6 +125,23 @@ void TJMemberStore::Set(std::size_t fromTop, const TJName& name, const TJValue& 
   if (watched_) BumpMemberEpoch();
 }
 
+void TJMemberStore::FollowLayer(const TJShape* next) noexcept {
+  next->AddRef();
+  MoveTo(next);
+  if (watched_) BumpMemberEpoch();
+}
+
+void TJMemberStore::FollowSlot(const TJShape* next, const TJValue& value) {
+  const std::size_t count = count_;
+  MakeRoom();
+  next->AddRef();
+  MoveTo(next);
+  ::new (static_cast<void*>(Data() + count)) TJValue(value);
+  ++count_;
+  RetainValue(value);
+  if (watched_) BumpMemberEpoch();
+}
+
 bool TJMemberStore::Remove(std::size_t fromTop, const TJName& name) {
   const std::int32_t slot = shape_->FindInLayer(name.Text(), name.Hash(), shape_->LayerCount() - 1 - fromTop);
   if (slot < 0) return false;
@@ -162,6 +179,31 @@ std::vector<std::string> TJMemberStore::KeyNames() const {
     for (auto& n : names) all.push_back(std::move(n.second));
   }
   return MergeSortedNoCase(std::move(all));
+}
+
+// ---------------------------------------------------------------------------------------
+// TJShapePath
+
+void TJShapePath::Clear() noexcept {
+  for (const TJShape* s : steps_) s->Release();
+  steps_.clear();
+  start_ = nullptr;
+}
+
+void TJShapePath::Record(std::size_t step, const TJShape* from, const TJShape* to) {
+  if (step == 0) {
+    Clear();
+    start_ = from;
+  } else if (step > steps_.size() || steps_[step - 1] != from) {
+    return;
+  }
+  while (steps_.size() > step) {
+    steps_.back()->Release();
+    steps_.pop_back();
+  }
+  if (to == from || to->Dictionary()) return;
+  to->AddRef();
+  steps_.push_back(to);
 }
 
 }  // namespace kestrin

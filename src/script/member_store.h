@@ -74,6 +74,11 @@ class TJMemberStore {
   }
   // Adds or replaces the entry of one layer.
   void Set(std::size_t fromTop, const TJName& name, const TJValue& value);
+  // Moves on to `next`, a shared child of the current shape that a construction path
+  // remembered (TJShapePath): its layer, or its last entry holding value, added as
+  // PushLayer and Set would have added it.
+  void FollowLayer(const TJShape* next) noexcept;
+  void FollowSlot(const TJShape* next, const TJValue& value);
   // Removes the entry of one layer; false when there is none.
   bool Remove(std::size_t fromTop, const TJName& name);
   // Lets go of every value. The layers stay, their native methods hidden when hideMethods.
@@ -119,6 +124,35 @@ class TJMemberStore {
     TJValue* heap_;  // past kInline: room for the next power of two of count_
     alignas(TJValue) unsigned char inline_[kInline * sizeof(TJValue)];
   };
+};
+
+// The shapes one class level's construction leads through (its layer, then its members
+// in declaration order), remembered from an instance so that the next one moves along
+// them without a search by name. Step 0 is the layer. A step is followed only from the
+// very shape it was recorded from, so an instance that went elsewhere (an initialiser
+// that changed the object, a name declared twice) takes the general way from there.
+// Each step holds a count on its shape, and through it on the shapes before it.
+class TJShapePath {
+ public:
+  TJShapePath() = default;
+  TJShapePath(const TJShapePath&) = delete;
+  TJShapePath& operator=(const TJShapePath&) = delete;
+  ~TJShapePath() { Clear(); }
+
+  void Clear() noexcept;
+  // The shape of step `step` when the store is at the shape it was recorded from, else null.
+  const TJShape* Next(std::size_t step, const TJShape* at) const noexcept {
+    if (step >= steps_.size()) return nullptr;
+    return (step == 0 ? start_ : steps_[step - 1]) == at ? steps_[step] : nullptr;
+  }
+  // An instance went from `from` to `to` at `step` the general way: remembered when it
+  // continues the steps before it (the later ones are forgotten) and leads to a new
+  // shared shape.
+  void Record(std::size_t step, const TJShape* from, const TJShape* to);
+
+ private:
+  const TJShape* start_ = nullptr;  // what step 0 leads from (held through steps_[0])
+  std::vector<const TJShape*> steps_;
 };
 
 // One layer of an object's store, seen as a table (values read as Read gives them).

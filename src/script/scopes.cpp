@@ -9,16 +9,10 @@ namespace kestrin {
 // ---------------------------------------------------------------------------------------
 // TJLocalScope
 
-void TJLocalScope::Close() noexcept {
-  // Releasing only moves counts (nothing is freed here), so one pass does all.
-  for (std::size_t i = 0; i < used_; ++i) {
-    if (i >= kBorrowable || (borrowed_ >> i & 1u) == 0) ReleaseValue(slots_[i]);
-    slots_[i] = TJValue();
-  }
-  borrowed_ = 0;
-  used_ = 0;
-  layout_ = nullptr;
-  others_.Reset();
+void TJLocalScope::CloseSlot(std::size_t slot) noexcept {
+  // Releasing only moves counts (nothing is freed here).
+  if (slot >= kBorrowable || (borrowed_ >> slot & 1u) == 0) ReleaseValue(slots_[slot]);
+  slots_[slot] = TJValue();
 }
 
 TJValue* TJLocalScope::Find(const TJName& name) noexcept {

@@ -38,10 +38,22 @@ class TJLocalScope {
     const std::size_t n = layout != nullptr ? layout->SlotCount() : 0;
     if (slots_.size() < n) slots_.resize(n);
     used_ = n;
-    for (std::size_t i = 0; i < n; ++i) slots_[i] = TJValue::Unbound();
+    // Slots past the last call's end hold nothing counted (Close saw to it).
+    TJValue* slots = slots_.data();
+    for (std::size_t i = 0; i < n; ++i) ::new (static_cast<void*>(slots + i)) TJValue(TJValue::Unbound());
   }
-  // Ends the call: lets go of every value.
-  void Close() noexcept;
+  // Ends the call: lets go of every value. Slots holding nothing counted (numbers,
+  // booleans, unbound) are left as they are: the next Open overwrites them.
+  void Close() noexcept {
+    TJValue* slots = slots_.data();
+    for (std::size_t i = 0; i < used_; ++i) {
+      if (slots[i].Kind() >= jkString && !slots[i].IsUnbound()) CloseSlot(i);
+    }
+    borrowed_ = 0;
+    used_ = 0;
+    layout_ = nullptr;
+    others_.Reset();
+  }
 
   const TJLocalLayout* Layout() const noexcept { return layout_; }
   TJValue* Slots() noexcept { return slots_.data(); }
@@ -79,6 +91,7 @@ class TJLocalScope {
 
  private:
   static constexpr std::size_t kBorrowable = 64;
+  void CloseSlot(std::size_t slot) noexcept;
   const TJLocalLayout* layout_ = nullptr;
   std::uint64_t borrowed_ = 0;  // slots holding an uncounted argument
   std::vector<TJValue> slots_;

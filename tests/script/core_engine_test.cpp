@@ -401,6 +401,61 @@ TEST(Classes, InstancesGrowPastTheRoomTheirClassGaveThem) {
             "688\ntrue\n170\n19\n");
 }
 
+// A bare name inside a method is the module variable unless the method's object (or a
+// with object) holds it; the evaluator remembers shapes found without the name, so each
+// way an object can come to hold it must still be seen.
+TEST(Classes, BareNamesInMethodsSeeTheObjectBeforeTheModule) {
+  struct Case {
+    const char* name;
+    const char* script;
+    const char* expected;
+  };
+  const Case cases[] = {
+      {"objects of other shapes, a member added, the variable changed",
+       "var n = 'module', s = '', i, a, b, a2; class A { function get() { return n; } }"
+       "class B { n = 'member'; function get() { return n; } } a = new A(); b = new B();"
+       "for (i = 0; i < 2; i++) s += a.get() + ' ' + b.get() + ' ';"
+       "for (i = 0; i < 2; i++) { s += a.get() + ' '; a['n'] = 'added'; }"
+       "a2 = new A(); s += a2.get() + ' '; n = 'changed'; println(s + a2.get() + ' ' + a.get());",
+       "module member module member module added module changed added\n"},
+      // The function runs as o's method, then (o gone) as a plain function.
+      {"a variable that the global object hides outside methods",
+       "var o = {}, s = ''; __Global__.parseInt = 'mine'; function get() { return typeof parseInt; }"
+       "o['get'] = get; s = o.get() + ' ' + o.get(); o = null; s += ' ' + get(); println(s);",
+       "string string function\n"},
+      {"an object used as a table gains the name in place",
+       "var n = 'module', j, s = '', d; class D { x = 1; function get() { return n; } } d = new D();"
+       "for (j = 0; j < 40; j++) d['m' + j] = j;"
+       "for (j = 0; j < 3; j++) { s += d.get() + ' '; if (j == 1) d['n'] = 'table'; } println(s + new D().get());",
+       "module module table module\n"},
+      {"with bodies", "var n = 'module', s, o = {k: 1}; with (o) { s = n; } o['n'] = 'with'; with (o) { s += ' ' + n; } println(s);",
+       "module with\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(Output(c.script), c.expected);
+  }
+}
+
+// Instances of a class go through the shapes the last one went through; one whose
+// construction went elsewhere (an initialiser that added a member to the object under
+// construction, a member declared twice, the class under another name) stays right.
+TEST(Classes, InstancesWhoseConstructionDivergesKeepTheirMembers) {
+  EXPECT_EQ(Output("var hold = {o: null, count: 0}; function keys(o) { return o.getKeys().split(\"\\n\").join(','); }"
+                   "class P { pa = 1; function P() { hold.o = this; } }"
+                   "function poke() { hold.count++; if (hold.count == 2) hold.o['extra'] = 5; return hold.count; }"
+                   "class Q extends P { qa = poke(); ra = 3; function Q() {} }"
+                   "var a = new Q(), b = new Q(), c = new Q(); println(keys(a) + ' ' + keys(b) + ' ' + keys(c));"
+                   "println(a.qa + b.qa + c.qa, b.extra, c.hasKey('extra'), c.ra + c.pa);"
+                   "class R extends P { ab = 1; bb = 2; ab = 3; function R() {} } var r1 = new R(), r2 = new R();"
+                   "var Alias = R; var r3 = new Alias(); println(keys(r2) + ' ' + keys(r3), r1.ab + r2.ab + r3.bb, r3);"),
+            "pa,qa,ra,getKeys,getMethods,getProperties,hasKey,P,Q,toString "
+            "extra,pa,qa,ra,getKeys,getMethods,getProperties,hasKey,P,Q,toString "
+            "pa,qa,ra,getKeys,getMethods,getProperties,hasKey,P,Q,toString\n6\n5\nfalse\n4\n"
+            "ab,bb,pa,getKeys,getMethods,getProperties,hasKey,P,R,toString "
+            "ab,bb,pa,getKeys,getMethods,getProperties,hasKey,P,R,toString\n8\n[Alias]\n");
+}
+
 TEST(Classes, BaseConstructorRunsFirstWithTheSameArguments) {
   EXPECT_EQ(Output("var L = {s: ''}; class P { function P(a, b) { L.s += 'P' + a + b; } }"
                    "class Q extends P { function Q(a, b) { L.s += 'Q' + a + b; } } new Q(1, 2); println(L.s);"),
