@@ -39,15 +39,15 @@ class TJLocalScope {
     if (slots_.size() < n) slots_.resize(n);
     used_ = n;
     // Slots past the last call's end hold nothing counted (Close saw to it).
-    TJValue* slots = slots_.data();
-    for (std::size_t i = 0; i < n; ++i) ::new (static_cast<void*>(slots + i)) TJValue(TJValue::Unbound());
+    TJValue* values = slots_.data();
+    for (std::size_t i = 0; i < n; ++i) ::new (static_cast<void*>(values + i)) TJValue(TJValue::Unbound());
   }
   // Ends the call: lets go of every value. Slots holding nothing counted (numbers,
   // booleans, unbound) are left as they are: the next Open overwrites them.
   void Close() noexcept {
-    TJValue* slots = slots_.data();
+    TJValue* values = slots_.data();
     for (std::size_t i = 0; i < used_; ++i) {
-      if (slots[i].Kind() >= jkString && !slots[i].IsUnbound()) CloseSlot(i);
+      if (values[i].Kind() >= jkString && !values[i].IsUnbound()) CloseSlot(i);
     }
     borrowed_ = 0;
     used_ = 0;
