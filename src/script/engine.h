@@ -449,7 +449,7 @@ class TJEngine {
   // Objects of a shared shape lack or hold a name for good, so a bare-name node remembers
   // (in CacheShapeId, unused on such nodes otherwise) the shape of the last method's
   // object found without its name; objects of that shape cannot hide a module variable.
-  static bool ThisLacks(const TJExpr* n, const TJObject& self) noexcept {
+  [[gnu::always_inline]] static bool ThisLacks(const TJExpr* n, const TJObject& self) noexcept {
     return n->CacheShapeId != 0 && self.Members().Shape()->Id() == n->CacheShapeId && self.StandardMemberAccess();
   }
   static void NoteThisLacks(const TJExpr* n, const TJObject& self) noexcept {

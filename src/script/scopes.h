@@ -43,11 +43,15 @@ class TJLocalScope {
     for (std::size_t i = 0; i < n; ++i) ::new (static_cast<void*>(values + i)) TJValue(TJValue::Unbound());
   }
   // Ends the call: lets go of every value. Slots holding nothing counted (numbers,
-  // booleans, unbound) are left as they are: the next Open overwrites them.
+  // booleans, unbound, an object argument borrowed) are left as they are: the next Open
+  // overwrites them.
   void Close() noexcept {
     TJValue* values = slots_.data();
     for (std::size_t i = 0; i < used_; ++i) {
-      if (values[i].Kind() >= jkString && !values[i].IsUnbound()) CloseSlot(i);
+      const TJValueKind kind = values[i].Kind();
+      if (kind < jkString || values[i].IsUnbound()) continue;
+      if (kind == jkObject && i < kBorrowable && (borrowed_ >> i & 1u) != 0) continue;
+      CloseSlot(i);
     }
     borrowed_ = 0;
     used_ = 0;
