@@ -534,7 +534,7 @@ bool TJEngine::AssignMemberNumber(const TJExpr* n, TJNum& result) {
     return false;
   }
   TJValue* slot = NumericHandlers::Peek(*this, target);
-  if (slot == nullptr || target->Operand2->CacheKind != kTopSlot || slot->Kind() >= jkString) return false;
+  if (slot == nullptr || target->Operand2->CacheKind != kTopSlot || !Uncounted(*slot)) return false;
   const TJNum r = n->Code == ecAssign ? v : NumArith(CompoundOperator(n->Code), NumOf(*slot), v);
   if (!r.Ok()) return false;
   Overwrite(slot, r);

@@ -71,7 +71,7 @@ class TJValueList {
   void Set(std::size_t pos, const TJValue& v);
   // Replaces a value in place when neither it nor the new one is counted (no object).
   bool SetUncounted(std::size_t pos, const TJValue& v) noexcept {
-    if (pos >= items_.size() || items_[pos].Kind() >= jkString || v.Kind() >= jkString) return false;
+    if (pos >= items_.size() || !Uncounted(items_[pos]) || !Uncounted(v)) return false;
     ::new (static_cast<void*>(&items_[pos])) TJValue(v);  // nothing to let go of
     return true;
   }

@@ -207,6 +207,15 @@ class TJValue {
 
 static_assert(sizeof(TJValue) == 16, "TJValue stays two words");
 
+// A value that owns no buffer and that no member table or list keeps a count for:
+// undefined, null, numbers, booleans, NaN, Infinity (and the unbound mark). Such a value
+// can be overwritten in place.
+[[gnu::always_inline]] inline bool Uncounted(const TJValue& v) noexcept {
+  constexpr std::uint32_t kCounted = 1u << jkString | 1u << jkObject | 1u << jkFunction | 1u << jkDispatch;
+  const unsigned kind = v.Kind();
+  return kind >= 32 || ((kCounted >> kind) & 1u) == 0;
+}
+
 // The constructors by their names in the value model.
 inline void SetUndefined(TJValue& v) noexcept { v = TJValue(); }
 inline void SetNull(TJValue& v) noexcept { v = TJValue::Null(); }

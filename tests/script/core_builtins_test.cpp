@@ -212,6 +212,22 @@ TEST(Objects, MethodsOfObjectsUsedAsTables) {
             "true false true\nown k1\ntrue true [Object]\nENameError\ntrue 0\n0 5\n");
 }
 
+// Booleans in arrays and members are overwritten in place like numbers; texts are not
+// (outputs of the general path).
+TEST(Array, ElementsAndMembersOfEveryPlainKindOverwritten) {
+  EXPECT_EQ(Output("class Box { flag = true; count = 0;"
+                   " function bump(n) { for (i = 0; i < n; i++) { this.flag = i; this.count += 2; }"
+                   " return this.flag + this.count; } }"
+                   "function sieve(a, n) {"
+                   " for (i = 0; i < n; i++) a[i] = i % 3 == 0; println(a.join(','));"
+                   " for (i = 0; i < n; i += 2) a[i] = 1.5; a[3] = 's'; println(a.join(','));"
+                   " for (i = 0; i < n; i++) a[i] = i > 4; return a.join(','); }"
+                   "a = []; for (i = 0; i < 8; i++) a.push(false);"
+                   "println(sieve(a, 8)); println(new Box().bump(5));"),
+            "true,false,false,true,false,false,true,false\n1.5,false,1.5,s,1.5,false,1.5,false\n"
+            "false,false,false,false,false,true,true,true\n14\n");
+}
+
 // Whole exponents: the product of the squares for the exponent's bits, bit for bit as
 // the plain loop gives it, also where the squares fall to zero or into the subnormals.
 TEST(Math, WholePowersAreTheProductOfTheSquares) {

@@ -176,6 +176,32 @@ TEST(Conversions, ToTextAndTypeName) {
   EXPECT_FALSE(IsString(absent));
 }
 
+// What may be overwritten in place without a count or a buffer to let go of.
+TEST(Values, UncountedKinds) {
+  struct Row {
+    const char* name;
+    TJValue value;
+    bool uncounted;
+  };
+  const Row rows[] = {
+      {"undefined", TJValue(), true},
+      {"null", TJValue::Null(), true},
+      {"integer", TJValue::Integer(3), true},
+      {"double", TJValue::Number(0.5), true},
+      {"boolean", TJValue::Boolean(false), true},
+      {"NaN", TJValue::NaN(), true},
+      {"Infinity", TJValue::Infinity(), true},
+      {"text", S("x"), false},
+      {"object", TJValue::Object(nullptr), false},
+      {"function", TJValue::Function(nullptr), false},
+      {"dispatch", TJValue::Dispatch(nullptr), false},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    EXPECT_EQ(Uncounted(row.value), row.uncounted);
+  }
+}
+
 TEST(Conversions, IsNumeric) {
   EXPECT_TRUE(IsNumeric(S("12")));
   EXPECT_TRUE(IsNumeric(S("1.5")));
