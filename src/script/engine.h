@@ -229,15 +229,21 @@ class TJEngine {
   // --- loop plans (loop_plans.cpp)
   // The plan of a loop's body for the running function, or null: the loop runs the
   // general way.
-  const TJLoopPlan* LoopPlanFor(const TJStatement& loop, const TJStatement* body);
-  // A planned loop: the condition first unless it is a do ... while; the update after each
-  // pass (for).
-  Completion RunPlannedLoop(const TJLoopPlan& plan, const TJExpr* condition, const TJExpr* update, bool conditionFirst);
-  // One pass over the steps. quiet: nothing has run since the last statement's Tick that
-  // could raise an abort or leave objects to sweep, so the next Tick only counts. A pass
-  // that cannot reach the clock's look counts all its Ticks at once.
-  Completion RunSteps(const TJLoopPlan& plan, bool& quiet);
+  // A for's update is planned with the body.
+  const TJLoopPlan* LoopPlanFor(const TJStatement& loop, const TJStatement* body, const TJExpr* update);
+  // A planned loop: the condition first unless it is a do ... while.
+  Completion RunPlannedLoop(const TJLoopPlan& plan, const TJExpr* condition, bool conditionFirst);
+  // A pass over the steps from `from` (0: the body and the update; the update alone after
+  // a continue). quiet: nothing has run since the last statement's Tick that could raise
+  // an abort or leave objects to sweep, so the next Tick only counts. A pass that cannot
+  // reach the clock's look counts all its Ticks at once.
+  Completion RunSteps(const TJLoopPlan& plan, std::uint32_t from, bool& quiet);
+  void RunUpdate(const TJLoopPlan& plan, bool& quiet);
   bool PlannedCondition(const TJExpr* n, bool& quiet);
+  // A local's or a constant's number (None for other values).
+  TJNum LeafNum(const TJExpr* n) const noexcept {
+    return NumOf(n->Code == ecIdentifier ? frameSlots_[n->LocalSlot] : *n->Constant);
+  }
   void PlannedTick(bool& quiet) {
     if (quiet && pollCountdown_ > 1) {
       --pollCountdown_;

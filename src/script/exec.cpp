@@ -169,8 +169,8 @@ TJEngine::Completion TJEngine::ExecIf(const TJStatement& s, bool inLoop) {
 // The loops: a body that breaks ends the loop, one that returns ends it with the return.
 TJEngine::Completion TJEngine::ExecWhile(const TJStatement& s) {
   const LoopParts parts = PartsOfLoop(s);
-  const TJLoopPlan* plan = parts.condition != nullptr ? LoopPlanFor(s, parts.body) : nullptr;
-  if (plan != nullptr) return RunPlannedLoop(*plan, parts.condition, nullptr, true);
+  const TJLoopPlan* plan = parts.condition != nullptr ? LoopPlanFor(s, parts.body, nullptr) : nullptr;
+  if (plan != nullptr) return RunPlannedLoop(*plan, parts.condition, true);
   while (EvalCondition(parts.condition)) {
     const Completion c = ExecChain(parts.body, true);
     if (c == Completion::Break) break;
@@ -181,8 +181,8 @@ TJEngine::Completion TJEngine::ExecWhile(const TJStatement& s) {
 
 TJEngine::Completion TJEngine::ExecDoWhile(const TJStatement& s) {
   const LoopParts parts = PartsOfLoop(s);
-  const TJLoopPlan* plan = parts.condition != nullptr ? LoopPlanFor(s, parts.body) : nullptr;
-  if (plan != nullptr) return RunPlannedLoop(*plan, parts.condition, nullptr, false);
+  const TJLoopPlan* plan = parts.condition != nullptr ? LoopPlanFor(s, parts.body, nullptr) : nullptr;
+  if (plan != nullptr) return RunPlannedLoop(*plan, parts.condition, false);
   for (;;) {
     const Completion c = ExecChain(parts.body, true);
     if (c == Completion::Break) break;
@@ -195,7 +195,7 @@ TJEngine::Completion TJEngine::ExecDoWhile(const TJStatement& s) {
 TJEngine::Completion TJEngine::ExecFor(const TJStatement& s) {
   const ForParts parts = PartsOfFor(s);
   ExecExpression(parts.init);
-  if (const TJLoopPlan* plan = LoopPlanFor(s, parts.body)) return RunPlannedLoop(*plan, parts.condition, parts.update, true);
+  if (const TJLoopPlan* plan = LoopPlanFor(s, parts.body, parts.update)) return RunPlannedLoop(*plan, parts.condition, true);
   for (;;) {
     if (parts.condition != nullptr && !EvalCondition(parts.condition)) break;
     const Completion c = ExecChain(parts.body, true);

@@ -13,6 +13,7 @@ namespace {
 enum StepOp : std::uint8_t {
   kNothing,        // the Tick of the block around the body
   kAssignLocal,    // local = numeric tree
+  kAssignPair,     // local = leaf op leaf (arithmetic over locals and number constants)
   kCompoundLocal,  // local op= numeric tree
   kStepLocal,      // local++ and the like, as a statement
   kAssignStore,    // a[k] = ..., o.m = ...
@@ -23,6 +24,11 @@ enum StepOp : std::uint8_t {
 
 bool IsLocalOf(const TJExpr* n, const void* layout) {
   return n != nullptr && n->Code == ecIdentifier && n->LocalLayout == layout && n->LocalSlot >= 0;
+}
+
+bool IsNumberLeaf(const TJExpr* n, const void* layout) {
+  if (n != nullptr && n->Code == ecConstant) return n->Constant != nullptr && NumOf(*n->Constant).Ok();
+  return IsLocalOf(n, layout);
 }
 
 // The steps of an expression statement; a comma's operands run left to right as steps of
@@ -41,7 +47,10 @@ void AddExpressionSteps(const TJExpr* e, const TJStatement* s, bool tick, const 
   step.Op = kExpression;
   if (e != nullptr && e->Operand2 != nullptr && IsLocalOf(e->Operand1, layout)) {
     if (e->Code == ecAssign) {
-      step.Op = kAssignLocal;
+      const TJExpr* v = e->Operand2;
+      const bool pair = IsArithmetic(v->Code) && IsNumberLeaf(v->Operand1, layout) && IsNumberLeaf(v->Operand2, layout);
+      step.Op = pair ? kAssignPair : kAssignLocal;
+      step.Operator = v->Code;
     } else if (e->Code >= ecMulAssign && e->Code <= ecOrAssign) {
       step.Op = kCompoundLocal;
       step.Operator = CompoundOperator(e->Code);
@@ -60,7 +69,7 @@ void AddExpressionSteps(const TJExpr* e, const TJStatement* s, bool tick, const 
 
 }  // namespace
 
-const TJLoopPlan* TJEngine::LoopPlanFor(const TJStatement& loop, const TJStatement* body) {
+const TJLoopPlan* TJEngine::LoopPlanFor(const TJStatement& loop, const TJStatement* body, const TJExpr* update) {
   if (loop.PlanState == 1 && loop.Plan->Layout == frameLayout_) return loop.Plan.get();
   if (loop.PlanState != 0 || frameLayout_ == nullptr) return nullptr;
   loop.PlanState = 2;
@@ -87,6 +96,9 @@ const TJLoopPlan* TJEngine::LoopPlanFor(const TJStatement& loop, const TJStateme
       plan->Steps.push_back(step);
     }
   }
+  // A for's update: steps without a Tick at the end, also run alone after a continue.
+  plan->UpdateFrom = static_cast<std::uint32_t>(plan->Steps.size());
+  if (update != nullptr) AddExpressionSteps(update, nullptr, false, frameLayout_, plan->Steps);
   for (const TJLoopStep& step : plan->Steps) plan->Ticks += step.Tick ? 1 : 0;
   loop.Plan = std::move(plan);
   loop.PlanState = 1;
@@ -103,28 +115,15 @@ bool TJEngine::PlannedCondition(const TJExpr* n, bool& quiet) {
   return ToBoolean(Eval(n));
 }
 
-TJEngine::Completion TJEngine::RunPlannedLoop(const TJLoopPlan& plan, const TJExpr* condition, const TJExpr* update,
-                                             bool conditionFirst) {
-  bool quiet = false;
-  if (conditionFirst && condition != nullptr && !PlannedCondition(condition, quiet)) return Completion::Normal;
-  for (;;) {
-    const Completion c = RunSteps(plan, quiet);
-    if (c == Completion::Break) break;
-    if (c == Completion::Return) return c;
-    if (update != nullptr) {
-      quiet = false;
-      ExecExpression(update);
-    }
-    if (condition != nullptr && !PlannedCondition(condition, quiet)) break;
-  }
-  return Completion::Normal;
-}
-
-TJEngine::Completion TJEngine::RunSteps(const TJLoopPlan& plan, bool& quietAcross) {
+[[gnu::always_inline]] inline TJEngine::Completion TJEngine::RunSteps(const TJLoopPlan& plan, std::uint32_t from,
+                                                                    bool& quietAcross) {
   bool quiet = quietAcross;
-  const bool counted = pollCountdown_ > plan.Ticks;
-  if (counted) pollCountdown_ -= plan.Ticks;
-  for (const TJLoopStep& step : plan.Steps) {
+  const std::uint32_t ticks = from == 0 ? plan.Ticks : 0;
+  const bool counted = pollCountdown_ > ticks;
+  if (counted) pollCountdown_ -= ticks;
+  const TJLoopStep* const end = plan.Steps.data() + plan.Steps.size();
+  for (const TJLoopStep* at = plan.Steps.data() + from; at != end; ++at) {
+    const TJLoopStep& step = *at;
     if (step.Tick) {
       if (!counted) {
         PlannedTick(quiet);
@@ -137,6 +136,18 @@ TJEngine::Completion TJEngine::RunSteps(const TJLoopPlan& plan, bool& quietAcros
     switch (step.Op) {
       case kNothing:
         continue;
+      case kAssignPair: {
+        const TJExpr* v = e->Operand2;
+        const TJNum b = LeafNum(v->Operand2);
+        const TJNum a = LeafNum(v->Operand1);
+        const TJNum r = a.Ok() && b.Ok() ? NumArith(step.Operator, a, b) : TJNum::None();
+        TJValue* slot = frameSlots_ + step.Slot;
+        if (r.Ok() && slot->Kind() < jkString) {
+          Overwrite(slot, r);
+          continue;
+        }
+        [[fallthrough]];
+      }
       case kAssignLocal: {
         const TJExpr* value = e->Operand2;
         if (NumericRoot(value)) {
@@ -219,5 +230,20 @@ TJEngine::Completion TJEngine::RunSteps(const TJLoopPlan& plan, bool& quietAcros
   quietAcross = quiet;
   return Completion::Normal;
 }
+
+TJEngine::Completion TJEngine::RunPlannedLoop(const TJLoopPlan& plan, const TJExpr* condition, bool conditionFirst) {
+  bool quiet = false;
+  if (conditionFirst && condition != nullptr && !PlannedCondition(condition, quiet)) return Completion::Normal;
+  for (;;) {
+    const Completion c = RunSteps(plan, 0, quiet);
+    if (c == Completion::Break) break;
+    if (c == Completion::Return) return c;
+    if (c == Completion::Continue && plan.UpdateFrom < plan.Steps.size()) RunUpdate(plan, quiet);
+    if (condition != nullptr && !PlannedCondition(condition, quiet)) break;
+  }
+  return Completion::Normal;
+}
+
+void TJEngine::RunUpdate(const TJLoopPlan& plan, bool& quiet) { RunSteps(plan, plan.UpdateFrom, quiet); }
 
 }  // namespace kestrin

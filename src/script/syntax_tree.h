@@ -184,7 +184,8 @@ struct TJLoopStep {
 struct TJLoopPlan {
   const void* Layout = nullptr;
   std::vector<TJLoopStep> Steps;
-  std::uint32_t Ticks = 0;  // steps that begin a statement
+  std::uint32_t Ticks = 0;       // steps that begin a statement
+  std::uint32_t UpdateFrom = 0;  // a for's update: the steps from here on
 };
 
 struct TJStatement {
