@@ -209,7 +209,46 @@ TJObject* TJEngine::CreateObject(std::string_view className, const TJValueList* 
   return CreateScriptObject(TJName(className), args, 0);
 }
 
-TJObject* TJEngine::CreateScriptObject(const TJName& name, const TJValueList* args, int depth, std::size_t room) {
+bool TJEngine::LookupClassName(const TJExpr* node, const TJName& name, TJValue& out) {
+  TJSymbolTable& t = tables_.Current();
+  if (node == nullptr) return tables_.Lookup(name, out);
+  TJObject* self = t.CurrentThis();
+  const bool method = self != t.GlobalObject();
+  // A local scope lacks the name for good when its layout has no slot of it.
+  const TJLocalLayout* layout = t.HasLocal() ? t.TopLocal().Layout() : nullptr;
+  const bool localsLack = !t.HasLocal() || (layout != nullptr && !t.TopLocal().HasOtherNames());
+  if (localsLack && node->LocalLayout == layout && node->CacheEpoch == MemberEpoch() && node->CacheTable == &t &&
+      (!method || ThisLacks(node, *self))) {
+    const TJHash& vars = t.Vars();
+    if (node->CacheSlot < vars.Count() && vars.Entry(node->CacheSlot).Is(node->Name, node->Hash)) {
+      out = vars.Entry(node->CacheSlot).Value();
+      return true;
+    }
+  }
+  switch (t.LookupWhere(name, out)) {
+    case TJSymbolTable::Found::Nowhere:
+      return tables_.LookupElsewhere(name, out);
+    case TJSymbolTable::Found::Vars:
+      // As for a bare name (EvalIdentifierSlow): not where the global object has it too.
+      if (localsLack && (layout == nullptr || layout->Find(name.Text(), name.Hash()) < 0) &&
+          (!method || t.GlobalObject() == nullptr || !t.GlobalObject()->HasKey(name))) {
+        if (method) NoteThisLacks(node, *self);
+        const std::int64_t slot = t.Vars().IndexOf(node->Name, node->Hash);
+        if (slot >= 0) {
+          node->LocalLayout = layout;
+          node->CacheEpoch = MemberEpoch();
+          node->CacheTable = &t;
+          node->CacheSlot = static_cast<std::uint32_t>(slot);
+        }
+      }
+      return true;
+    default:
+      return true;
+  }
+}
+
+TJObject* TJEngine::CreateScriptObject(const TJName& name, const TJValueList* args, int depth, std::size_t room,
+                                       const TJExpr* nameNode) {
   CheckStack();
   TJObject* object = nullptr;
   ClassPlan* plan = nullptr;
@@ -218,7 +257,7 @@ TJObject* TJEngine::CreateScriptObject(const TJName& name, const TJValueList* ar
     object = factory_.CreateObject(className, args);
   } else {
     TJValue cls;
-    if (!tables_.Lookup(name, cls) || cls.Kind() != jkFunction || cls.FuncValue() == nullptr ||
+    if (!LookupClassName(nameNode, name, cls) || cls.Kind() != jkFunction || cls.FuncValue() == nullptr ||
         cls.FuncValue()->FuncKind != TJFunctionKind::Class || cls.FuncValue()->Generation != generation_) {
       ThrowScriptError(errors::kName, className);
     }
@@ -228,8 +267,9 @@ TJObject* TJEngine::CreateScriptObject(const TJName& name, const TJValueList* ar
     plan = &PlanOf(*cls.FuncValue(), name);
     // Members beyond the two an object holds itself go right behind it, in one allocation.
     if (depth == 0 && plan->members > 2) room = plan->members;
-    object = parts.base != nullptr ? CreateScriptObject(TJName(parts.base->Name, parts.base->Hash), args, depth + 1, room)
-                                   : factory_.CreatePlainObject(room);
+    object = parts.base != nullptr
+                 ? CreateScriptObject(TJName(parts.base->Name, parts.base->Hash), args, depth + 1, room, parts.base)
+                 : factory_.CreatePlainObject(room);
     // The level and its members move the object along the shapes the class's last
     // instance went through, where it is at the same shape; else by name, remembered.
     TJMemberStore& store = object->Members();

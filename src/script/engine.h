@@ -289,7 +289,13 @@ class TJEngine {
   TJValue CallAutomation(TJFunction& f, TJValueList& args);
   // className carries the HashName the parser stored, when it comes from a node.
   // room: member values the most derived class's instances had before (0: not known).
-  TJObject* CreateScriptObject(const TJName& className, const TJValueList* args, int depth, std::size_t room = 0);
+  // nameNode: the node of the name `new` or a class's base clause gave (its cache), if any.
+  TJObject* CreateScriptObject(const TJName& className, const TJValueList* args, int depth, std::size_t room = 0,
+                               const TJExpr* nameNode = nullptr);
+  // What a class name names, as tables_.Lookup finds it; a name node remembers the module
+  // variable it found, as a bare name's read does (EvalNonLocal), for a local scope of the
+  // layout it was found without.
+  bool LookupClassName(const TJExpr* nameNode, const TJName& name, TJValue& out);
 
   // --- numeric trees (evaluate.cpp)
   // A tree of arithmetic, comparisons, logic and conditionals over locals of the running

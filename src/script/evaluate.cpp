@@ -682,10 +682,10 @@ TJValue TJEngine::EvalNew(const TJExpr* n) {
   TJValueList args;
   EvalArguments(parts.lastArgument, args);
   const TJName className(parts.className->Name, parts.className->Hash);
-  if (parts.module == nullptr) return TJValue::Object(CreateScriptObject(className, &args, 0));
+  if (parts.module == nullptr) return TJValue::Object(CreateScriptObject(className, &args, 0, 0, parts.className));
   const TJCurrentTableScope inModule(tables_, SharedString(parts.module->Name));
   tables_.Current();  // an unknown module raises ENameError here
-  return TJValue::Object(CreateScriptObject(className, &args, 0));
+  return TJValue::Object(CreateScriptObject(className, &args, 0, 0, parts.className));
 }
 
 TJValue TJEngine::EvalObjectLiteral(const TJExpr* n) {

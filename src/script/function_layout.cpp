@@ -53,6 +53,7 @@ std::int32_t TJLocalLayout::Add(std::string_view name, std::uint32_t hash) {
   const std::int32_t existing = Find(name, hash);
   if (existing >= 0) return existing;
   locals_.push_back({SharedString(name), hash});
+  slotCount_ = locals_.size();
   return static_cast<std::int32_t>(locals_.size() - 1);
 }
 

@@ -32,7 +32,7 @@ class TJLocalLayout {
   TJLocalLayout(const TJLocalLayout&) = delete;
   TJLocalLayout& operator=(const TJLocalLayout&) = delete;
 
-  std::size_t SlotCount() const noexcept { return locals_.size(); }
+  std::size_t SlotCount() const noexcept { return slotCount_; }
   const Local& SlotName(std::size_t slot) const noexcept { return locals_[slot]; }
   // The slot of a name, or -1.
   std::int32_t Find(std::string_view name, std::uint32_t hash) const noexcept;
@@ -51,6 +51,7 @@ class TJLocalLayout {
   void MarkExpr(const TJExpr* e) const;
 
   std::vector<Local> locals_;
+  std::size_t slotCount_ = 0;  // locals_.size(), read at every call
   std::vector<std::int32_t> parameterSlots_;
   std::int32_t argumentsSlot_ = -1;
 };

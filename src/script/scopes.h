@@ -60,6 +60,8 @@ class TJLocalScope {
   }
 
   const TJLocalLayout* Layout() const noexcept { return layout_; }
+  // Names bound by name beside the layout's (none in practice).
+  bool HasOtherNames() const noexcept { return others_.Count() != 0; }
   TJValue* Slots() noexcept { return slots_.data(); }
   // A bound name, or null.
   TJValue* Find(const TJName& name) noexcept;
@@ -79,11 +81,16 @@ class TJLocalScope {
   // the call's frame begins, so no sweep of the call can free it, and what holds it when
   // the call begins is the caller's affair. Assigning the slot later counts as usual.
   void Borrow(std::size_t slot, const TJValue& value) noexcept {
+    TJValue& target = slots_[slot];
     if (slot >= kBorrowable) {
-      AssignCounted(slots_[slot], value);
+      AssignCounted(target, value);
       return;
     }
-    slots_[slot] = value;
+    if (target.IsUnbound()) {
+      ::new (static_cast<void*>(&target)) TJValue(value);  // an unbound slot owns nothing
+    } else {
+      target = value;  // a parameter name given twice
+    }
     borrowed_ |= std::uint64_t{1} << slot;
   }
   static void AssignCounted(TJValue& slot, const TJValue& value) noexcept {

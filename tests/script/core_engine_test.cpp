@@ -437,6 +437,22 @@ TEST(Classes, BareNamesInMethodsSeeTheObjectBeforeTheModule) {
   }
 }
 
+// `new` finds its class (and a class its base) where a bare name would, also after the
+// name node remembered where it found it: from methods, plain functions, a local or a
+// member of the same name, a class declared again.
+TEST(Classes, NewFindsTheClassWhereABareNameWould) {
+  EXPECT_EQ(Output("var s = '', i, n, m, o; class V { x = 1; function V(x) { this.x = x; } }"
+                   "class W extends V { function W(x) { this.x = x * 10; } }"
+                   "class N { function make(k) { return new W(k); } } class M { V = 5; function make() { return new V(2); } }"
+                   "function plain(k) { return new V(k); } function shadow() { V = 7; return new V(1); }"
+                   "n = new N(); m = new M(); for (i = 0; i < 3; i++) s += n.make(i).x + plain(i).x + ' ';"
+                   "try { m.make(); } catch (e) { s += e + ' '; } s += n.make(4).x + ' ';"
+                   "class V { x = 2; function V(x) { this.x = x + 100; } } s += n.make(5).x + plain(6).x + ' ';"
+                   "try { shadow(); } catch (e) { s += e + ' '; } o = {}; o['mk'] = plain; s += o.mk(8).x + ' ' + plain(9).x;"
+                   "println(s);"),
+            "0 11 22 ENameError 40 156 ENameError 108 109\n");
+}
+
 // Instances of a class go through the shapes the last one went through; one whose
 // construction went elsewhere (an initialiser that added a member to the object under
 // construction, a member declared twice, the class under another name) stays right.
