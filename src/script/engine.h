@@ -232,11 +232,17 @@ class TJEngine {
   // A for's update is planned with the body.
   const TJLoopPlan* LoopPlanFor(const TJStatement& loop, const TJStatement* body, const TJExpr* update);
   // A planned loop: the condition first unless it is a do ... while.
+  template <bool Branches>
   Completion RunPlannedLoop(const TJLoopPlan& plan, const TJExpr* condition, bool conditionFirst);
+  Completion RunPlanned(const TJLoopPlan& plan, const TJExpr* condition, bool conditionFirst) {
+    return plan.Branches ? RunPlannedLoop<true>(plan, condition, conditionFirst)
+                         : RunPlannedLoop<false>(plan, condition, conditionFirst);
+  }
   // A pass over the steps from `from` (0: the body and the update; the update alone after
   // a continue). quiet: nothing has run since the last statement's Tick that could raise
   // an abort or leave objects to sweep, so the next Tick only counts. A pass that cannot
   // reach the clock's look counts all its Ticks at once.
+  template <bool Branches>
   Completion RunSteps(const TJLoopPlan& plan, std::uint32_t from, bool& quiet);
   void RunUpdate(const TJLoopPlan& plan, bool& quiet);
   bool PlannedCondition(const TJExpr* n, bool& quiet);

@@ -170,7 +170,7 @@ TJEngine::Completion TJEngine::ExecIf(const TJStatement& s, bool inLoop) {
 TJEngine::Completion TJEngine::ExecWhile(const TJStatement& s) {
   const LoopParts parts = PartsOfLoop(s);
   const TJLoopPlan* plan = parts.condition != nullptr ? LoopPlanFor(s, parts.body, nullptr) : nullptr;
-  if (plan != nullptr) return RunPlannedLoop(*plan, parts.condition, true);
+  if (plan != nullptr) return RunPlanned(*plan, parts.condition, true);
   while (EvalCondition(parts.condition)) {
     const Completion c = ExecChain(parts.body, true);
     if (c == Completion::Break) break;
@@ -182,7 +182,7 @@ TJEngine::Completion TJEngine::ExecWhile(const TJStatement& s) {
 TJEngine::Completion TJEngine::ExecDoWhile(const TJStatement& s) {
   const LoopParts parts = PartsOfLoop(s);
   const TJLoopPlan* plan = parts.condition != nullptr ? LoopPlanFor(s, parts.body, nullptr) : nullptr;
-  if (plan != nullptr) return RunPlannedLoop(*plan, parts.condition, false);
+  if (plan != nullptr) return RunPlanned(*plan, parts.condition, false);
   for (;;) {
     const Completion c = ExecChain(parts.body, true);
     if (c == Completion::Break) break;
@@ -195,7 +195,7 @@ TJEngine::Completion TJEngine::ExecDoWhile(const TJStatement& s) {
 TJEngine::Completion TJEngine::ExecFor(const TJStatement& s) {
   const ForParts parts = PartsOfFor(s);
   ExecExpression(parts.init);
-  if (const TJLoopPlan* plan = LoopPlanFor(s, parts.body, parts.update)) return RunPlannedLoop(*plan, parts.condition, true);
+  if (const TJLoopPlan* plan = LoopPlanFor(s, parts.body, parts.update)) return RunPlanned(*plan, parts.condition, true);
   for (;;) {
     if (parts.condition != nullptr && !EvalCondition(parts.condition)) break;
     const Completion c = ExecChain(parts.body, true);

@@ -18,7 +18,8 @@ enum StepOp : std::uint8_t {
   kStepLocal,      // local++ and the like, as a statement
   kAssignStore,    // a[k] = ..., o.m = ...
   kExpression,     // any other expression statement (or piece of one)
-  kIf,             // if with a condition worth trying as a numeric tree
+  kIf,             // if: its then part's steps follow, then a kJump, then its else part's
+  kJump,           // the end of an if's then part: past the else part
   kStatement,      // any other statement
 };
 
@@ -33,11 +34,11 @@ bool IsNumberLeaf(const TJExpr* n, const void* layout) {
 
 // The steps of an expression statement; a comma's operands run left to right as steps of
 // their own (only the first begins the statement).
-void AddExpressionSteps(const TJExpr* e, const TJStatement* s, bool tick, const void* layout,
+void AddExpressionSteps(const TJExpr* e, const TJStatement* s, std::uint8_t tick, const void* layout,
                         std::vector<TJLoopStep>& steps) {
   if (e != nullptr && e->Code == ecComma) {
     AddExpressionSteps(e->Operand1, s, tick, layout, steps);
-    AddExpressionSteps(e->Operand2, s, false, layout, steps);
+    AddExpressionSteps(e->Operand2, s, 0, layout, steps);
     return;
   }
   TJLoopStep step;
@@ -67,6 +68,41 @@ void AddExpressionSteps(const TJExpr* e, const TJStatement* s, bool tick, const 
   steps.push_back(step);
 }
 
+// The steps of the chain ExecChain(body) runs: a block alone ticks once itself, then once
+// per statement of its contents; an if's parts are planned in place. False: a chain that
+// pairs try, catch and finally, which keeps the chain.
+bool AddChainSteps(const TJStatement* body, std::uint8_t tick, const void* layout, std::vector<TJLoopStep>& steps) {
+  const TJStatement* chain = body;
+  if (body != nullptr && body->Kind == skBlock && body->Next == nullptr) {
+    steps.push_back(TJLoopStep{kNothing, tick});
+    chain = body->Sub;
+  }
+  for (const TJStatement* s = chain; s != nullptr; s = s->Next) {
+    if (s->Kind == skTry || s->Kind == skCatch || s->Kind == skFinally) return false;
+    if (s->Kind == skExpression) {
+      AddExpressionSteps(s->Expr, s, tick, layout, steps);
+      continue;
+    }
+    TJLoopStep step;
+    const bool planIf = s->Kind == skIf && s->Expr != nullptr;
+    step.Op = planIf ? kIf : kStatement;
+    step.Tick = tick;
+    step.Expr = s->Expr;
+    step.Statement = s;
+    const std::size_t at = steps.size();
+    steps.push_back(step);
+    if (!planIf) continue;
+    const IfParts parts = PartsOfIf(*s);
+    if (!AddChainSteps(parts.then, 2, layout, steps)) return false;
+    const std::size_t jump = steps.size();
+    steps.push_back(TJLoopStep{kJump});
+    if (!AddChainSteps(parts.otherwise, 2, layout, steps)) return false;
+    steps[at].Slot = static_cast<std::int32_t>(jump - at);
+    steps[jump].Slot = static_cast<std::int32_t>(steps.size() - jump - 1);
+  }
+  return true;
+}
+
 }  // namespace
 
 const TJLoopPlan* TJEngine::LoopPlanFor(const TJStatement& loop, const TJStatement* body, const TJExpr* update) {
@@ -77,29 +113,14 @@ const TJLoopPlan* TJEngine::LoopPlanFor(const TJStatement& loop, const TJStateme
   // statement when the body is a block.
   auto plan = std::make_unique<TJLoopPlan>();
   plan->Layout = frameLayout_;
-  const TJStatement* chain = body;
-  if (body != nullptr && body->Kind == skBlock && body->Next == nullptr) {
-    plan->Steps.push_back(TJLoopStep{kNothing, true});
-    chain = body->Sub;
-  }
-  for (const TJStatement* s = chain; s != nullptr; s = s->Next) {
-    // try, catch and finally pair up along their chain: such bodies keep the chain.
-    if (s->Kind == skTry || s->Kind == skCatch || s->Kind == skFinally) return nullptr;
-    if (s->Kind == skExpression) {
-      AddExpressionSteps(s->Expr, s, true, frameLayout_, plan->Steps);
-    } else {
-      TJLoopStep step;
-      step.Op = s->Kind == skIf ? kIf : kStatement;
-      step.Tick = true;
-      step.Expr = s->Expr;
-      step.Statement = s;
-      plan->Steps.push_back(step);
-    }
-  }
+  if (!AddChainSteps(body, 1, frameLayout_, plan->Steps)) return nullptr;
   // A for's update: steps without a Tick at the end, also run alone after a continue.
   plan->UpdateFrom = static_cast<std::uint32_t>(plan->Steps.size());
-  if (update != nullptr) AddExpressionSteps(update, nullptr, false, frameLayout_, plan->Steps);
-  for (const TJLoopStep& step : plan->Steps) plan->Ticks += step.Tick ? 1 : 0;
+  if (update != nullptr) AddExpressionSteps(update, nullptr, 0, frameLayout_, plan->Steps);
+  for (const TJLoopStep& step : plan->Steps) {
+    plan->Ticks += step.Tick == 1 ? 1 : 0;
+    plan->Branches = plan->Branches || step.Op == kIf;
+  }
   loop.Plan = std::move(plan);
   loop.PlanState = 1;
   return loop.Plan.get();
@@ -115,6 +136,7 @@ bool TJEngine::PlannedCondition(const TJExpr* n, bool& quiet) {
   return ToBoolean(Eval(n));
 }
 
+template <bool Branches>
 [[gnu::always_inline]] inline TJEngine::Completion TJEngine::RunSteps(const TJLoopPlan& plan, std::uint32_t from,
                                                                     bool& quietAcross) {
   bool quiet = quietAcross;
@@ -124,8 +146,8 @@ bool TJEngine::PlannedCondition(const TJExpr* n, bool& quiet) {
   const TJLoopStep* const end = plan.Steps.data() + plan.Steps.size();
   for (const TJLoopStep* at = plan.Steps.data() + from; at != end; ++at) {
     const TJLoopStep& step = *at;
-    if (step.Tick) {
-      if (!counted) {
+    if (step.Tick != 0) {
+      if (!counted || step.Tick == 2) {
         PlannedTick(quiet);
       } else if (!quiet) {
         TickUncounted();
@@ -199,18 +221,15 @@ bool TJEngine::PlannedCondition(const TJExpr* n, bool& quiet) {
         AssignValue(e);
         continue;
       }
-      case kIf: {
-        const IfParts parts = PartsOfIf(*step.Statement);
-        const TJStatement* branch = PlannedCondition(parts.condition, quiet) ? parts.then : parts.otherwise;
-        if (branch == nullptr) continue;
-        quiet = false;
-        const Completion c = ExecChain(branch, true);
-        if (c != Completion::Normal) {
-          quietAcross = false;
-          return c;
+      case kIf:
+        // The then part's steps follow; else past them and the jump.
+        if constexpr (Branches) {
+          if (!PlannedCondition(e, quiet)) at += step.Slot;
         }
         continue;
-      }
+      case kJump:
+        if constexpr (Branches) at += step.Slot;
+        continue;
       case kStatement: {
         quiet = false;
         const Completion c = ExecStatement(step.Statement, true);
@@ -231,11 +250,14 @@ bool TJEngine::PlannedCondition(const TJExpr* n, bool& quiet) {
   return Completion::Normal;
 }
 
+// Bodies without an if (the innermost loops, mostly) run in a copy without the jumps, which
+// keeps their pass as lean as it was before ifs were planned.
+template <bool Branches>
 TJEngine::Completion TJEngine::RunPlannedLoop(const TJLoopPlan& plan, const TJExpr* condition, bool conditionFirst) {
   bool quiet = false;
   if (conditionFirst && condition != nullptr && !PlannedCondition(condition, quiet)) return Completion::Normal;
   for (;;) {
-    const Completion c = RunSteps(plan, 0, quiet);
+    const Completion c = RunSteps<Branches>(plan, 0, quiet);
     if (c == Completion::Break) break;
     if (c == Completion::Return) return c;
     if (c == Completion::Continue && plan.UpdateFrom < plan.Steps.size()) RunUpdate(plan, quiet);
@@ -244,6 +266,9 @@ TJEngine::Completion TJEngine::RunPlannedLoop(const TJLoopPlan& plan, const TJEx
   return Completion::Normal;
 }
 
-void TJEngine::RunUpdate(const TJLoopPlan& plan, bool& quiet) { RunSteps(plan, plan.UpdateFrom, quiet); }
+void TJEngine::RunUpdate(const TJLoopPlan& plan, bool& quiet) { RunSteps<false>(plan, plan.UpdateFrom, quiet); }
+
+template TJEngine::Completion TJEngine::RunPlannedLoop<false>(const TJLoopPlan&, const TJExpr*, bool);
+template TJEngine::Completion TJEngine::RunPlannedLoop<true>(const TJLoopPlan&, const TJExpr*, bool);
 
 }  // namespace kestrin

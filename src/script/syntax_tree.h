@@ -171,9 +171,12 @@ struct TJStatement;
 // statement (the operands of a comma), in the form the evaluator chose for it.
 struct TJLoopStep {
   std::uint8_t Op = 0;       // the evaluator's form (loop_plans.cpp)
-  bool Tick = false;         // a statement begins here: the chain's per-statement work runs
+  // A statement begins here, so the chain's per-statement work runs: 1 on every pass, 2 in
+  // a branch of an if (not on every pass); 0 for the later pieces of a statement.
+  std::uint8_t Tick = 0;
   std::uint8_t Operator = 0;  // compound assignments: the arithmetic operator
-  std::int32_t Slot = -1;    // a local target's slot in Layout
+  std::int32_t Slot = -1;    // a local target's slot in Layout; an if: the steps its
+                             // then part takes (with the jump past the else part)
   const TJExpr* Expr = nullptr;
   const TJStatement* Statement = nullptr;
 };
@@ -184,8 +187,9 @@ struct TJLoopStep {
 struct TJLoopPlan {
   const void* Layout = nullptr;
   std::vector<TJLoopStep> Steps;
-  std::uint32_t Ticks = 0;       // steps that begin a statement
+  std::uint32_t Ticks = 0;       // steps that begin a statement on every pass
   std::uint32_t UpdateFrom = 0;  // a for's update: the steps from here on
+  bool Branches = false;         // an if among the steps
 };
 
 struct TJStatement {

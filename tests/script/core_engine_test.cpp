@@ -222,6 +222,8 @@ TEST(LoopPlans, AgreeWithTheGeneralWay) {
       "  while (t > 2147483600 && w < 9) { w++; t = t - 1; }"
       "  for (n = 0; n < 3; n++) w += n;"
       "  while (n < 6) n++;"
+      "  if (k > 8) { if (y == 1) { w += 100; } else if (y == 2) w += 200; else { w += 300; } }"
+      "  else if (k < 3) { s += 'low'; if (w > 5) continue; } else n = n * 1.5;"
       "  s += w + ';' + t + ';' + k + ';' + n + ';' + a.join(',') + ';' + o.m + '|';"
       "}";
   const std::string script = "function f() { " + body + " return s; } var inFunction = f();"
