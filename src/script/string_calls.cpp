@@ -7,6 +7,7 @@
 // String object is remembered in the member node. A method read as a value (`f = s.charAt`)
 // still gets its temporary, since the record keeps the object it belongs to.
 #include "script/builtins/array.h"
+#include "script/builtins/string_methods.h"
 #include "script/builtins/string_object.h"
 #include "script/engine.h"
 
@@ -135,6 +136,10 @@ TJNum TJEngine::NumCharCodeAt(const TJValue& text, const TJExpr* call) {
   }
   const TJNum position = NumOperand(call->Operand2->Operand2);
   // Outside the text the code is NaN, which is no number here: the general way gives it.
+  if (position.kind == jkInteger) {
+    const int code = strings::CharCodeAt(text.StrView(), position.i);  // what CharCodeAtOf reads
+    return code >= 0 ? TJNum::Int(code) : TJNum::None();
+  }
   return position.Ok() ? NumOf(TJStringObject::CharCodeAtOf(text.StrView(), position.Value())) : position;
 }
 
