@@ -511,6 +511,8 @@ class TJEngine {
   // o.m(args) for a native method m of an object used as a table: false when the caller
   // must go the general way (nothing evaluated then).
   bool CallTableMethod(TJObject& object, const TJExpr* member, const TJExpr* lastArgument, TJValue& result);
+  // o.m(args) for a native method m of o's class, the arguments evaluated here.
+  TJValue CallNativeMethod(TJObject& object, const TJMethodInfo& method, const TJExpr* lastArgument);
   void EvalArguments(const TJExpr* lastCell, TJValueList& out);
   TJValue EvalNew(const TJExpr* node);
   TJValue EvalObjectLiteral(const TJExpr* node);

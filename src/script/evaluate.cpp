@@ -630,11 +630,7 @@ TJValue TJEngine::EvalCall(const TJExpr* n) {
       // A native method of the object's class is called without a record (a record made
       // for the read would be dropped at once).
       if (member->CacheKind == kNativeMethod) {
-        TJValueList args;
-        EvalArguments(n->Operand2, args);
-        TJValue result;
-        static_cast<const TJMethodInfo*>(member->CacheMethod)->Method(*object, args, result);
-        return result;
+        return CallNativeMethod(*object, *static_cast<const TJMethodInfo*>(member->CacheMethod), n->Operand2);
       }
       // A script class's method that the object still holds as the class's stand-in runs
       // with the object, no record made, when nothing the arguments do could see the

@@ -5,6 +5,7 @@
 // the numbers directly.
 #include "script/native_calls.h"
 
+#include "script/builtins/array.h"
 #include "script/builtins/math.h"
 #include "script/evaluator_internals.h"
 
@@ -95,6 +96,33 @@ bool TJEngine::CallTableMethod(TJObject& object, const TJExpr* member, const TJE
   EvalArguments(lastArgument, args);
   found.method->Method(object, args, result);
   return true;
+}
+
+// A native method found through the member node's cache. The list of arguments is what
+// every native method takes; Math's functions of one or two numbers and an array's push
+// of one value are called with the values themselves. Arguments run last to first in
+// either case.
+TJValue TJEngine::CallNativeMethod(TJObject& object, const TJMethodInfo& method, const TJExpr* lastArgument) {
+  static const TJMethodInfo* const push = TJArrayObject::Info().FindMethod("push", HashName("push"));
+  const std::size_t count = CountArguments(lastArgument);
+  if (count == 1 && &method == push) {
+    if (TJArrayObject* array = TJArrayObject::Exactly(&object)) {
+      array->Append(Operand(lastArgument->Operand2));
+      return TJValue::Integer(static_cast<std::int32_t>(array->Length()));
+    }
+  } else if (const TJMathFunction* f = count <= 2 ? TJMathObject::FunctionOf(&method) : nullptr) {
+    if (count == 1 && f->one != nullptr) return f->one(Operand(lastArgument->Operand2));
+    if (count == 2 && f->two != nullptr) {
+      const TJValue y = Operand(lastArgument->Operand2);
+      const TJValue x = Operand(lastArgument->Operand1->Operand2);
+      return f->two(x, y);
+    }
+  }
+  TJValueList args;
+  EvalArguments(lastArgument, args);
+  TJValue result;
+  method.Method(object, args, result);
+  return result;
 }
 
 }  // namespace kestrin
