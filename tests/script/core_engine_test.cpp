@@ -590,31 +590,30 @@ TEST(HostComponent, EveryObjectIsReportedOnce) {
 }
 
 // A host that watches only its own classes lets string members run without temporaries;
-// the script sees the same either way.
+// the script sees the same either way, also where a function works a text's code and
+// length out as numbers.
 TEST(HostComponent, AHostMayDeclineValueTemporaries) {
-  const char* script = "var s = 'abc'; println(s.length, s.charAt(1), s.toUpperCase(), s[2]); var o = {};";
-  for (const bool temporaries : {true, false}) {
-    SCOPED_TRACE(temporaries);
-    TKestrin host;
-    int reported = 0;
-    host.OnNewObject = [&reported](TKestrin&, TJObject&) { ++reported; };
-    host.ReportValueTemporaries = temporaries;
-    EXPECT_EQ(Lines(RunScript(host, script).output), "3\nb\nABC\nc\n");
-    EXPECT_EQ(reported, temporaries ? 5 : 1);  // four String temporaries, then the object
-  }
-}
-
-// The same holds where a function works a text's code and length out as numbers.
-TEST(HostComponent, AHostSeesTheTemporariesOfTextCodesInsideFunctions) {
-  const char* script = "function f(s) { n = s.charCodeAt(1) + s.length; return n; } println(f('abc'));";
-  for (const bool temporaries : {true, false}) {
-    SCOPED_TRACE(temporaries);
-    TKestrin host;
-    int reported = 0;
-    host.OnNewObject = [&reported](TKestrin&, TJObject&) { ++reported; };
-    host.ReportValueTemporaries = temporaries;
-    EXPECT_EQ(Lines(RunScript(host, script).output), "101\n");
-    EXPECT_EQ(reported, temporaries ? 2 : 0);
+  struct Case {
+    const char* script;
+    const char* output;
+    int reportedWith;
+    int reportedWithout;
+  };
+  const Case cases[] = {
+      // four String temporaries, then the object
+      {"var s = 'abc'; println(s.length, s.charAt(1), s.toUpperCase(), s[2]); var o = {};", "3\nb\nABC\nc\n", 5, 1},
+      {"function f(s) { n = s.charCodeAt(1) + s.length; return n; } println(f('abc'));", "101\n", 2, 0},
+  };
+  for (const Case& c : cases) {
+    for (const bool temporaries : {true, false}) {
+      SCOPED_TRACE(std::string(c.script) + (temporaries ? " (reported)" : ""));
+      TKestrin host;
+      int reported = 0;
+      host.OnNewObject = [&reported](TKestrin&, TJObject&) { ++reported; };
+      host.ReportValueTemporaries = temporaries;
+      EXPECT_EQ(Lines(RunScript(host, c.script).output), c.output);
+      EXPECT_EQ(reported, temporaries ? c.reportedWith : c.reportedWithout);
+    }
   }
 }
 
