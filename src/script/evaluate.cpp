@@ -128,6 +128,12 @@ TJValue TJEngine::EvalOther(const TJExpr* n) {
 // remembering in the node where a name of the module's variables lives.
 TJValue TJEngine::EvalIdentifierSlow(const TJExpr* n, bool withLocals) {
   TJSymbolTable& t = tables_.Current();
+  // Inside a method whose object cannot hide the name: the module variable's slot.
+  if (!withLocals && n->CacheEpoch == MemberEpoch() && n->CacheTable == &t && t.CurrentThis() != t.GlobalObject() &&
+      ThisLacks(n, *t.CurrentThis())) {
+    const TJHash& vars = t.Vars();
+    if (n->CacheSlot < vars.Count() && vars.Entry(n->CacheSlot).Is(n->Name, n->Hash)) return vars.Entry(n->CacheSlot).Value();
+  }
   TJValue v;
   const TJName name = NameOf(n);
   switch (t.LookupWhere(name, v, withLocals)) {
