@@ -219,9 +219,8 @@ bool TJEngine::LookupClassName(const TJExpr* node, const TJName& name, TJValue& 
   const bool localsLack = !t.HasLocal() || (layout != nullptr && !t.TopLocal().HasOtherNames());
   if (localsLack && node->LocalLayout == layout && node->CacheEpoch == MemberEpoch() && node->CacheTable == &t &&
       (!method || ThisLacks(node, *self))) {
-    const TJHash& vars = t.Vars();
-    if (node->CacheSlot < vars.Count() && vars.Entry(node->CacheSlot).Is(node->Name, node->Hash)) {
-      out = vars.Entry(node->CacheSlot).Value();
+    if (const TJValue* v = RememberedVariable(node, t)) {
+      out = *v;
       return true;
     }
   }
@@ -229,17 +228,9 @@ bool TJEngine::LookupClassName(const TJExpr* node, const TJName& name, TJValue& 
     case TJSymbolTable::Found::Nowhere:
       return tables_.LookupElsewhere(name, out);
     case TJSymbolTable::Found::Vars:
-      // As for a bare name (EvalIdentifierSlow): not where the global object has it too.
       if (localsLack && (layout == nullptr || layout->Find(name.Text(), name.Hash()) < 0) &&
-          (!method || t.GlobalObject() == nullptr || !t.GlobalObject()->HasKey(name))) {
-        if (method) NoteThisLacks(node, *self);
-        const std::int64_t slot = t.Vars().IndexOf(node->Name, node->Hash);
-        if (slot >= 0) {
-          node->LocalLayout = layout;
-          node->CacheEpoch = MemberEpoch();
-          node->CacheTable = &t;
-          node->CacheSlot = static_cast<std::uint32_t>(slot);
-        }
+          RememberVariable(node, t, name)) {
+        node->LocalLayout = layout;
       }
       return true;
     default:

@@ -469,6 +469,15 @@ class TJEngine {
   [[gnu::always_inline]] static bool ThisLacks(const TJExpr* n, const TJObject& self) noexcept {
     return n->CacheShapeId != 0 && self.Members().Shape()->Id() == n->CacheShapeId && self.StandardMemberAccess();
   }
+  // The module variable a name node remembers, when its slot still holds the name.
+  static const TJValue* RememberedVariable(const TJExpr* n, TJSymbolTable& t) noexcept {
+    const TJHash& vars = t.Vars();
+    if (n->CacheSlot >= vars.Count() || !vars.Entry(n->CacheSlot).Is(n->Name, n->Hash)) return nullptr;
+    return &vars.Entry(n->CacheSlot).Value();
+  }
+  // Remembers in a name node the module variable a lookup found (Found::Vars), unless the
+  // global object has the name too; false when nothing was remembered.
+  bool RememberVariable(const TJExpr* n, TJSymbolTable& t, const TJName& name);
   static void NoteThisLacks(const TJExpr* n, const TJObject& self) noexcept {
     if (!self.Members().Shape()->Dictionary() && self.StandardMemberAccess()) n->CacheShapeId = self.Members().Shape()->Id();
   }

@@ -131,23 +131,13 @@ TJValue TJEngine::EvalIdentifierSlow(const TJExpr* n, bool withLocals) {
   // Inside a method whose object cannot hide the name: the module variable's slot.
   if (!withLocals && n->CacheEpoch == MemberEpoch() && n->CacheTable == &t && t.CurrentThis() != t.GlobalObject() &&
       ThisLacks(n, *t.CurrentThis())) {
-    const TJHash& vars = t.Vars();
-    if (n->CacheSlot < vars.Count() && vars.Entry(n->CacheSlot).Is(n->Name, n->Hash)) return vars.Entry(n->CacheSlot).Value();
+    if (const TJValue* v = RememberedVariable(n, t)) return *v;
   }
   TJValue v;
   const TJName name = NameOf(n);
   switch (t.LookupWhere(name, v, withLocals)) {
     case TJSymbolTable::Found::Vars:
-      // Inside a method the variable may be one the global object hides at module level.
-      if (t.CurrentThis() == t.GlobalObject() || t.GlobalObject() == nullptr || !t.GlobalObject()->HasKey(name)) {
-        if (t.CurrentThis() != t.GlobalObject()) NoteThisLacks(n, *t.CurrentThis());
-        const std::int64_t slot = t.Vars().IndexOf(n->Name, n->Hash);
-        if (slot >= 0) {
-          n->CacheEpoch = MemberEpoch();
-          n->CacheTable = &t;
-          n->CacheSlot = static_cast<std::uint32_t>(slot);
-        }
-      }
+      RememberVariable(n, t, name);
       return v;
     case TJSymbolTable::Found::Nowhere:
       if (!tables_.LookupElsewhere(name, v)) ThrowScriptError(errors::kName, n->Name);
@@ -155,6 +145,19 @@ TJValue TJEngine::EvalIdentifierSlow(const TJExpr* n, bool withLocals) {
     default:
       return v;
   }
+}
+
+bool TJEngine::RememberVariable(const TJExpr* n, TJSymbolTable& t, const TJName& name) {
+  const bool method = t.CurrentThis() != t.GlobalObject();
+  // Inside a method the variable may be one the global object hides at module level.
+  if (method && t.GlobalObject() != nullptr && t.GlobalObject()->HasKey(name)) return false;
+  if (method) NoteThisLacks(n, *t.CurrentThis());
+  const std::int64_t slot = t.Vars().IndexOf(n->Name, n->Hash);
+  if (slot < 0) return false;
+  n->CacheEpoch = MemberEpoch();
+  n->CacheTable = &t;
+  n->CacheSlot = static_cast<std::uint32_t>(slot);
+  return true;
 }
 
 // Assignment to a bare name: the innermost local scope when a function runs (its slot when
