@@ -115,7 +115,7 @@ class TJMember {
   SharedString SharedName() const noexcept { return SharedString::FromBuffer(nameBuf_, nameLen_); }
   std::uint32_t Hash() const noexcept { return hash_; }
   // Same name as `name` whose hash is `hash` (hash first, then length, then bytes).
-  bool Is(std::string_view name, std::uint32_t hash) const noexcept {
+  [[gnu::always_inline]] bool Is(std::string_view name, std::uint32_t hash) const noexcept {
     if (hash_ != hash || nameLen_ != name.size()) return false;
     const char* a = nameBuf_ != nullptr ? nameBuf_->data : "";
     for (std::size_t i = 0; i < name.size(); ++i) {
