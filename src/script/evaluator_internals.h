@@ -135,6 +135,11 @@ inline std::uint32_t Bits(std::int32_t i) { return static_cast<std::uint32_t>(i)
   return TJNum::None();
 }
 
+// A bare name that is a slot of the local layout `layout` (the parser resolved it there).
+inline bool IsLocalOf(const TJExpr* n, const void* layout) noexcept {
+  return n != nullptr && n->Code == ecIdentifier && layout != nullptr && n->LocalLayout == layout && n->LocalSlot >= 0;
+}
+
 // The operator of a compound assignment.
 inline std::uint8_t CompoundOperator(std::uint8_t code) {
   static constexpr std::uint8_t kOperator[] = {

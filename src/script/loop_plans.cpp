@@ -23,10 +23,6 @@ enum StepOp : std::uint8_t {
   kStatement,      // any other statement
 };
 
-bool IsLocalOf(const TJExpr* n, const void* layout) {
-  return n != nullptr && n->Code == ecIdentifier && n->LocalLayout == layout && n->LocalSlot >= 0;
-}
-
 bool IsNumberLeaf(const TJExpr* n, const void* layout) {
   if (n != nullptr && n->Code == ecConstant) return n->Constant != nullptr && NumOf(*n->Constant).Ok();
   return IsLocalOf(n, layout);

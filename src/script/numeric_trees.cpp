@@ -338,15 +338,12 @@ constexpr int kNumericHeight = 32;
 
 // A local of the layout, or a dot member of `this` or of such a local (NumericHandlers::Peek).
 bool PeekableBase(const TJExpr* n, const void* layout) {
-  const auto local = [layout](const TJExpr* e) {
-    return e != nullptr && e->Code == ecIdentifier && layout != nullptr && e->LocalLayout == layout && e->LocalSlot >= 0;
-  };
   if (n == nullptr) return false;
-  if (n->Code == ecIdentifier) return local(n);
+  if (n->Code == ecIdentifier) return IsLocalOf(n, layout);
   if (n->Code != ecMember || n->Operand2 == nullptr || n->Operand2->Code != ecIdentifier || n->Operand1 == nullptr) {
     return false;
   }
-  return n->Operand1->Code == ecThis ? layout != nullptr : local(n->Operand1);
+  return n->Operand1->Code == ecThis ? layout != nullptr : IsLocalOf(n->Operand1, layout);
 }
 
 // Can the tree below n be evaluated as a numeric tree over the slots of `layout`? Every
@@ -359,7 +356,7 @@ bool NumericTree(const TJExpr* n, const void* layout, int height) {
     numeric = n->Constant != nullptr && (n->Constant->Kind() == jkInteger || n->Constant->Kind() == jkNumber ||
                                          n->Constant->Kind() == jkBoolean);
   } else if (code == ecIdentifier) {
-    numeric = layout != nullptr && n->LocalLayout == layout && n->LocalSlot >= 0;
+    numeric = IsLocalOf(n, layout);
   } else if (IsArithmetic(code) || IsComparison(code)) {
     numeric = NumericTree(n->Operand1, layout, height - 1) && NumericTree(n->Operand2, layout, height - 1);
   } else if (code == ecNot || code == ecPlus || code == ecMinus || code == ecBitNot) {
